@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace tk {
+
+// Builds realistic logger memory images: trips of track-start, fixes along a path at plausible
+// speeds and altitudes, track-end; the rest of the last page and any padding pages erased (FF).
+struct DemoOptions {
+    unsigned seed = 1;
+    int trips = 4;
+    int fixesPerTrip = 600;
+    std::uint8_t stepSeconds = 5;
+    std::uint8_t unitFlag = 0;
+    std::uint8_t zoneCode = 188;
+    std::size_t erasedPages = 2; // trailing all-FF pages
+};
+
+std::vector<std::uint8_t> makeDemoMemory(const DemoOptions& options = {});
+
+// Exactly 2,048 pages with every record used: one long series of trips that fills the memory.
+std::vector<std::uint8_t> makeFullMemory(unsigned seed = 1);
+
+} // namespace tk

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tk {
+
+// One accepted fix of a track.
+struct TrackPoint {
+    std::int32_t timeOfDay = 0; // local hour*10000 + minute*100 + second
+    std::uint32_t speed = 0;    // metres per hour
+    std::int32_t altitude = 0;  // decimetres
+    double latitude = 0.0;
+    double longitude = 0.0;
+    std::int64_t utcSeconds = 0; // the fix's own UTC time, seconds since the epoch
+};
+
+// Why the decoder dropped fixes of a track; every fix inside a track is counted once.
+struct RejectCounts {
+    std::uint32_t invalidField = 0;
+    std::uint32_t positionJump = 0;
+    std::uint32_t altitudeJump = 0;
+    std::uint32_t timeNotIncreasing = 0;
+    std::uint32_t speedMismatch = 0;
+
+    std::uint32_t total() const {
+        return invalidField + positionJump + altitudeJump + timeNotIncreasing + speedMismatch;
+    }
+};
+
+struct Track {
+    std::uint32_t colour = 0; // 0x00BBGGRR
+    std::string name;
+    std::uint8_t lineWeight = 2;
+    std::int32_t playSpeed = 2;
+    std::uint32_t peakSpeed = 0;   // metres per hour
+    std::int32_t distance = 0;     // metres
+    std::int32_t peakAltitude = 0; // decimetres
+    std::uint8_t stepSeconds = 0;
+    std::uint8_t unitFlag = 0; // 1 = mph and feet
+    std::int32_t zoneCode = 0; // 180 + hours east of UTC, 0 = none
+    std::vector<TrackPoint> points;
+    RejectCounts rejects;
+
+    bool imperial() const { return unitFlag == 1; }
+};
+
+// The decoded tracks; slots 0..lastTrack are the content, only the last may be empty.
+struct TrackTable {
+    std::vector<Track> tracks;
+    int lastTrack = -1;
+    std::uint32_t fixesOutsideTrack = 0;
+
+    int slotCount() const { return lastTrack + 1; }
+};
+
+} // namespace tk
