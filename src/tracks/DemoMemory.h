@@ -14,7 +14,8 @@ struct DemoOptions {
     int fixesPerTrip = 600;
     std::uint8_t stepSeconds = 5;
     std::uint8_t unitFlag = 0;
-    std::uint8_t zoneCode = 188;
+    std::uint8_t zoneCode = 0;   // 0: each trip stores the zone of its own place
+    bool glitches = true;        // now and then a fix far off the path, as real receivers give
     std::size_t erasedPages = 2; // trailing all-FF pages
 };
 

@@ -34,7 +34,7 @@ TrackStartSettings decodeTrackStart(std::span<const std::uint8_t, kRecordSize> r
 
 // The fields of a fix record, decoded but not yet checked.
 struct FixFields {
-    std::uint32_t speed = 0;  // metres per hour
+    std::uint32_t speed = 0;   // metres per hour
     std::int32_t altitude = 0; // decimetres
     double latitude = 0.0;
     double longitude = 0.0;
