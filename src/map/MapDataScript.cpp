@@ -1,0 +1,145 @@
+#include "map/MapDataScript.h"
+
+#include "map/TextAppend.h"
+
+#include <array>
+#include <cmath>
+#include <utility>
+
+namespace tk {
+namespace {
+
+constexpr double kMinMove = 0.00001; // degrees, in latitude and in longitude
+
+std::int64_t altitudeUnits(std::int32_t decimetres, bool imperial) {
+    return imperial ? std::int64_t{decimetres} * 328 / 1000 : decimetres / 10;
+}
+
+std::uint32_t speedUnits(std::uint32_t metresPerHour, bool imperial) {
+    return imperial ? metresPerHour / 1609 : metresPerHour / 1000;
+}
+
+// Feet are figured in unsigned 32 bits and shown signed, as stored pages and peers expect.
+std::int64_t distanceUnits(std::int32_t metres, bool imperial) {
+    if (!imperial)
+        return metres;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(metres) * 328u / 100u);
+}
+
+std::string withUnit(std::int64_t value, const char* unit) {
+    std::string s;
+    text::appendInt(s, value);
+    s += ' ';
+    s += unit;
+    return s;
+}
+
+std::string clockText(std::int32_t timeOfDay) {
+    std::string s;
+    text::appendClock(s, timeOfDay);
+    return s;
+}
+
+void appendHexByte(std::string& out, std::uint32_t byte) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += kHex[byte >> 4 & 0xF];
+    out += kHex[byte & 0xF];
+}
+
+void appendHead(std::string& out, const Track& track) {
+    out += "var size = {width:800, Height:600, zoom:13};\r\n";
+    out += "var line = {speed:";
+    text::appendInt(out, track.playSpeed);
+    out += ", color:\"#";
+    appendHexByte(out, track.colour);
+    appendHexByte(out, track.colour >> 8);
+    appendHexByte(out, track.colour >> 16);
+    out += "\", weight: ";
+    text::appendInt(out, track.lineWeight);
+    out += ",refresh: 30};\r\nvar locations = [";
+}
+
+// One row of locations; the closing row ends the array with "]]", the others with "],".
+void appendRow(std::string& out, const TrackPoint& p, bool imperial, bool closing) {
+    out += '[';
+    text::appendFixed(out, p.latitude, 6);
+    out += ", ";
+    text::appendFixed(out, p.longitude, 6);
+    out += ",\"";
+    text::appendInt(out, altitudeUnits(p.altitude, imperial));
+    out += imperial ? " F\",\"" : " M\",\"";
+    text::appendInt(out, speedUnits(p.speed, imperial));
+    out += imperial ? " MPH\",\"" : " KPH\",\"";
+    text::appendClock(out, p.timeOfDay);
+    out += closing ? "\"]]" : "\"],";
+}
+
+// Rows for the points that moved at least kMinMove in both latitude and longitude from the last
+// written one; the first point, and any point after one at exactly (0, 0), is always written.
+void appendRows(std::string& out, const std::vector<TrackPoint>& points, bool imperial) {
+    double prevLat = 0.0;
+    double prevLon = 0.0;
+    for (const TrackPoint& p : points) {
+        const bool fromOrigin = prevLat == 0.0 && prevLon == 0.0;
+        if (!fromOrigin && (std::fabs(p.latitude - prevLat) < kMinMove ||
+                            std::fabs(p.longitude - prevLon) < kMinMove))
+            continue;
+        prevLat = p.latitude;
+        prevLon = p.longitude;
+        appendRow(out, p, imperial, false);
+    }
+    appendRow(out, points.back(), imperial, true);
+}
+
+void appendSummary(std::string& out, const MapTexts& t) {
+    const std::array<std::pair<const char*, const std::string*>, 6> rows{{
+        {"Name", &t.name},
+        {"Start Time", &t.start},
+        {"End Time", &t.end},
+        {"Step Time", &t.step},
+        {"Peak Speed", &t.speed},
+        {"Distance", &t.distance},
+    }};
+    out += "\r\nvar data = [";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        out += i == 0 ? "[\"" : ",[\"";
+        out += rows[i].first;
+        out += ":\",\"";
+        text::appendJsEscaped(out, *rows[i].second);
+        out += "\"]";
+    }
+    out += "];\r\n";
+}
+
+} // namespace
+
+MapTexts mapTexts(const Track& track) {
+    const bool imperial = track.imperial();
+    MapTexts t;
+    t.name = track.name;
+    if (!track.points.empty()) {
+        t.start = clockText(track.points.front().timeOfDay);
+        t.end = clockText(track.points.back().timeOfDay);
+    }
+    t.step = std::to_string(track.stepSeconds);
+    t.speed = withUnit(speedUnits(track.peakSpeed, imperial), imperial ? "MPH" : "KPH");
+    t.distance = withUnit(distanceUnits(track.distance, imperial), imperial ? "F" : "M");
+    t.altitude = withUnit(altitudeUnits(track.peakAltitude, imperial), imperial ? "F" : "M");
+    return t;
+}
+
+std::string mapDataScript(const Track& track, MapTexts* texts) {
+    MapTexts t = mapTexts(track);
+    std::string out;
+    if (!track.points.empty()) {
+        out.reserve(256 + track.name.size() + track.points.size() * 64);
+        appendHead(out, track);
+        appendRows(out, track.points, track.imperial());
+        appendSummary(out, t);
+    }
+    if (texts)
+        *texts = std::move(t);
+    return out;
+}
+
+} // namespace tk

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "tracks/Track.h"
+
+#include <string>
+
+namespace tk {
+
+// The seven property texts the track panel shows for a track; all but altitude also form the
+// summary table of the map data script.
+struct MapTexts {
+    std::string name, start, end, step, speed, distance, altitude;
+};
+
+// The panel texts of a track, in the track's own units (unitFlag 1: mph and feet). Start and end
+// are the times of the first and last point, empty for a track without points.
+MapTexts mapTexts(const Track& track);
+
+// The exact bytes of "data.js" for a track: the globals size, line, locations and data, four
+// lines ending in CR LF. The pages need at least two rows in locations, so a track without points
+// gives an empty string, which the caller must refuse to write. When texts is given it receives
+// mapTexts(track) in either case.
+std::string mapDataScript(const Track& track, MapTexts* texts = nullptr);
+
+} // namespace tk
