@@ -1,26 +1,217 @@
 #include "cli/DeviceCommands.h"
 
+#include "app/Language.h"
 #include "cli/CliOutput.h"
+#include "cli/ProgressBar.h"
+#include "cli/TrackListing.h"
+#include "device/Firmware.h"
+#include "device/LoggerSettings.h"
+#include "device/TimeZone.h"
+#include "link/Download.h"
+#include "link/SerialConnector.h"
+#include "tracks/FileIO.h"
+#include "tracks/ProjectFile.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QTimeZone>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
 
 namespace tk::cli {
+namespace {
 
-int runRead(const CliArgs&) {
-    throw CommandError{"read: not available yet"};
+// ModuleDir: the folder of the executable, where language.ini and the firmware images lie.
+std::filesystem::path moduleDir() {
+    std::error_code error;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path() : exe.parent_path();
 }
-int runSettings(const CliArgs&) {
-    throw CommandError{"settings: not available yet"};
+
+const Language& language() {
+    static const Language instance = [] {
+        Language l((moduleDir() / "language.ini").string());
+        l.set(l.setting());
+        return l;
+    }();
+    return instance;
 }
-int runConfig(const CliArgs&) {
-    throw CommandError{"config: not available yet"};
+
+std::string say(std::string_view key) {
+    return LangText(language(), key);
 }
-int runClear(const CliArgs&) {
-    throw CommandError{"clear: not available yet"};
+
+// QSerialPort wants a Qt application object in the thread that uses it.
+struct DeviceSession {
+    DeviceSession(const CliArgs& args) : connector(args.value("--port").value_or("")) {}
+    int argc = 1;
+    char name[16] = "trailkeep-cli";
+    char* argv[2] = {name, nullptr};
+    QCoreApplication app{argc, argv};
+    SerialConnector connector;
+};
+
+void expectNoPositional(const CliArgs& args) {
+    if (!args.positional.empty())
+        throw UsageError{"unexpected argument '" + args.positional[0] + "'"};
 }
-int runTimeZone(const CliArgs&) {
-    throw CommandError{"timezone: not available yet"};
+
+int report(bool ok, std::string_view key) {
+    if (!ok)
+        throw CommandError{say(key)};
+    std::printf("%s\n", say(key).c_str());
+    return 0;
 }
-int runUpgrade(const CliArgs&) {
-    throw CommandError{"upgrade: not available yet"};
+
+std::string unitText(std::uint8_t unitByte) {
+    return unitByte == 0   ? "KPH"
+           : unitByte == 1 ? "MPH"
+                           : "unknown (" + std::to_string(unitByte) + ")";
+}
+
+} // namespace
+
+int runRead(const CliArgs& args) {
+    expectNoPositional(args);
+    const auto out = args.value("-o");
+    if (!out)
+        throw UsageError{"missing -o OUT.gpl"};
+    DeviceSession session(args);
+    auto buffer = std::make_unique<PageBuffer>();
+    TrackTable table;
+    TrackDecoder decoder(table);
+    ProgressBar bar;
+    DownloadCallbacks callbacks;
+    callbacks.onPageCount = [&](int pages) { bar.start(pages, "pages"); };
+    callbacks.onProgress = [&](int records) { bar.update(records / 11); };
+    const DownloadResult result = downloadMemory(session.connector, *buffer, decoder, callbacks);
+    bar.finish();
+    if (result.outcome == DownloadOutcome::NoLogger ||
+        result.outcome == DownloadOutcome::CountFailed)
+        throw CommandError{say(result.messageKey())};
+    const std::string error = saveProject(*out, *buffer);
+    if (!error.empty())
+        throw CommandError{error};
+    std::fputs(trackListing(table, false).c_str(), stdout);
+    if (result.recordsDropped > 0)
+        warn(std::to_string(result.recordsDropped) +
+             " records beyond the 2048-page memory were not kept");
+    if (result.outcome == DownloadOutcome::Incomplete)
+        throw CommandError{
+            say(result.messageKey()) + ": " + std::to_string(result.recordsReceived) + " of " +
+            std::to_string(result.recordsExpected) + " records received" +
+            (result.cancelled ? " (cancelled)" : "") + "; what arrived is in " + *out};
+    std::printf("%s\n", say(result.messageKey()).c_str());
+    return 0;
+}
+
+int runSettings(const CliArgs& args) {
+    expectNoPositional(args);
+    DeviceSession session(args);
+    const LoggerSettings s = readSettings(session.connector);
+    if (!s.found)
+        throw CommandError{say("Get Uart Failed")};
+    if (!s.replied || !s.complete)
+        throw CommandError{"the logger did not answer the settings request"};
+    const std::string_view version = firmwareVersionText(s.firmwareVersion);
+    std::printf("Firmware: %s (version letter '%c')\n",
+                version.empty()
+                    ? say("Press and hold MODE to start and enter upgrading mode").c_str()
+                    : std::string(version).c_str(),
+                s.firmwareVersion);
+    const int stepIndex = stepIndexFromSeconds(s.stepSeconds);
+    std::printf("Step: %d s\n", s.stepSeconds);
+    std::printf("Unit: %s\n", unitText(s.unitByte).c_str());
+    std::printf("Time zone: %s\n",
+                s.hasZone ? zoneLabel(s.zoneCode).c_str() : "(Not set time zone)");
+    std::printf("%s: %s\n", say("LogTime").c_str(),
+                logTimeText(stepIndex, say("Hour"), say("Min"), say("Sec")).c_str());
+    return 0;
+}
+
+int runConfig(const CliArgs& args) {
+    expectNoPositional(args);
+    int stepIndex = -1;
+    if (const auto step = args.value("--step")) {
+        stepIndex = *step == "1" ? 0 : *step == "3" ? 1 : *step == "5" ? 2 : *step == "10" ? 3 : -1;
+        if (stepIndex < 0)
+            throw UsageError{"invalid value for --step: '" + *step + "' (expected 1, 3, 5 or 10)"};
+    }
+    int unitIndex = -1;
+    if (const auto unit = args.value("--unit")) {
+        unitIndex = *unit == "kph" ? 0 : *unit == "mph" ? 1 : -1;
+        if (unitIndex < 0)
+            throw UsageError{"invalid value for --unit: '" + *unit + "' (expected kph or mph)"};
+    }
+    DeviceSession session(args);
+    if (stepIndex < 0 || unitIndex < 0) {
+        const LoggerSettings s = readSettings(session.connector);
+        if (!s.found)
+            throw CommandError{say("Get Uart Failed")};
+        if (stepIndex < 0)
+            stepIndex = stepIndexFromSeconds(s.stepSeconds);
+        if (unitIndex < 0)
+            unitIndex = s.unitByte;
+    }
+    const SaveResult result = saveSettings(session.connector, stepIndex, unitIndex);
+    for (std::size_t i = 0; i + 1 < result.messageKeys.size(); ++i)
+        warn(say(result.messageKeys[i]));
+    return report(result.succeeded(),
+                  result.messageKeys.empty() ? "Get Uart Failed" : result.messageKeys.back());
+}
+
+int runClear(const CliArgs& args) {
+    expectNoPositional(args);
+    if (!args.has("--yes"))
+        throw UsageError{"clear erases every track on the logger; add --yes to confirm"};
+    DeviceSession session(args);
+    const ClearResult result = clearMemory(session.connector);
+    return report(result.cleared, result.messageKey);
+}
+
+int runTimeZone(const CliArgs& args) {
+    expectNoPositional(args);
+    int offsetSeconds = 0;
+    if (const auto hours = args.value("--offset")) {
+        char* end = nullptr;
+        const double value = std::strtod(hours->c_str(), &end);
+        if (hours->empty() || *end != '\0' || !(value >= -12 && value <= 14))
+            throw UsageError{"invalid value for --offset: '" + *hours + "' (hours, -12 to 14)"};
+        offsetSeconds = static_cast<int>(std::lround(value * 3600));
+    } else {
+        offsetSeconds =
+            QTimeZone::systemTimeZone().standardTimeOffset(QDateTime::currentDateTime());
+    }
+    DeviceSession session(args);
+    const ZoneSyncResult result = syncTimeZone(session.connector, offsetSeconds);
+    if (result.echoed)
+        std::printf("Time zone: %s\n", zoneLabel(result.zoneCode).c_str());
+    return report(result.found && result.echoed && result.messageKey == "Config Successful",
+                  result.messageKey);
+}
+
+int runUpgrade(const CliArgs& args) {
+    expectNoPositional(args);
+    const std::filesystem::path dir = args.value("--images").value_or(moduleDir().string());
+    const FirmwareImages images = loadFirmwareImages(dir);
+    DeviceSession session(args);
+    ProgressBar bar;
+    const UpgradeResult result =
+        upgradeFirmware(session.connector, images, [&](int block, int blocks) {
+            if (block == 0)
+                bar.start(blocks, "blocks");
+            bar.update(block);
+        });
+    bar.finish();
+    if (result.stage == UpgradeStage::NoImage)
+        throw CommandError{say(result.messageKey) +
+                           ": neither firmware-158.bin nor firmware-159.bin in " + dir.string()};
+    if (result.stage == UpgradeStage::NotInBootMode)
+        warn(say(result.messageKey));
+    return report(result.finished(), result.messageKey);
 }
 
 } // namespace tk::cli

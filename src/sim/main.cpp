@@ -1,0 +1,127 @@
+#include "sim/LoggerModel.h"
+#include "sim/PtyLink.h"
+#include "sim/SimOptions.h"
+#include "tracks/DemoMemory.h"
+
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int) {
+    stopRequested = 1;
+}
+
+// Stop signals stay blocked except inside the link's wait, so none is lost between two checks.
+sigset_t installStopSignals() {
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&stopSignals, sig);
+    sigset_t previous;
+    sigprocmask(SIG_BLOCK, &stopSignals, &previous);
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(sig, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigdelset(&previous, sig);
+    return previous;
+}
+
+std::optional<std::vector<std::uint8_t>> loadMemory(const tk::sim::SimOptions& options) {
+    using tk::sim::MemorySource;
+    switch (options.source) {
+    case MemorySource::Empty:
+        return std::vector<std::uint8_t>{};
+    case MemorySource::Demo: {
+        tk::DemoOptions demo;
+        demo.seed = options.seed;
+        demo.stepSeconds = options.settings.stepSeconds;
+        demo.unitFlag = options.settings.unit;
+        demo.zoneCode = options.settings.zoneCode;
+        return tk::makeDemoMemory(demo);
+    }
+    case MemorySource::DemoFull:
+        return tk::makeFullMemory(options.seed);
+    case MemorySource::File:
+        break;
+    }
+    std::ifstream in(options.memoryFile, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// Written beside the target and renamed, so a reader never sees half an image.
+void writeImage(const std::string& path, const std::vector<std::uint8_t>& image) {
+    const std::string temporary = path + ".part";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(image.data()),
+                  static_cast<std::streamsize>(image.size()));
+        if (!out.flush()) {
+            std::cerr << "trailkeep-sim: cannot write " << temporary << "\n";
+            return;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0)
+        std::cerr << "trailkeep-sim: cannot write " << path << "\n";
+}
+
+int run(const tk::sim::SimOptions& options) {
+    const sigset_t waitMask = installStopSignals();
+    auto memory = loadMemory(options);
+    if (!memory) {
+        std::cerr << "trailkeep-sim: cannot read " << options.memoryFile << "\n";
+        return 1;
+    }
+    tk::sim::LoggerModel model(options, std::move(*memory));
+    if (!options.firmwareOut.empty())
+        model.firmwareReceived = [&](const auto& image) { writeImage(options.firmwareOut, image); };
+    std::ofstream log;
+    tk::sim::LinkOptions linkOptions;
+    linkOptions.pace = options.pace;
+    if (!options.logFile.empty()) {
+        log.open(options.logFile, std::ios::binary | std::ios::trunc);
+        if (!log) {
+            std::cerr << "trailkeep-sim: cannot write " << options.logFile << "\n";
+            return 1;
+        }
+        linkOptions.log = &log;
+    }
+    tk::sim::PtyLink link;
+    std::cout << "PORT " << link.portPath() << std::endl;
+    link.serve(model, linkOptions, stopRequested, &waitMask);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const tk::sim::ParsedOptions parsed =
+        tk::sim::parseSimOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (parsed.help) {
+        std::cout << tk::sim::simUsage();
+        return 0;
+    }
+    if (!parsed.error.empty()) {
+        std::cerr << "trailkeep-sim: " << parsed.error << " (see --help)\n";
+        return 2;
+    }
+    try {
+        return run(parsed.options);
+    } catch (const std::exception& error) {
+        std::cerr << "trailkeep-sim: " << error.what() << "\n";
+        return 1;
+    }
+}
