@@ -1,14 +1,32 @@
 #!/usr/bin/env bash
-# The headless demo: a generated logger memory is listed and its first track exported.
+# The headless demo: the logger simulator serves a generated memory, trailkeep-cli reads it over
+# the pseudo-terminal, lists the tracks and exports the first one.
 set -euo pipefail
 bin=${1:-build/bin}
 out=${TRAILKEEP_DEMO_DIR:-$(pwd)/build/demo}
 mkdir -p "$out"
-"$bin/trailkeep-cli" demo -o "$out/demo.gpl"
+
+portfile=$(mktemp)
+"$bin/trailkeep-sim" --demo >"$portfile" &
+sim=$!
+trap 'kill $sim 2>/dev/null || true; rm -f "$portfile"' EXIT
+for _ in $(seq 50); do
+    grep -q '^PORT ' "$portfile" && break
+    sleep 0.1
+done
+port=$(awk '/^PORT /{print $2}' "$portfile")
+echo "Logger simulator on $port"
+
+"$bin/trailkeep-cli" settings --port "$port"
+echo
+"$bin/trailkeep-cli" read --port "$port" -o "$out/demo.gpl"
+echo
 "$bin/trailkeep-cli" tracks "$out/demo.gpl" --rejects
 "$bin/trailkeep-cli" kml "$out/demo.gpl" --track 1 -o "$out/track1.kml"
 "$bin/trailkeep-cli" gpx "$out/demo.gpl" --track 1 -o "$out/track1.gpx"
 "$bin/trailkeep-cli" datajs "$out/demo.gpl" --track 1 -o "$out/data.js"
 echo
 echo "Demo files:"
-ls -l "$out" | tail -n +2 | awk -v d="$out" '{print "  " d "/" $NF "  (" $5 " bytes)"}'
+for f in demo.gpl track1.kml track1.gpx data.js; do
+    printf '  %s  (%s bytes)\n' "$out/$f" "$(stat -c %s "$out/$f")"
+done

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Runs every benchmark program of a build's bin folder.
+set -euo pipefail
+bin=${1:-build/bin}
+for b in "$bin"/bench_*; do
+    echo "== $(basename "$b")"
+    "$b" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+done
