@@ -6,3 +6,5 @@ for b in "$bin"/bench_*; do
     echo "== $(basename "$b")"
     "$b" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 done
+echo "== cli_bench.sh"
+"$(dirname "$0")/../bench/cli_bench.sh" "$bin" ${BENCH_PACED:+--paced}
