@@ -164,8 +164,9 @@ void PtyLink::serve(LoggerModel& model, const LinkOptions& options,
             // Input ends a download: the program has given up, so the rest is not sent.
             if (out.download)
                 out = Outgoing{};
-        } else if (fd.revents & (POLLHUP | POLLERR))
+        } else if (fd.revents & (POLLHUP | POLLERR)) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
         if (!out.empty() && (fd.revents & POLLOUT || options.pace))
             writeOutput(master_, out, pacer, options.pace);
         if (model.inUpgradeMode() && Clock::now() - lastInput >= options.upgradeIdle)
