@@ -101,8 +101,7 @@ int runRead(const CliArgs& args) {
              " records beyond the 2048-page memory were not kept");
     if (result.outcome == DownloadOutcome::Incomplete)
         throw CommandError{
-            say(result.messageKey()) + ": " + std::to_string(result.recordsReceived) + " of " +
-            std::to_string(result.recordsExpected) + " records received" +
+            say(result.messageKey(), {result.recordsReceived, result.recordsExpected}) +
             (result.cancelled ? " (cancelled)" : "") + "; what arrived is in " + *out};
     std::printf("%s\n", say(result.messageKey()).c_str());
     return 0;
