@@ -43,6 +43,7 @@ struct DownloadResult {
     bool cancelled = false;
     bool loggerSilent = false; // ended early after kMaxFailedRecordsInRow failures
 
+    // For Incomplete the key is a format taking recordsReceived and recordsExpected.
     std::string_view messageKey() const;
 };
 

@@ -8,7 +8,9 @@ namespace tk::keys {
 inline constexpr std::string_view kGetUartFailed = "Get Uart Failed";
 inline constexpr std::string_view kConnectFailed = "Connect Failed";
 inline constexpr std::string_view kReceiveCompleted = "Receive Completed";
-inline constexpr std::string_view kDownloadIncomplete = "Download Incomplete";
+// A format: the records received, then the records expected.
+inline constexpr std::string_view kDownloadIncomplete =
+    "Download incomplete: %d of %d records received";
 
 inline constexpr std::string_view kConfigStepFailed = "Config Step Failed";
 inline constexpr std::string_view kConfigUnitFailed = "Config Unit Failed";

@@ -14,16 +14,18 @@ using Bytes = std::vector<std::uint8_t>;
 using Keys = std::vector<std::string_view>;
 
 TEST(ReadSettings, ReadsVersionStepUnitAndZone) {
-    test::ScriptedConnector logger;
-    logger.port.send({'V', 'i', 3, 1, 188});
-    const LoggerSettings s = readSettings(logger);
-    EXPECT_TRUE(s.found && s.replied && s.complete && s.hasZone);
-    EXPECT_EQ(s.firmwareVersion, 'i');
-    EXPECT_EQ(s.stepSeconds, 3);
-    EXPECT_EQ(s.unitByte, 1);
-    EXPECT_EQ(s.zoneCode, 188);
-    EXPECT_EQ(logger.port.written, Bytes{'V'});
-    EXPECT_EQ(logger.port.closes, 1);
+    for (std::uint8_t version : {'h', 'i'}) {
+        test::ScriptedConnector logger;
+        logger.port.send({'V', version, 3, 1, 188});
+        const LoggerSettings s = readSettings(logger);
+        EXPECT_TRUE(s.found && s.replied && s.complete && s.hasZone);
+        EXPECT_EQ(s.firmwareVersion, version);
+        EXPECT_EQ(s.stepSeconds, 3);
+        EXPECT_EQ(s.unitByte, 1);
+        EXPECT_EQ(s.zoneCode, 188);
+        EXPECT_EQ(logger.port.written, Bytes{'V'});
+        EXPECT_EQ(logger.port.closes, 1);
+    }
 }
 
 TEST(ReadSettings, OlderFirmwareSendsNoZoneAndIsNotWaitedFor) {

@@ -139,7 +139,7 @@ TEST_F(DownloadTest, ALoggerFallingSilentEndsAfterThreeFailedRecordsKeepingWhatA
     sendTrip(4);
     const DownloadResult result = download();
     EXPECT_EQ(result.outcome, DownloadOutcome::Incomplete);
-    EXPECT_EQ(result.messageKey(), "Download Incomplete");
+    EXPECT_EQ(result.messageKey(), "Download incomplete: %d of %d records received");
     EXPECT_TRUE(result.loggerSilent);
     EXPECT_EQ(result.recordsReceived, 5);
     EXPECT_EQ(result.recordsFailed, 3);
