@@ -6,7 +6,7 @@ packages=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-serialport-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    gpsbabel
+    gpsbabel tzdata
     clang-14 libclang-rt-14-dev
 )
 

@@ -86,6 +86,17 @@ std::string unitText(std::uint8_t unitByte) {
                            : "unknown (" + std::to_string(unitByte) + ")";
 }
 
+constexpr const char* kNoSettingsReply = "the logger did not answer the settings request";
+
+// Loggers below 'h' can take an upgrade and are told how to start it; later letters without a
+// known version name are shown by their letter alone.
+std::string firmwareText(std::uint8_t letter) {
+    if (canUpgradeFirmware(letter))
+        return say("Press and hold MODE to start and enter upgrading mode");
+    const std::string_view version = firmwareVersionText(letter);
+    return version.empty() ? "unknown version" : std::string(version);
+}
+
 } // namespace
 
 int runRead(const CliArgs& args) {
@@ -128,12 +139,8 @@ int runSettings(const CliArgs& args) {
     if (!s.found)
         throw CommandError{say("Get Uart Failed")};
     if (!s.replied || !s.complete)
-        throw CommandError{"the logger did not answer the settings request"};
-    const std::string_view version = firmwareVersionText(s.firmwareVersion);
-    std::printf("Firmware: %s (version letter '%c')\n",
-                version.empty()
-                    ? say("Press and hold MODE to start and enter upgrading mode").c_str()
-                    : std::string(version).c_str(),
+        throw CommandError{kNoSettingsReply};
+    std::printf("Firmware: %s (version letter '%c')\n", firmwareText(s.firmwareVersion).c_str(),
                 s.firmwareVersion);
     const int stepIndex = stepIndexFromSeconds(s.stepSeconds);
     std::printf("Step: %d s\n", s.stepSeconds);
@@ -164,11 +171,17 @@ int runConfig(const CliArgs& args) {
         const LoggerSettings s = readSettings(session.connector);
         if (!s.found)
             throw CommandError{say("Get Uart Failed")};
+        // Never send a setting the user did not ask for and the logger did not report.
+        if (!s.replied || !s.complete)
+            throw CommandError{kNoSettingsReply};
         if (stepIndex < 0)
             stepIndex = stepIndexFromSeconds(s.stepSeconds);
         if (unitIndex < 0)
             unitIndex = s.unitByte;
     }
+    // A value read that no choice stands for goes out as "none selected", as Save sends it.
+    stepIndex = stepIndex <= 3 ? stepIndex : -1;
+    unitIndex = unitIndex <= 1 ? unitIndex : -1;
     const SaveResult result = saveSettings(session.connector, stepIndex, unitIndex);
     for (std::size_t i = 0; i + 1 < result.messageKeys.size(); ++i)
         warn(say(result.messageKeys[i]));
@@ -222,8 +235,6 @@ int runUpgrade(const CliArgs& args) {
     if (result.stage == UpgradeStage::NoImage)
         throw CommandError{say(result.messageKey) +
                            ": neither firmware-158.bin nor firmware-159.bin in " + dir.string()};
-    if (result.stage == UpgradeStage::NotInBootMode)
-        warn(say(result.messageKey));
     return report(result.finished(), result.messageKey);
 }
 
