@@ -1,4 +1,6 @@
 // The logger simulator itself, driven over its pseudo-terminal by a bare raw-mode client.
+#include "e2e/SimProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,79 +15,17 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-using Clock = std::chrono::steady_clock;
+using tk::e2e::Bytes;
+using tk::e2e::Clock;
+using tk::e2e::SimProcess;
 namespace fs = std::filesystem;
 
 constexpr int kQuietMs = 300;
-
-// Runs trailkeep-sim with stdin closed and reads its PORT line.
-class SimProcess {
-public:
-    explicit SimProcess(std::vector<std::string> args) {
-        int out[2];
-        if (::pipe(out) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, 0);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        const std::string program = TK_BIN_DIR "/trailkeep-sim";
-        args.insert(args.begin(), program);
-        std::vector<char*> argv;
-        for (auto& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        port_ = readLine(out[0]);
-        ::close(out[0]);
-    }
-
-    ~SimProcess() {
-        if (pid_ > 0)
-            stop();
-    }
-
-    const std::string& port() const { return port_; }
-
-    // SIGTERM, then the exit status (-1 when it did not exit normally).
-    int stop() {
-        ::kill(pid_, SIGTERM);
-        return waitExit();
-    }
-
-    int waitExit() {
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    static std::string readLine(int fd) {
-        std::string line;
-        char c = 0;
-        pollfd p{fd, POLLIN, 0};
-        while (::poll(&p, 1, 5000) > 0 && ::read(fd, &c, 1) == 1 && c != '\n')
-            line += c;
-        return line.rfind("PORT ", 0) == 0 ? line.substr(5) : line;
-    }
-
-    pid_t pid_ = -1;
-    std::string port_;
-};
 
 // One exchange's view of the port: opened raw, as the program opens it, and closed at the end.
 class PtyClient {
@@ -417,10 +357,10 @@ TEST(SimTest, RejectsBadCommandLines) {
                                                  {"--pace=1"}}) {
         SimProcess sim(args);
         EXPECT_EQ(sim.port(), "");
-        EXPECT_EQ(sim.waitExit(), 2) << args[0];
+        EXPECT_EQ(sim.stop(), 2) << args[0];
     }
     SimProcess missing({"--memory", "/nonexistent/memory.gpl"});
-    EXPECT_EQ(missing.waitExit(), 1);
+    EXPECT_EQ(missing.stop(), 1);
 }
 
 } // namespace
