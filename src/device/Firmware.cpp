@@ -1,6 +1,7 @@
 #include "device/Firmware.h"
 
 #include "link/MessageKeys.h"
+#include "link/SilenceGuard.h"
 
 #include <fstream>
 #include <iterator>
@@ -67,7 +68,7 @@ bool sendChunk(BytePort& port, std::uint8_t loaderVariant, Address address, Chun
 }
 
 // Every chunk of a block carries the block's start address; only the data advance.
-bool sendBlock(BytePort& port, const std::vector<std::uint8_t>& image, int block,
+bool sendBlock(SilenceGuard& port, const std::vector<std::uint8_t>& image, int block,
                UpgradeResult& result) {
     const std::size_t start = static_cast<std::size_t>(block) * kFirmwareBlockSize;
     const Address address{static_cast<std::uint8_t>(start >> 8),
@@ -77,7 +78,7 @@ bool sendBlock(BytePort& port, const std::vector<std::uint8_t>& image, int block
         int attempt = 0;
         while (!sendChunk(port, result.loaderVariant, address, data)) {
             ++result.failedChunkAttempts;
-            if (++attempt == kChunkAttempts)
+            if (++attempt == kChunkAttempts || port.silent())
                 return false;
         }
     }
@@ -102,7 +103,7 @@ const std::optional<std::vector<std::uint8_t>>* imageFor(const FirmwareImages& i
     return nullptr;
 }
 
-void transfer(BytePort& port, const std::vector<std::uint8_t>& image,
+void transfer(SilenceGuard& port, const std::vector<std::uint8_t>& image,
               const UpgradeProgress& progress, UpgradeResult& result) {
     if (progress)
         progress(0, result.blockCount);
@@ -118,8 +119,8 @@ void transfer(BytePort& port, const std::vector<std::uint8_t>& image,
     stop(result, UpgradeStage::Finished, keys::kUpgradeFinished);
 }
 
-void runBootProtocol(BytePort& port, const FirmwareImages& images, const UpgradeProgress& progress,
-                     UpgradeResult& result) {
+void runBootProtocol(SilenceGuard& port, const FirmwareImages& images,
+                     const UpgradeProgress& progress, UpgradeResult& result) {
     port.writeByte(kEnterBoot);
     if (port.readByte() != kInBoot)
         return stop(result, UpgradeStage::NotInBootMode, keys::kEnterUpgradeMode);
@@ -171,7 +172,8 @@ UpgradeResult upgradeFirmware(LoggerConnector& connector, const FirmwareImages& 
         stop(result, UpgradeStage::NoLogger, keys::kGetUartFailed);
         return result;
     }
-    runBootProtocol(*port, images, progress, result);
+    SilenceGuard guarded(*port);
+    runBootProtocol(guarded, images, progress, result);
     port->close();
     return result;
 }

@@ -32,9 +32,12 @@ public:
     std::vector<std::pair<std::uint8_t, std::uint8_t>> addresses; // of accepted chunks
     Bytes verdicts; // 'O' / 'R' sent by an echo loader
     int attempts = 0;
+    int silentFromAttempt = -1; // from this chunk attempt on the logger answers nothing
 
 private:
     void receive(std::uint8_t b) {
+        if (writing_ && silentFromAttempt >= 0 && attempts >= silentFromAttempt)
+            return;
         if (!writing_)
             return command(b);
         chunk_.push_back(b);
@@ -149,6 +152,18 @@ TEST(UpgradeFirmware, AChunkRefusedEightTimesStopsTheUpgrade) {
     EXPECT_EQ(result.blocksSent, 1);
     EXPECT_EQ(logger.attempts, 16);
     EXPECT_EQ(logger.port.closes, 1);
+}
+
+TEST(UpgradeFirmware, ALoggerThatFallsSilentEndsTheUpgradeAfterThreeSilentReads) {
+    for (std::uint8_t variant : {'f', 'g'}) {
+        BootLogger logger(0x16, variant);
+        logger.silentFromAttempt = 20;
+        const UpgradeResult result = upgradeFirmware(logger, bothImages());
+        EXPECT_EQ(result.stage, UpgradeStage::BlockFailed) << variant;
+        EXPECT_EQ(result.blocksSent, 2) << variant;
+        EXPECT_LE(logger.port.timeouts, 3) << variant;
+        EXPECT_EQ(logger.port.closes, 1) << variant;
+    }
 }
 
 TEST(UpgradeFirmware, ZAfterABlockFinishesEarly) {
