@@ -17,6 +17,7 @@
 #include <QTimeZone>
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -86,6 +87,28 @@ std::string unitText(std::uint8_t unitByte) {
                            : "unknown (" + std::to_string(unitByte) + ")";
 }
 
+volatile std::sig_atomic_t interrupted = 0;
+
+// While a download runs, Ctrl-C (or SIGTERM) asks it to stop between records, so what arrived
+// is still written; the usual handling comes back afterwards.
+class InterruptCancels {
+public:
+    InterruptCancels() {
+        interrupted = 0;
+        previousInt_ = std::signal(SIGINT, [](int) { interrupted = 1; });
+        previousTerm_ = std::signal(SIGTERM, [](int) { interrupted = 1; });
+    }
+    ~InterruptCancels() {
+        std::signal(SIGINT, previousInt_);
+        std::signal(SIGTERM, previousTerm_);
+    }
+    static bool requested() { return interrupted != 0; }
+
+private:
+    void (*previousInt_)(int) = nullptr;
+    void (*previousTerm_)(int) = nullptr;
+};
+
 constexpr const char* kNoSettingsReply = "the logger did not answer the settings request";
 
 // Loggers below 'h' can take an upgrade and are told how to start it; later letters without a
@@ -112,7 +135,11 @@ int runRead(const CliArgs& args) {
     DownloadCallbacks callbacks;
     callbacks.onPageCount = [&](int pages) { bar.start(pages, "pages"); };
     callbacks.onProgress = [&](int records) { bar.update(records / 11); };
-    const DownloadResult result = downloadMemory(session.connector, *buffer, decoder, callbacks);
+    callbacks.shouldCancel = &InterruptCancels::requested;
+    const DownloadResult result = [&] {
+        InterruptCancels cancelOnInterrupt;
+        return downloadMemory(session.connector, *buffer, decoder, callbacks);
+    }();
     bar.finish();
     if (result.outcome == DownloadOutcome::NoLogger ||
         result.outcome == DownloadOutcome::CountFailed)

@@ -186,6 +186,31 @@ TEST(CliRead, KilledLoggerEndsIncompleteAndKeepsWhatArrived) {
         expectArrivedThenZeros(readBytes(dir / "out.gpl"), image, std::size_t(received), pages);
 }
 
+TEST(CliRead, InterruptCancelsAndKeepsWhatArrived) {
+    TempDir dir;
+    const Bytes image = demoImage(dir, "demo.gpl");
+    const std::size_t pages = image.size() / kPage;
+    SimProcess sim(
+        {"--memory", (dir / "demo.gpl").string(), "--pace", "--log", (dir / "sim.log").string()});
+    CliProcess cli({"read", "--port", sim.port(), "-o", (dir / "out.gpl").string()});
+    const auto waitLimit = Clock::now() + std::chrono::seconds(5);
+    while (readBytes(dir / "sim.log").size() < 2 && Clock::now() < waitLimit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    const auto interrupted = Clock::now();
+    cli.signal(SIGINT);
+
+    const CliResult read = cli.finish();
+    EXPECT_LT(secondsSince(interrupted), 3.0);
+    EXPECT_EQ(read.status, 1);
+    EXPECT_NE(read.err.find("cancelled"), std::string::npos) << read.err;
+    const long received = recordsReceived(read.err, pages * 11);
+    EXPECT_GT(received, 0) << read.err;
+    EXPECT_LT(received, long(pages * 11));
+    if (received > 0)
+        expectArrivedThenZeros(readBytes(dir / "out.gpl"), image, std::size_t(received), pages);
+}
+
 TEST(CliRead, AnnouncementBeyondTheMemoryKeeps2048Pages) {
     TempDir dir;
     const Bytes image = demoImage(dir, "demo.gpl");

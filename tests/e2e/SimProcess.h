@@ -239,6 +239,11 @@ public:
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
 
+    void signal(int number) {
+        if (pid_ > 0)
+            ::kill(pid_, number);
+    }
+
     CliResult finish(std::chrono::seconds limit = std::chrono::seconds(30)) {
         CliResult result;
         if (pid_ <= 0)
