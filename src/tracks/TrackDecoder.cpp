@@ -160,23 +160,23 @@ bool TrackDecoder::passesJumpChecks(const FixFields& fix, std::int64_t t, Track&
     return false;
 }
 
+// A coordinate that moved by no more than kStandStillDegrees is pinned to its last value and the
+// last speed repeats; a moving one becomes the new reference together with its own speed.
+void TrackDecoder::applyStandStill(double& previous, double& coordinate, std::uint32_t& speed) {
+    if (std::fabs(previous - coordinate) > kStandStillDegrees) {
+        previous = coordinate;
+        prevSpeed_ = speed;
+    } else {
+        coordinate = previous;
+        speed = prevSpeed_;
+    }
+}
+
 void TrackDecoder::accept(FixFields fix, std::int64_t t, int hourShift, std::int64_t utc,
                           Track& track) {
     sinceAccepted_ = 0;
-    if (std::fabs(prevLongitude_ - fix.longitude) > kStandStillDegrees) {
-        prevLongitude_ = fix.longitude;
-        prevSpeed_ = fix.speed;
-    } else {
-        fix.longitude = prevLongitude_;
-        fix.speed = prevSpeed_;
-    }
-    if (std::fabs(prevLatitude_ - fix.latitude) > kStandStillDegrees) {
-        prevLatitude_ = fix.latitude;
-        prevSpeed_ = fix.speed;
-    } else {
-        fix.latitude = prevLatitude_;
-        fix.speed = prevSpeed_;
-    }
+    applyStandStill(prevLongitude_, fix.longitude, fix.speed);
+    applyStandStill(prevLatitude_, fix.latitude, fix.speed);
     prevAltitude_ = fix.altitude;
     prevTime_ = t;
     auto hour = static_cast<std::uint8_t>(fix.hour + hourShift);

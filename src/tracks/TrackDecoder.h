@@ -23,6 +23,7 @@ private:
     void startTrack(std::span<const std::uint8_t, kRecordSize> record);
     void feedFix(std::span<const std::uint8_t, kRecordSize> record);
     bool passesJumpChecks(const FixFields& fix, std::int64_t t, Track& track) const;
+    void applyStandStill(double& previous, double& coordinate, std::uint32_t& speed);
     void accept(FixFields fix, std::int64_t t, int hourShift, std::int64_t utc, Track& track);
     Track& current() { return table_.tracks[static_cast<std::size_t>(table_.lastTrack)]; }
 
