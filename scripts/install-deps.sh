@@ -3,12 +3,17 @@
 set -euo pipefail
 
 packages=(
-    cmake make g++ pkg-config
-    qt6-base-dev qt6-serialport-dev
+    cmake make g++ pkg-config ccache
+    qt6-base-dev qt6-serialport-dev qt6-webengine-dev qt6-webchannel-dev qt6-positioning-dev
+    libqt6webenginecore6-bin qt6-qpa-plugins
+    xvfb xauth imagemagick fonts-noto-cjk
     libgtest-dev libgmock-dev libbenchmark-dev
     gpsbabel tzdata
     clang-14 libclang-rt-14-dev
 )
+
+# Node.js and npm fetch the map pages' libraries; any installed Node 18 or later will do.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,26 @@
+#include "app/Prompts.h"
+
+#include <QFileDialog>
+
+namespace {
+
+Prompts* installed = nullptr;
+
+} // namespace
+
+QString Prompts::openFileName(QWidget* parent, const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+}
+
+QString Prompts::saveFileName(QWidget* parent, const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, QString(), QString(), filter);
+}
+
+Prompts& Prompts::current() {
+    static Prompts builtIn;
+    return installed ? *installed : builtIn;
+}
+
+void Prompts::install(Prompts* prompts) {
+    installed = prompts;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The file dialogs of the program's commands, behind one small interface so tests can answer
+// them without a dialog on screen. An empty answer means the user cancelled.
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    // An open-file dialog; filter is a Qt name filter such as "gpl files(*.gpl)".
+    virtual QString openFileName(QWidget* parent, const QString& filter);
+    // A save-file dialog that asks before replacing an existing file.
+    virtual QString saveFileName(QWidget* parent, const QString& filter);
+
+    // The prompts in force; the program's own unless a test installed others.
+    static Prompts& current();
+    // Installs prompts (not owned); nullptr restores the program's own.
+    static void install(Prompts* prompts);
+};
