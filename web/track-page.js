@@ -1,0 +1,194 @@
+// Shared by the map page and the print page: reads the track that data.js declares (size, line,
+// locations, data), draws it with Leaflet and talks to the program through window.external.
+// Everything taken from data.js is shown with textContent: a track name may hold markup.
+(function (root) {
+    'use strict';
+
+    var OSM_TILES = {
+        url: 'https://tile.openstreetmap.org/{z}/{x}/{y}.png',
+        attribution:
+            '&copy; <a href="https://www.openstreetmap.org/copyright">OpenStreetMap</a> contributors',
+        maxZoom: 19
+    };
+    var DAY = 86400;
+
+    // The tile server the program injected as TK_TILES, else OpenStreetMap's standard tiles.
+    function tileSettings(tiles) {
+        if (!tiles || typeof tiles.url !== 'string' || tiles.url === '')
+            return { url: OSM_TILES.url, attribution: OSM_TILES.attribution, maxZoom: 19 };
+        var zoom = Number(tiles.maxZoom);
+        return {
+            url: tiles.url,
+            attribution: typeof tiles.attribution === 'string' ? tiles.attribution : '',
+            maxZoom: zoom >= 1 && zoom <= 24 ? Math.floor(zoom) : 19
+        };
+    }
+
+    // "hh:mm:ss" to seconds since midnight; NaN for anything else.
+    function clockSeconds(text) {
+        var m = /^(\d{1,2}):(\d{2}):(\d{2})$/.exec(String(text));
+        return m ? Number(m[1]) * 3600 + Number(m[2]) * 60 + Number(m[3]) : NaN;
+    }
+
+    function clockText(seconds, withSeconds) {
+        var s = ((Math.floor(seconds) % DAY) + DAY) % DAY;
+        var two = function (v) { return (v < 10 ? '0' : '') + v; };
+        var text = two(Math.floor(s / 3600)) + ':' + two(Math.floor(s / 60) % 60);
+        return withSeconds ? text + ':' + two(s % 60) : text;
+    }
+
+    // The number and the unit of a ready-made text such as "-4 F" or "36 KPH".
+    function valueOf(text) {
+        var v = parseInt(text, 10);
+        return isNaN(v) ? null : v;
+    }
+
+    function unitOf(text) {
+        var m = /^\s*-?\d+\s+(\S+)\s*$/.exec(String(text));
+        return m ? m[1] : '';
+    }
+
+    // The rows of locations that can be drawn, or null when data.js declared none.
+    function trackRows(locations) {
+        if (!Array.isArray(locations) || locations.length === 0)
+            return null;
+        for (var i = 0; i < locations.length; ++i) {
+            var r = locations[i];
+            if (!Array.isArray(r) || !isFinite(r[0]) || !isFinite(r[1]))
+                return null;
+        }
+        return locations;
+    }
+
+    // Altitude and speed against time. The x values are seconds of day 0; each time the clock goes
+    // back (past midnight) the following points move a day on, so x never decreases.
+    function profileSeries(rows) {
+        var n = rows.length;
+        var x = new Array(n), altitude = new Array(n), speed = new Array(n);
+        var day = 0, last = 0;
+        for (var i = 0; i < n; ++i) {
+            var t = clockSeconds(rows[i][4]);
+            if (isNaN(t)) {
+                t = last;
+            } else {
+                while (t + day < last)
+                    day += DAY;
+                t += day;
+            }
+            x[i] = last = t;
+            altitude[i] = valueOf(rows[i][2]);
+            speed[i] = valueOf(rows[i][3]);
+        }
+        var first = rows[0] || [];
+        return {
+            x: x, altitude: altitude, speed: speed,
+            altitudeUnit: unitOf(first[2]), speedUnit: unitOf(first[3])
+        };
+    }
+
+    function lineStyle(line) {
+        line = line || {};
+        var color = /^#[0-9a-fA-F]{6}$/.test(line.color) ? line.color : '#ff0000';
+        var weight = Number(line.weight);
+        return { color: color, weight: weight >= 1 && weight <= 20 ? weight : 2, opacity: 1 };
+    }
+
+    function coordText(value) {
+        return Number(value).toFixed(6);
+    }
+
+    // window.external may be a plain browser's object without the program's functions, and the
+    // program may install them after the page has loaded: ask on every call.
+    function fnIsOurCustomBrowser() {
+        var ext = root.external;
+        return ext != null && ext.CB_IsOurCustomBrowser != null;
+    }
+
+    function reportPosition(latitude, longitude) {
+        if (!fnIsOurCustomBrowser() || root.external.CB_CustomFunctionWithParams == null)
+            return;
+        root.external.CB_CustomFunctionWithParams(coordText(latitude), coordText(longitude));
+    }
+
+    function createMap(element, options) {
+        var tiles = tileSettings(root.TK_TILES);
+        var map = root.L.map(element, options);
+        map.attributionControl.setPrefix(false);
+        root.L.tileLayer(tiles.url, { maxZoom: tiles.maxZoom, attribution: tiles.attribution })
+            .addTo(map);
+        return map;
+    }
+
+    function textElement(tag, text, className) {
+        var el = root.document.createElement(tag);
+        el.textContent = text == null ? '' : String(text);
+        if (className)
+            el.className = className;
+        return el;
+    }
+
+    function endMarker(latlng, fill, caption) {
+        return root.L.circleMarker(latlng, {
+            radius: 7, color: '#ffffff', weight: 2, opacity: 1, fillColor: fill, fillOpacity: 1
+        }).bindTooltip(textElement('span', caption));
+    }
+
+    // The whole track as one polyline with start and end markers, the view fitted to it. The view
+    // is set before the layers are added so the line is projected once.
+    function drawTrack(map, rows, line, fitOptions) {
+        var latlngs = new Array(rows.length);
+        for (var i = 0; i < rows.length; ++i)
+            latlngs[i] = [rows[i][0], rows[i][1]];
+        map.fitBounds(root.L.latLngBounds(latlngs), fitOptions);
+        var style = lineStyle(line);
+        style.interactive = false;
+        var polyline = root.L.polyline(latlngs, style).addTo(map);
+        var start = endMarker(latlngs[0], '#2e9e44', 'Start').addTo(map);
+        var end = endMarker(latlngs[latlngs.length - 1], '#d7263d', 'End').addTo(map);
+        return { polyline: polyline, start: start, end: end };
+    }
+
+    // The summary table of data.js: six rows of a label and a value.
+    function fillSummary(table, data) {
+        if (!Array.isArray(data))
+            return;
+        data.forEach(function (row) {
+            if (!Array.isArray(row))
+                return;
+            var tr = root.document.createElement('tr');
+            tr.appendChild(textElement('th', row[0]));
+            tr.appendChild(textElement('td', row[1]));
+            table.appendChild(tr);
+        });
+    }
+
+    function summaryValue(data, index) {
+        return Array.isArray(data) && Array.isArray(data[index]) ? String(data[index][1]) : '';
+    }
+
+    var api = {
+        OSM_TILES: OSM_TILES,
+        tileSettings: tileSettings,
+        clockSeconds: clockSeconds,
+        clockText: clockText,
+        valueOf: valueOf,
+        unitOf: unitOf,
+        trackRows: trackRows,
+        profileSeries: profileSeries,
+        lineStyle: lineStyle,
+        coordText: coordText,
+        fnIsOurCustomBrowser: fnIsOurCustomBrowser,
+        reportPosition: reportPosition,
+        createMap: createMap,
+        textElement: textElement,
+        drawTrack: drawTrack,
+        fillSummary: fillSummary,
+        summaryValue: summaryValue
+    };
+    if (typeof module !== 'undefined' && module.exports) {
+        module.exports = api;
+    } else {
+        root.tkTrack = api;
+        root.fnIsOurCustomBrowser = fnIsOurCustomBrowser;
+    }
+})(typeof window !== 'undefined' ? window : globalThis);
