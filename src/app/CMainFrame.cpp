@@ -1,0 +1,161 @@
+#include "app/CMainFrame.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+#include "app/CAboutDlg.h"
+#include "app/CTrailkeepApp.h"
+#include "app/ProjectCommands.h"
+#include "app/ReadCommand.h"
+#include "app/UpdateCheck.h"
+#include "app/Version.h"
+#include "device/CConfigDlg.h"
+#include "link/ProgressDialog.h"
+#include "map/CCustomBrowserExternal.h"
+#include "map/CMapView.h"
+#include "panel/CMenuDlg.h"
+
+namespace {
+
+QString droppedProject(const QMimeData* data) {
+    if (!data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".gpl")))
+            return url.toLocalFile();
+    return {};
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CTrailkeepApp& app, QWidget* parent) : QMainWindow(parent), app_(app) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(QString::fromLatin1(tk::kWindowTitle));
+    setAcceptDrops(true);
+    createActions();
+    createToolBar();
+    createStatusBar();
+    fillMainMenu(menuBar(), app_.language().setting(), actions_);
+    createClient();
+    progress_ = new ProgressDialog(app_.language(), this);
+    config_ = new CConfigDlg(app_.language(), app_.connector(),
+                             app_.moduleDir().toStdString(), this);
+    updateCheck_ = new UpdateCheck(app_.language(), this);
+    resize(1060, 640);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::createActions() {
+    auto make = [this](const char* objectName, QStyle::StandardPixmap icon, auto slot) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString::fromLatin1(objectName));
+        if (icon != QStyle::SP_CustomBase)
+            action->setIcon(style()->standardIcon(icon));
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    actions_.open = make("openAction", QStyle::SP_DialogOpenButton, &CMainFrame::onOpen);
+    actions_.save = make("saveAction", QStyle::SP_DialogSaveButton, &CMainFrame::onSave);
+    actions_.read = make("readAction", QStyle::SP_ArrowDown, &CMainFrame::onRead);
+    actions_.exit = make("exitAction", QStyle::SP_CustomBase, &QWidget::close);
+    actions_.chinese = make("chineseAction", QStyle::SP_CustomBase, [this] { switchLanguage(1); });
+    actions_.english = make("englishAction", QStyle::SP_CustomBase, [this] { switchLanguage(0); });
+    actions_.config = make("configAction", QStyle::SP_CustomBase, &CMainFrame::onConfig);
+    actions_.configTool =
+        make("configToolAction", QStyle::SP_FileDialogDetailedView, &CMainFrame::onConfig);
+    actions_.about =
+        make("aboutAction", QStyle::SP_MessageBoxInformation, &CMainFrame::onAbout);
+}
+
+void CMainFrame::createToolBar() {
+    QToolBar* bar = addToolBar(QStringLiteral("Toolbar"));
+    bar->setObjectName(QStringLiteral("toolBar"));
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->addActions({actions_.open, actions_.save});
+    bar->addSeparator();
+    bar->addAction(actions_.read);
+    bar->addAction(actions_.configTool);
+    bar->addSeparator();
+    bar->addAction(actions_.about);
+}
+
+void CMainFrame::createStatusBar() {
+    statusPane_ = new QLabel(this);
+    statusPane_->setObjectName(QStringLiteral("statusPane"));
+    statusPane_->setTextFormat(Qt::PlainText);
+    statusPane_->setAccessibleName(QStringLiteral("Status"));
+    statusBar()->addWidget(statusPane_, 1);
+    connect(&app_.bridge(), &CCustomBrowserExternal::coordinatesShown, statusPane_,
+            &QLabel::setText);
+}
+
+void CMainFrame::createClient() {
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName(QStringLiteral("splitter"));
+    splitter_->setChildrenCollapsible(false);
+    mapView_ = new CMapView(app_.webProfile(), app_.bridge(), app_.pageDir(), splitter_);
+    panel_ = new CMenuDlg(app_, splitter_);
+    splitter_->addWidget(mapView_);
+    splitter_->addWidget(panel_);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 0);
+    splitter_->setSizes({640, 400});
+    setCentralWidget(splitter_);
+    connect(panel_, &CMenuDlg::pageRequested, mapView_, &CMapView::NavigateTo);
+    mapView_->showStartPage();
+}
+
+bool CMainFrame::openFile(const QString& path) {
+    return openProjectFile(app_, *panel_, this, path);
+}
+
+void CMainFrame::switchLanguage(int value) {
+    if (!app_.language().switchTo(value))
+        return;
+    // The setting read back decides, so a file that could not be written never leaves one
+    // language's menu over the other's captions.
+    fillMainMenu(menuBar(), app_.language().setting(), actions_);
+    panel_->Relabel();
+}
+
+void CMainFrame::onRead() {
+    readLogger(app_, *progress_, *panel_, this);
+}
+
+void CMainFrame::onOpen() {
+    openProjectCommand(app_, *panel_, this);
+}
+
+void CMainFrame::onSave() {
+    saveProjectCommand(app_, this);
+}
+
+void CMainFrame::onConfig() {
+    config_->exec();
+}
+
+void CMainFrame::onAbout() {
+    CAboutDlg(this).exec();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedProject(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QString path = droppedProject(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openFile(path);
+}

@@ -1,0 +1,16 @@
+#include "app/CTrailkeepApp.h"
+
+#include <QWebEngineProfile>
+
+#include "app/ProgramFolder.h"
+#include "map/CCustomBrowserExternal.h"
+#include "map/WebProfile.h"
+
+CTrailkeepApp::CTrailkeepApp(const Options& options, QObject* parent)
+    : QObject(parent), moduleDir_(options.moduleDir), pageDir_(pageDirectoryFor(moduleDir_)),
+      language_((pageDir_ + QStringLiteral("language.ini")).toStdString()),
+      connector_(options.preferredPort.toStdString()),
+      bridge_(std::make_unique<CCustomBrowserExternal>(language_)),
+      profile_(createWebProfile(options.persistentWebProfile, this)) {}
+
+CTrailkeepApp::~CTrailkeepApp() = default;

@@ -1,0 +1,55 @@
+#include "app/MainMenus.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+struct MenuCaptions {
+    const char *file, *open, *save, *read, *exit, *language, *chinese, *english, *config, *help,
+        *about;
+};
+
+constexpr MenuCaptions kEnglish{"File(&F)", "Open",    "Save Prj", "Read",
+                                "Exit(&X)", "Language", "Chinese", "English",
+                                "Config",   "Help(&H)", "About Trailkeep(&A)..."};
+constexpr MenuCaptions kChinese{"文件(&F)", "打开工程", "保存工程", "读取轨迹",
+                                "退出(&X)", "Language", "中文",     "English",
+                                "设置参数", "帮助(&H)", "关于 Trailkeep(&A)..."};
+
+QMenu* addMenu(QMenuBar* bar, const char* title, const char* name) {
+    QMenu* menu = bar->addMenu(QString::fromUtf8(title));
+    menu->setObjectName(QString::fromLatin1(name));
+    return menu;
+}
+
+void name(QAction* action, const char* text) {
+    action->setText(QString::fromUtf8(text));
+}
+
+} // namespace
+
+void fillMainMenu(QMenuBar* bar, int languageSetting, const FrameActions& actions) {
+    const bool english = languageSetting == 0;
+    const MenuCaptions& c = english ? kEnglish : kChinese;
+    bar->clear();
+    name(actions.open, c.open);
+    name(actions.save, c.save);
+    name(actions.read, c.read);
+    name(actions.exit, c.exit);
+    name(actions.chinese, c.chinese);
+    name(actions.english, c.english);
+    name(actions.config, c.config);
+    name(actions.configTool, c.config);
+    name(actions.about, c.about);
+
+    QMenu* file = addMenu(bar, c.file, "fileMenu");
+    if (english) // the English menu lists Read after Exit
+        file->addActions({actions.open, actions.save, actions.exit, actions.read});
+    else
+        file->addActions({actions.open, actions.save, actions.read, actions.exit});
+    addMenu(bar, c.language, "languageMenu")->addActions({actions.chinese, actions.english});
+    bar->addAction(actions.config);
+    addMenu(bar, c.help, "helpMenu")->addAction(actions.about);
+}

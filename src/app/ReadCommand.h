@@ -1,0 +1,10 @@
+#pragma once
+
+class CMenuDlg;
+class CTrailkeepApp;
+class ProgressDialog;
+class QWidget;
+
+// Read: downloads the logger's memory through the progress dialog, refills the track panel and
+// says how the download ended. Without a logger nothing already loaded is lost.
+void readLogger(CTrailkeepApp& app, ProgressDialog& dialog, CMenuDlg& panel, QWidget* window);

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDialog>
+
+#include "link/Download.h"
+
+class DownloadThread;
+class QProgressBar;
+class QPushButton;
+
+namespace tk {
+class Language;
+class PageBuffer;
+class TrackDecoder;
+} // namespace tk
+
+// The modal window of a Read: progress in pages and a Cancel button. The download starts one
+// second after the window opens. Neither Enter, Esc nor the close box can close it: only the end
+// of the download does, so the tables are never read while the download still writes them.
+class ProgressDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kStartDelayMs = 1000;
+
+    explicit ProgressDialog(const tk::Language& language, QWidget* parent = nullptr);
+    ~ProgressDialog() override;
+
+    // Runs the dialog over one download and answers how it ended. Failures to reach the logger
+    // are reported here, while the dialog is still up; the caller reports the other outcomes.
+    tk::DownloadResult run(tk::LoggerConnector& connector, tk::PageBuffer& buffer,
+                           tk::TrackDecoder& decoder);
+
+    QProgressBar* progressBar() const { return bar_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+protected:
+    void reject() override {}
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void startDownload();
+    void setPageCount(int pages);
+    void setProgress(int recordsAttempted);
+    void finishDownload();
+
+    const tk::Language& language_;
+    QProgressBar* bar_;
+    QPushButton* cancel_;
+    DownloadThread* thread_ = nullptr;
+    tk::DownloadResult result_;
+    bool finished_ = false;
+};

@@ -1,0 +1,66 @@
+#include "map/CCustomBrowserExternal.h"
+
+#include <QFile>
+
+#include "app/Language.h"
+#include "map/CoordinatesText.h"
+
+namespace {
+
+// Pages see plain functions at once; calls made before the channel is up wait in a queue.
+// Only two string arguments ever reach the program, and at most a short prefix of each: the
+// position parser reads no further than the first characters that are not part of a number.
+constexpr char kExternalShim[] = R"JS(
+(function () {
+    var target = null, queue = [];
+    function send(name, args) {
+        if (target) target[name].apply(target, args); else queue.push([name, args]);
+    }
+    function clip(v) { return String(v).slice(0, 64); }
+    var external = {
+        CB_IsOurCustomBrowser: function () { return true; },
+        CB_Close: function () { return true; },
+        CB_CustomFunction: function () { return true; },
+        CB_CustomFunctionWithParams: function (lat, lon) {
+            if (typeof lat === 'string' && typeof lon === 'string')
+                send('CB_CustomFunctionWithParams', [clip(lat), clip(lon)]);
+            return true;
+        }
+    };
+    try {
+        Object.defineProperty(window, 'external', { value: external, configurable: true });
+    } catch (e) { window.external = external; }
+    if (typeof qt === 'undefined' || !qt.webChannelTransport) return;
+    new QWebChannel(qt.webChannelTransport, function (channel) {
+        target = channel.objects.external;
+        queue.splice(0).forEach(function (call) { send(call[0], call[1]); });
+    });
+})();
+)JS";
+
+QString webChannelLibrary() {
+    QFile file(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+CCustomBrowserExternal::CCustomBrowserExternal(const tk::Language& language, QObject* parent)
+    : QObject(parent), language_(language) {}
+
+void CCustomBrowserExternal::CB_CustomFunctionWithParams(const QVariant& latitude,
+                                                         const QVariant& longitude) {
+    if (latitude.typeId() != QMetaType::QString || longitude.typeId() != QMetaType::QString)
+        return;
+    const std::string text = tk::coordinatesText(
+        latitude.toString().left(64).toStdString(), longitude.toString().left(64).toStdString(),
+        language_.text("Latitude"), language_.text("Longitude"));
+    emit coordinatesShown(QString::fromStdString(text));
+}
+
+QString CCustomBrowserExternal::documentCreationScript() {
+    static const QString script = webChannelLibrary() + QString::fromUtf8(kExternalShim);
+    return script;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+namespace tk {
+class Language;
+}
+
+// The object pages reach as window.external. Pages may only ask whether they run in the program
+// and report a position; everything else answers true and changes nothing.
+class CCustomBrowserExternal : public QObject {
+    Q_OBJECT
+public:
+    // The name under which the object is published on every page's web channel.
+    static constexpr const char* kChannelName = "external";
+
+    explicit CCustomBrowserExternal(const tk::Language& language, QObject* parent = nullptr);
+
+    Q_INVOKABLE bool CB_IsOurCustomBrowser() const { return true; }
+    Q_INVOKABLE bool CB_Close() const { return true; }
+    Q_INVOKABLE bool CB_CustomFunction() const { return true; }
+    // Shows the position in the status bar; anything but two strings is ignored.
+    Q_INVOKABLE void CB_CustomFunctionWithParams(const QVariant& latitude,
+                                                 const QVariant& longitude);
+
+    // The script that makes window.external answer synchronously from the first script of a
+    // page and forwards the calls to this object once the channel is up.
+    static QString documentCreationScript();
+
+signals:
+    void coordinatesShown(const QString& text);
+
+private:
+    const tk::Language& language_;
+};

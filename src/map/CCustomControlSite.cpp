@@ -1,0 +1,95 @@
+#include "map/CCustomControlSite.h"
+
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QWebChannel>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
+
+#include "map/CCustomBrowserExternal.h"
+
+CCustomPage::CCustomPage(QWebEngineProfile* profile, QObject* parent)
+    : QWebEnginePage(profile, parent) {}
+
+void CCustomPage::javaScriptAlert(const QUrl&, const QString& text) {
+    QString shown = text.left(kAlertTextLimit);
+    if (text.size() > kAlertTextLimit)
+        shown += QChar(0x2026);
+    QWebEngineView* view = QWebEngineView::forPage(this);
+    QWidget* owner = view ? view->window() : nullptr;
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kAlertCaption), shown,
+                    QMessageBox::Ok, owner);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+bool CCustomPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
+    if (isRefusedAddress(url.toString()))
+        return false;
+    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+CCustomControlSite::CCustomControlSite(QWebEngineView* view) : QObject(view), view_(view) {}
+
+CCustomPage* CCustomControlSite::apply(QWebEngineView* view, QWebEngineProfile* profile,
+                                       CCustomBrowserExternal& bridge, const QString& extraScript) {
+    auto* page = new CCustomPage(profile, view);
+    auto* channel = new QWebChannel(page);
+    channel->registerObject(QString::fromLatin1(CCustomBrowserExternal::kChannelName), &bridge);
+    page->setWebChannel(channel);
+
+    QWebEngineScript script;
+    script.setName(QStringLiteral("trailkeep-external"));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(extraScript + CCustomBrowserExternal::documentCreationScript());
+    page->scripts().insert(script);
+
+    view->setPage(page);
+    view->setContextMenuPolicy(Qt::NoContextMenu);
+    auto* site = new CCustomControlSite(view);
+    view->installEventFilter(site);
+    connect(page, &QWebEnginePage::loadStarted, site, &CCustomControlSite::watchFocusProxy);
+    connect(page, &QWebEnginePage::loadFinished, site, &CCustomControlSite::watchFocusProxy);
+    site->watchFocusProxy();
+    return page;
+}
+
+bool CCustomControlSite::isBlockedKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (key == Qt::Key_F5)
+        return true;
+    return (modifiers & Qt::ControlModifier) &&
+           (key == Qt::Key_O || key == Qt::Key_P || key == Qt::Key_N);
+}
+
+// The browser's widget that receives the keys is made when the first page loads.
+void CCustomControlSite::watchFocusProxy() {
+    QWidget* proxy = view_->focusProxy();
+    if (!proxy || proxy == watchedProxy_)
+        return;
+    proxy->installEventFilter(this);
+    watchedProxy_ = proxy;
+}
+
+bool CCustomControlSite::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (isBlockedKey(key->key(), key->modifiers())) {
+            event->accept();
+            return true;
+        }
+        break;
+    }
+    case QEvent::ChildAdded:
+        watchFocusProxy();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}

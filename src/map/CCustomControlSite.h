@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QWebEnginePage>
+
+class QWebEngineView;
+class QWebEngineProfile;
+class CCustomBrowserExternal;
+
+// A page with the program's host policy: script alerts become the program's error box and
+// addresses beginning with "app:" are refused.
+class CCustomPage : public QWebEnginePage {
+    Q_OBJECT
+public:
+    static constexpr const char* kAlertCaption = "自定义浏览器";
+    static constexpr int kAlertTextLimit = 4096;
+
+    CCustomPage(QWebEngineProfile* profile, QObject* parent = nullptr);
+
+    static bool isRefusedAddress(const QString& address) {
+        return address.startsWith(QLatin1String("app:"));
+    }
+
+protected:
+    void javaScriptAlert(const QUrl& securityOrigin, const QString& text) override;
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+};
+
+// Gives an embedded browser of the program its host behaviour: no context menu, F5 and
+// Ctrl+O/P/N never reach the page, and window.external is the program's bridge object from the
+// page's first script on.
+class CCustomControlSite : public QObject {
+    Q_OBJECT
+public:
+    // Installs a CCustomPage on the profile into the view, with the bridge on its web channel.
+    // extraScript runs at document creation before the bridge script (the tile settings).
+    static CCustomPage* apply(QWebEngineView* view, QWebEngineProfile* profile,
+                              CCustomBrowserExternal& bridge, const QString& extraScript = {});
+
+    static bool isBlockedKey(int key, Qt::KeyboardModifiers modifiers);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    explicit CCustomControlSite(QWebEngineView* view);
+    void watchFocusProxy();
+
+    QWebEngineView* view_;
+    QObject* watchedProxy_ = nullptr;
+};

@@ -1,0 +1,32 @@
+#include "map/CMapView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include "map/CCustomControlSite.h"
+#include "map/WebProfile.h"
+
+CMapView::CMapView(QWebEngineProfile* profile, CCustomBrowserExternal& bridge, QString pageDir,
+                   QWidget* parent)
+    : QWebEngineView(parent), pageDir_(std::move(pageDir)) {
+    setObjectName(QStringLiteral("mapView"));
+    setAccessibleName(QStringLiteral("Map"));
+    page_ = CCustomControlSite::apply(this, profile, bridge, TileSettings::load().pageScript());
+}
+
+void CMapView::showStartPage() {
+    QFile file(QStringLiteral(":/start.html"));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    setHtml(QString::fromUtf8(file.readAll()), QUrl::fromLocalFile(QDir(pageDir_).filePath(
+                                                   QStringLiteral("start.html"))));
+}
+
+void CMapView::NavigateTo(const QString& path) {
+    if (CCustomPage::isRefusedAddress(path))
+        return;
+    const QUrl url = QFileInfo(path).isAbsolute() ? QUrl::fromLocalFile(path) : QUrl(path);
+    load(url);
+}

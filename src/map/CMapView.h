@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QWebEngineView>
+
+class CCustomBrowserExternal;
+class CCustomPage;
+class QWebEngineProfile;
+
+// The map pane: an embedded browser with the program's host policy that starts on the program's
+// own world map and shows the map pages beside the program.
+class CMapView : public QWebEngineView {
+    Q_OBJECT
+public:
+    CMapView(QWebEngineProfile* profile, CCustomBrowserExternal& bridge, QString pageDir,
+             QWidget* parent = nullptr);
+
+    // The start page (a resource) with relative addresses resolved in the page folder.
+    void showStartPage();
+    // Loads a file path or an address; addresses beginning with "app:" are refused.
+    void NavigateTo(const QString& path);
+
+    CCustomPage* customPage() const { return page_; }
+    QSize sizeHint() const override { return {640, 480}; }
+
+private:
+    CCustomPage* page_;
+    QString pageDir_;
+};

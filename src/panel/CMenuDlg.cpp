@@ -1,0 +1,159 @@
+#include "panel/CMenuDlg.h"
+
+#include <QApplication>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/CTrailkeepApp.h"
+#include "app/Captions.h"
+#include "panel/CTrackListCtrl.h"
+#include "panel/LineColour.h"
+#include "tracks/FileIO.h"
+
+namespace {
+
+// The property rows as they stand on screen: Peak Altitude above Distance.
+constexpr const char* kPropertyKeys[7] = {"Name",       "Start Time",    "End Time", "Step Time",
+                                          "Peak Speed", "Peak Altitude", "Distance"};
+constexpr const char* kPropertyNames[7] = {"name",  "start",    "end",     "step",
+                                           "speed", "altitude", "distance"};
+
+} // namespace
+
+CMenuDlg::CMenuDlg(CTrailkeepApp& app, QWidget* parent) : QWidget(parent), app_(app) {
+    setObjectName(QStringLiteral("trackPanel"));
+    list_ = new CTrackListCtrl(this);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    play_ = new QPushButton(this);
+    play_->setObjectName(QStringLiteral("playButton"));
+    property_ = new QGroupBox(this);
+    property_->setObjectName(QStringLiteral("propertyGroup"));
+    buildProperties();
+
+    auto* playRow = new QHBoxLayout;
+    playRow->addStretch(1);
+    playRow->addWidget(play_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 4);
+    layout->addWidget(list_, 1);
+    layout->addLayout(playRow);
+    layout->addWidget(property_);
+
+    connect(list_, &QTableWidget::itemClicked, this, &CMenuDlg::showTrack);
+    connect(list_, &QTableWidget::currentItemChanged, this,
+            [this](QTableWidgetItem* current) {
+                if (!current)
+                    return;
+                app_.selectedTrack = list_->trackAt(current->row());
+                // Keys and accessibility tools move the current row without a click.
+                if (QApplication::mouseButtons() == Qt::NoButton)
+                    showTrack(current);
+            });
+    connect(list_, &QTableWidget::itemActivated, this, &CMenuDlg::showTrack);
+    connect(list_, &QWidget::customContextMenuRequested, this, &CMenuDlg::requestMenu);
+    connect(play_, &QPushButton::clicked, this, &CMenuDlg::play);
+    Relabel();
+}
+
+void CMenuDlg::buildProperties() {
+    auto* form = new QFormLayout(property_);
+    form->setLabelAlignment(Qt::AlignLeft);
+    form->setHorizontalSpacing(16);
+    for (std::size_t i = 0; i < captions_.size(); ++i) {
+        captions_[i] = new QLabel(property_);
+        captions_[i]->setObjectName(QString::fromLatin1(kPropertyNames[i]) + "Label");
+        captions_[i]->setTextFormat(Qt::PlainText);
+        values_[i] = new QLabel(property_);
+        values_[i]->setObjectName(QString::fromLatin1(kPropertyNames[i]) + "Value");
+        values_[i]->setTextFormat(Qt::PlainText);
+        values_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        captions_[i]->setBuddy(values_[i]);
+        form->addRow(captions_[i], values_[i]);
+    }
+}
+
+void CMenuDlg::Relabel() {
+    const tk::Language& language = app_.language();
+    list_->setColumnTitles({caption(language, "Num"), caption(language, "Name"),
+                            caption(language, "Color"), caption(language, "Weight")});
+    play_->setText(buttonCaption(language, "Play"));
+    property_->setTitle(buttonCaption(language, "Property"));
+    for (std::size_t i = 0; i < captions_.size(); ++i) {
+        captions_[i]->setText(caption(language, kPropertyKeys[i]));
+        values_[i]->setAccessibleName(captions_[i]->text());
+    }
+}
+
+void CMenuDlg::refill() {
+    list_->clearRows();
+    tk::TrackTable& table = app_.trackTable;
+    if (table.slotCount() == 0 || table.tracks.empty() || table.tracks[0].points.empty())
+        return;
+    for (int i = 0; i < table.slotCount() && i < static_cast<int>(table.tracks.size()); ++i) {
+        tk::Track& track = table.tracks[static_cast<std::size_t>(i)];
+        if (track.points.empty())
+            continue;
+        track.lineWeight = 2;
+        track.playSpeed = 2;
+        track.colour = colours_.next();
+        list_->addTrackRow(i, QString::fromStdString(track.name), track.colour,
+                           track.lineWeight);
+    }
+}
+
+bool CMenuDlg::WriteMapData(int index) {
+    tk::TrackTable& table = app_.trackTable;
+    if (index < 0 || index >= static_cast<int>(table.tracks.size()))
+        return false;
+    tk::Track drawn = table.tracks[static_cast<std::size_t>(index)];
+    drawn.colour = tk::drawColour(drawn.colour);
+    const std::string script = tk::mapDataScript(drawn, &texts_);
+    if (script.empty())
+        return false;
+    const std::string error =
+        tk::writeFileAtomically(app_.pagePath(QStringLiteral("data.js")).toStdString(), script);
+    writeError_ = QString::fromStdString(error);
+    return error.empty();
+}
+
+void CMenuDlg::showTrack(QTableWidgetItem* item) {
+    if (item) {
+        const int track = list_->trackAt(item->row());
+        app_.selectedTrack = track;
+        if (WriteMapData(track))
+            emit pageRequested(app_.pagePath(QStringLiteral("Custom.html")));
+    }
+    showPropertyTexts();
+}
+
+void CMenuDlg::showPropertyTexts() {
+    const std::string* texts[7] = {&texts_.name,  &texts_.start,    &texts_.end,     &texts_.step,
+                                   &texts_.speed, &texts_.altitude, &texts_.distance};
+    for (std::size_t i = 0; i < values_.size(); ++i)
+        values_[i]->setText(QString::fromStdString(*texts[i]));
+}
+
+void CMenuDlg::play() {
+    if (app_.selectedTrack != -1)
+        emit pageRequested(app_.pagePath(QStringLiteral("Custom.html")));
+}
+
+void CMenuDlg::updateRow(int track) {
+    const int row = list_->rowOfTrack(track);
+    if (row < 0 || track >= static_cast<int>(app_.trackTable.tracks.size()))
+        return;
+    const tk::Track& t = app_.trackTable.tracks[static_cast<std::size_t>(track)];
+    list_->SetSwatchColor(row, tk::drawColour(t.colour));
+    list_->setWeight(row, t.lineWeight);
+}
+
+void CMenuDlg::requestMenu(const QPoint& position) {
+    QTableWidgetItem* item = list_->itemAt(position);
+    if (!item)
+        return;
+    emit trackMenuRequested(list_->trackAt(item->row()),
+                            list_->viewport()->mapToGlobal(position));
+}

@@ -1,0 +1,101 @@
+#include "panel/CTrackListCtrl.h"
+
+#include <QHeaderView>
+#include <QPainter>
+
+#include "panel/QtColours.h"
+
+void CColorSwatch::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
+    QStyledItemDelegate::paint(painter, option, index);
+    const QVariant colour = index.data(CTrackListCtrl::kColourRole);
+    if (!colour.isValid())
+        return;
+    const QRect cell = option.rect;
+    const QRect swatch(cell.left() + 10, cell.top() + 1, 29, qMax(4, cell.height() - 4));
+    painter->save();
+    painter->setPen(Qt::black);
+    painter->setBrush(toQColor(colour.toUInt()));
+    painter->drawRect(swatch);
+    painter->restore();
+}
+
+CTrackListCtrl::CTrackListCtrl(QWidget* parent) : QTableWidget(0, ColumnCount, parent) {
+    setObjectName(QStringLiteral("trackList"));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    QHeaderView* header = horizontalHeader();
+    header->setSectionsClickable(false);
+    header->setSectionsMovable(false);
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setStretchLastSection(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    const int widths[ColumnCount] = {40, 160, 60, 60};
+    for (int column = 0; column < ColumnCount; ++column)
+        setColumnWidth(column, widths[column]);
+    setItemDelegateForColumn(ColorColumn, new CColorSwatch(this));
+}
+
+void CTrackListCtrl::setColumnTitles(const QStringList& titles) {
+    QStringList cut;
+    for (const QString& title : titles)
+        cut << title.left(kTitleLimit);
+    setHorizontalHeaderLabels(cut);
+}
+
+void CTrackListCtrl::clearRows() {
+    clearContents();
+    setRowCount(0);
+}
+
+void CTrackListCtrl::addTrackRow(int track, const QString& name, std::uint32_t colour,
+                                 int weight) {
+    const int row = rowCount();
+    insertRow(row);
+    const QString texts[ColumnCount] = {QString::asprintf("%02d", track + 1), name, QString(),
+                                        QString::number(weight)};
+    for (int column = 0; column < ColumnCount; ++column) {
+        auto* item = new QTableWidgetItem(texts[column]);
+        item->setData(kTrackRole, track);
+        setItem(row, column, item);
+    }
+    SetSwatchColor(row, colour);
+}
+
+void CTrackListCtrl::SetSwatchColor(int row, std::uint32_t colour) {
+    QTableWidgetItem* cell = item(row, ColorColumn);
+    if (!cell)
+        return;
+    cell->setData(kColourRole, colour);
+    // Screen readers and UI automation read the colour that is only painted.
+    cell->setData(Qt::AccessibleTextRole, toQColor(colour).name());
+    cell->setToolTip(toQColor(colour).name());
+}
+
+void CTrackListCtrl::setWeight(int row, int weight) {
+    if (QTableWidgetItem* cell = item(row, WeightColumn))
+        cell->setText(QString::number(weight));
+}
+
+int CTrackListCtrl::trackAt(int row) const {
+    const QTableWidgetItem* cell = item(row, NumColumn);
+    return cell ? cell->data(kTrackRole).toInt() : -1;
+}
+
+int CTrackListCtrl::rowOfTrack(int track) const {
+    for (int row = 0; row < rowCount(); ++row)
+        if (trackAt(row) == track)
+            return row;
+    return -1;
+}
+
+std::uint32_t CTrackListCtrl::swatchColour(int row) const {
+    const QTableWidgetItem* cell = item(row, ColorColumn);
+    return cell ? cell->data(kColourRole).toUInt() : 0;
+}
