@@ -1,16 +1,26 @@
 #include "tracks/DemoMemory.h"
 
 #include "tracks/CivilTime.h"
+#include "tracks/DemoMotion.h"
 #include "tracks/LogRecord.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <random>
+#include <optional>
 
 namespace tk {
 namespace {
 
+using demo::Gait;
+using demo::Pace;
+using demo::Random;
+using demo::TripKind;
+using demo::uniform;
+
 constexpr double kMetresPerDegree = 6378137.0 * 3.1415926 / 180.0;
+constexpr double kCoordinateUnit = 1.0 / 600000.0; // the finest step a record can store
+constexpr unsigned kTripsPerTown = 4;
 
 struct Place {
     double latitude;
@@ -18,11 +28,14 @@ struct Place {
     int altitude; // decimetres
 };
 
-// Trip starting points: a mix of hemispheres so every sign of the format is exercised.
-constexpr Place kPlaces[] = {{22.5431, 114.0579, 120}, {39.9042, 116.4074, 440},
-                             {47.3769, 8.5417, 4080},  {-33.8688, 151.2093, 300},
-                             {40.7128, -74.0060, 100}, {-22.9068, -43.1729, 50},
-                             {51.4779, -0.0015, 460},  {35.6762, 139.6503, 400}};
+// The towns, one after the other for every few trips; neighbours lie in different hemispheres
+// so that every sign of the format turns up, and one town straddles the prime meridian.
+constexpr Place kPlaces[] = {{22.5431, 114.0579, 120},  {47.3769, 8.5417, 4080},
+                             {-22.9068, -43.1729, 50},  {39.9042, 116.4074, 440},
+                             {-33.8688, 151.2093, 300}, {40.7128, -74.0060, 100},
+                             {51.4779, -0.0015, 460},   {35.6762, 139.6503, 400}};
+
+constexpr TripKind kKinds[] = {TripKind::Walk, TripKind::Bike, TripKind::Drive, TripKind::Errands};
 
 void putBase100(std::uint8_t* at, std::uint32_t value) {
     at[0] = static_cast<std::uint8_t>(value / 10000 % 100);
@@ -38,60 +51,170 @@ void putCoordinate(std::uint8_t* at, double degrees) {
         minuteDigits -= 600000;
         ++whole;
     }
+    if (whole == 0 && minuteDigits == 0)
+        minuteDigits = 1; // exactly 0.0 reads as no fix: a receiver on the meridian is just off it
     at[0] = degrees < 0 ? 1 : 0;
     at[1] = static_cast<std::uint8_t>(whole);
     putBase100(at + 2, minuteDigits);
 }
 
-std::uint8_t placeZone(const Place& p);
+std::uint8_t placeZone(const Place& p) {
+    return static_cast<std::uint8_t>(180 + std::lround(p.longitude / 15.0));
+}
+
+struct TripPlan {
+    const Place* place;
+    unsigned town;
+    TripKind kind;
+    int fixes;
+    std::uint8_t zone;
+    std::int64_t utcStart;
+};
+
+Gait gaitOf(TripKind kind, Random& random) {
+    switch (kind) {
+    case TripKind::Walk:
+        return {uniform(random, 1.2, 1.5), false, 0.5, 0.7, 100.0, 3.0, 0.08, 1.2};
+    case TripKind::Bike:
+        return {uniform(random, 5.0, 7.0), false, 0.8, 1.2, 2.0, 7.0, 0.06, 4.5};
+    case TripKind::Drive:
+        return {uniform(random, 0.92, 1.03), true, 1.8, 2.2, 2.5, 0.0, 0.04, 14.0};
+    case TripKind::Errands:
+        break;
+    }
+    return {uniform(random, 0.9, 1.0), true, 1.6, 2.2, 2.5, 0.0, 0.04, 6.0};
+}
+
+Pace paceOf(TripKind kind) {
+    switch (kind) {
+    case TripKind::Walk:
+        return {1.1, 1.1};
+    case TripKind::Bike:
+        return {4.0, 5.0};
+    case TripKind::Drive:
+        return {7.0, 17.0};
+    case TripKind::Errands:
+        break;
+    }
+    return {6.0, 6.0};
+}
+
+// Walks are short, drives long; each trip a little different.
+double lengthWeight(TripKind kind, Random& random) {
+    static constexpr double kWeights[] = {0.7, 1.15, 1.3, 0.85};
+    return kWeights[static_cast<int>(kind)] * uniform(random, 0.85, 1.15);
+}
+
+// Local time of day a trip of this kind sets off, in minutes.
+double startMinute(TripKind kind, Random& random) {
+    static constexpr double kFirst[] = {9 * 60, 14 * 60, 10 * 60, 16 * 60 + 30};
+    return kFirst[static_cast<int>(kind)] + uniform(random, 0.0, 80.0);
+}
+
+// Which trips go where and when, and how the fixes share out: trips × fixesPerTrip in all.
+std::vector<TripPlan> planTrips(const DemoOptions& o, Random& random) {
+    const auto trips = static_cast<unsigned>(std::max(o.trips, 0));
+    std::vector<TripPlan> plans;
+    std::vector<double> weights;
+    double sum = 0.0;
+    for (unsigned t = 0; t < trips; ++t) {
+        const unsigned town = t / kTripsPerTown;
+        const Place& place = kPlaces[(o.seed + town) % std::size(kPlaces)];
+        const TripKind kind = kKinds[(t + o.seed + town) % std::size(kKinds)];
+        const std::uint8_t zone = o.zoneCode != 0 ? o.zoneCode : placeZone(place);
+        const auto minute = static_cast<std::int64_t>(startMinute(kind, random) * 60.0);
+        const std::int64_t local = utcSeconds(2026, 6, 10 + static_cast<int>(t), 0, 0, 0) + minute;
+        plans.push_back({&place, town, kind, 0, zone, local - (zone - 180) * 3600LL});
+        weights.push_back(lengthWeight(kind, random));
+        sum += weights.back();
+    }
+    const long total = static_cast<long>(trips) * std::max(o.fixesPerTrip, 0);
+    long given = 0;
+    for (unsigned t = 0; t < trips; ++t) {
+        plans[t].fixes = static_cast<int>(std::floor(double(total) * weights[t] / sum));
+        given += plans[t].fixes;
+    }
+    for (unsigned t = 0; given < total; t = (t + 1) % trips, ++given)
+        ++plans[t].fixes;
+    return plans;
+}
 
 class TripWriter {
 public:
-    TripWriter(std::vector<std::uint8_t>& out, std::mt19937& random) : out_(out), random_(random) {}
+    TripWriter(std::vector<std::uint8_t>& out, Random& random, const DemoOptions& options)
+        : out_(out), random_(random), options_(options) {}
 
-    void trip(const DemoOptions& o, const Place& from, std::int64_t utcStart, int fixes) {
-        const auto zone = o.zoneCode != 0 ? o.zoneCode : placeZone(from);
-        marker(0xEE, {o.stepSeconds, o.unitFlag, zone});
-        Place at = from;
-        double heading = uniform(0.0, 6.283);
-        double speed = 0; // metres per hour
-        for (int i = 0; i < fixes; ++i) {
-            const std::int64_t t = utcStart + static_cast<std::int64_t>(i) * o.stepSeconds;
-            speed = nextSpeed(speed, i, fixes);
-            heading += uniform(-0.15, 0.15);
-            const double metres = static_cast<std::uint32_t>(speed) * o.stepSeconds / 3600.0;
-            at.latitude += metres * std::cos(heading) / kMetresPerDegree;
-            at.longitude += metres * std::sin(heading) /
-                            (kMetresPerDegree * std::cos(at.latitude * 3.1415926 / 180.0));
-            at.altitude = std::clamp(at.altitude + static_cast<int>(uniform(-8, 8)), -200, 30000);
-            if (o.glitches && i % 397 == 200)
-                fix(t, static_cast<std::uint32_t>(speed),
-                    {at.latitude + 0.3, at.longitude, at.altitude});
-            else
-                fix(t, static_cast<std::uint32_t>(speed), at);
+    void trip(const TripPlan& plan, const demo::Town& town) {
+        marker(0xEE, {options_.stepSeconds, options_.unitFlag, plan.zone});
+        const double tripSeconds = double(plan.fixes) * std::max<int>(options_.stepSeconds, 1);
+        demo::Itinerary itinerary(town, plan.kind, paceOf(plan.kind), tripSeconds, random_);
+        const Gait gait = gaitOf(plan.kind, random_);
+        demo::Traveller traveller(itinerary, town, gait, options_.stepSeconds, random_);
+        const std::vector<demo::Sample> samples = traveller.travel(plan.fixes);
+        const std::vector<bool> glitch = glitches(samples);
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            const bool still = i > 0 && samples[i].at.x == samples[i - 1].at.x &&
+                               samples[i].at.y == samples[i - 1].at.y;
+            fix(plan, i, samples[i], still, glitch[i]);
         }
         marker(0xDD, {0, 0, 0});
     }
 
-    void fix(std::int64_t utc, std::uint32_t speed, const Place& at) {
-        const CivilTime c = civilTime(utc);
+private:
+    void fix(const TripPlan& plan, std::size_t index, const demo::Sample& s, bool still,
+             bool glitch) {
+        const Place& place = *plan.place;
+        double latitude = place.latitude + s.at.y / kMetresPerDegree;
+        double longitude = place.longitude +
+                           s.at.x / (kMetresPerDegree * std::cos(place.latitude * 3.1415926 / 180));
+        double altitude = s.altitude * 10.0;
+        if (still) { // a receiver standing still wanders by a hair
+            latitude += std::uniform_int_distribution<int>(-1, 1)(random_) * kCoordinateUnit;
+            longitude += std::uniform_int_distribution<int>(-1, 1)(random_) * kCoordinateUnit;
+        }
+        if (glitch) {
+            latitude += uniform(random_, 0.15, 0.45) * (demo::chance(random_, 0.5) ? 1 : -1);
+            longitude += uniform(random_, -0.2, 0.2);
+            altitude += uniform(random_, -300.0, 2000.0);
+        }
+        const CivilTime c =
+            civilTime(plan.utcStart + static_cast<std::int64_t>(index) * options_.stepSeconds);
         std::uint8_t r[kRecordSize] = {};
         r[0] = static_cast<std::uint8_t>(c.hour);
         r[1] = static_cast<std::uint8_t>(c.minute);
         r[2] = static_cast<std::uint8_t>(c.second);
-        putBase100(r + 3, speed);
+        putBase100(r + 3, static_cast<std::uint32_t>(std::lround(s.speed * 3600.0)));
         r[6] = static_cast<std::uint8_t>(c.year - 2000);
         r[7] = static_cast<std::uint8_t>(c.month);
         r[8] = static_cast<std::uint8_t>(c.day);
         r[9] = 0x08; // satellites in view; the program does not read it
-        r[10] = at.altitude < 0 ? 0 : 1;
-        putBase100(r + 11, static_cast<std::uint32_t>(std::abs(at.altitude)));
-        putCoordinate(r + 14, at.longitude);
-        putCoordinate(r + 19, at.latitude);
+        const auto decimetres = std::clamp(std::lround(altitude), -99999L, 99999L);
+        r[10] = decimetres < 0 ? 0 : 1;
+        putBase100(r + 11, static_cast<std::uint32_t>(std::labs(decimetres)));
+        putCoordinate(r + 14, longitude);
+        putCoordinate(r + 19, latitude);
         out_.insert(out_.end(), r, r + kRecordSize);
     }
 
-private:
+    // Now and then a fix far off the way, as real receivers give; placed where the fix after it
+    // still agrees with its speed, so the track builder drops the glitch and nothing else.
+    std::vector<bool> glitches(const std::vector<demo::Sample>& samples) const {
+        std::vector<bool> glitch(samples.size(), false);
+        if (!options_.glitches)
+            return glitch;
+        const double span = 2.0 * options_.stepSeconds;
+        for (std::size_t due = 200; due < samples.size(); due += 397)
+            for (std::size_t g = due; g + 1 < samples.size() && g < due + 100; ++g) {
+                const double moved = demo::length(samples[g + 1].at - samples[g - 1].at);
+                const double told = std::round(samples[g + 1].speed * 3600.0) * span / 3600.0;
+                if (std::fabs(moved - told) <= 60.0) {
+                    glitch[g] = true;
+                    break;
+                }
+            }
+        return glitch;
+    }
+
     void marker(std::uint8_t kind, std::array<std::uint8_t, 3> settings) {
         std::uint8_t r[kRecordSize];
         std::fill(r, r + kRecordSize, 0xFF);
@@ -100,39 +223,26 @@ private:
         out_.insert(out_.end(), r, r + kRecordSize);
     }
 
-    // Speeds up from rest, cruises with some variation, pauses now and then, slows at the end.
-    double nextSpeed(double speed, int i, int fixes) {
-        if (i % 150 > 140 || i + 5 >= fixes)
-            return std::max(0.0, speed - 9000.0);
-        const double target = uniform(25000.0, 55000.0);
-        return std::clamp(speed + (target - speed) * 0.2 + uniform(-2000.0, 2000.0), 0.0, 120000.0);
-    }
-
-    double uniform(double lo, double hi) {
-        return std::uniform_real_distribution<>(lo, hi)(random_);
-    }
-
     std::vector<std::uint8_t>& out_;
-    std::mt19937& random_;
+    Random& random_;
+    const DemoOptions& options_;
 };
-
-std::uint8_t placeZone(const Place& p) {
-    return static_cast<std::uint8_t>(180 + std::lround(p.longitude / 15.0));
-}
-
-std::int64_t tripStart(int trip) {
-    return utcSeconds(2026, 6, 10 + trip % 18, 1 + trip % 9, 12 + trip % 40, trip % 60);
-}
 
 } // namespace
 
 std::vector<std::uint8_t> makeDemoMemory(const DemoOptions& options) {
     std::vector<std::uint8_t> out;
-    std::mt19937 random(options.seed);
-    TripWriter writer(out, random);
-    for (int trip = 0; trip < options.trips; ++trip) {
-        const Place& from = kPlaces[(trip + options.seed) % std::size(kPlaces)];
-        writer.trip(options, from, tripStart(trip), options.fixesPerTrip);
+    Random random(options.seed);
+    TripWriter writer(out, random, options);
+    std::optional<demo::Town> town;
+    std::optional<unsigned> townOf;
+    for (const TripPlan& plan : planTrips(options, random)) {
+        if (townOf != plan.town) {
+            Random ground(options.seed * 7919u + plan.town);
+            town.emplace(ground, plan.place->altitude / 10.0);
+            townOf = plan.town;
+        }
+        writer.trip(plan, *town);
     }
     const std::size_t pages = (out.size() + kPageSize - 1) / kPageSize + options.erasedPages;
     out.resize(std::min(pages, kPageCapacity) * kPageSize, 0xFF);
