@@ -1,6 +1,7 @@
 #include "cli/DeviceCommands.h"
 
 #include "app/Language.h"
+#include "cli/CliMain.h"
 #include "cli/CliOutput.h"
 #include "cli/ProgressBar.h"
 #include "cli/TrackListing.h"
@@ -24,13 +25,6 @@
 
 namespace tk::cli {
 namespace {
-
-// ModuleDir: the folder of the executable, where language.ini and the firmware images lie.
-std::filesystem::path moduleDir() {
-    std::error_code error;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::current_path() : exe.parent_path();
-}
 
 const Language& language() {
     static const Language instance = [] {

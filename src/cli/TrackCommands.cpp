@@ -8,18 +8,20 @@
 #include "map/MapDataScript.h"
 #include "tracks/DemoMemory.h"
 #include "tracks/FileIO.h"
-#include "tracks/ProjectFile.h"
+#include "tracks/TrackDecoder.h"
 
+#include <array>
 #include <cstdio>
-#include <memory>
 
 namespace tk::cli {
 namespace {
 
 struct Decoded {
-    std::unique_ptr<PageBuffer> buffer = std::make_unique<PageBuffer>();
     TrackTable table;
+    std::int32_t pageCount = 0;
 };
+
+constexpr int kKeepEveryTrack = -1;
 
 std::string inputFile(const CliArgs& args) {
     if (args.positional.size() != 1)
@@ -27,20 +29,66 @@ std::string inputFile(const CliArgs& args) {
     return args.positional[0];
 }
 
-// Decodes FILE as Open project does; throws CommandError when it cannot be read.
-Decoded decodeFile(const std::string& path) {
+// Feeds records to the decoder. With one slot kept, the points of the other slots are let go
+// once the decoder has moved past them (it only ever adds to the last slot), and each new slot
+// gets room for every record still to come: a track's points are never copied while it grows,
+// and the memory of one let-go track serves the next.
+class RecordFeed {
+public:
+    RecordFeed(TrackTable& table, int keepSlot) : table_(table), decoder_(table), keep_(keepSlot) {
+        decoder_.beginPass();
+    }
+
+    void feed(std::span<const std::uint8_t, kRecordSize> record) {
+        decoder_.feed(record);
+        ++fed_;
+        if (keep_ == kKeepEveryTrack)
+            return;
+        for (; settled_ < table_.lastTrack; ++settled_)
+            if (settled_ != keep_)
+                std::vector<TrackPoint>().swap(slot(settled_).points);
+        std::vector<TrackPoint>& points = slot(table_.lastTrack).points;
+        if (points.capacity() == 0)
+            points.reserve(kRecordCapacity - fed_);
+    }
+    std::size_t fed() const { return fed_; }
+
+private:
+    Track& slot(int index) { return table_.tracks[static_cast<std::size_t>(index)]; }
+
+    TrackTable& table_;
+    TrackDecoder decoder_;
+    int keep_;
+    int settled_ = 0;
+    std::size_t fed_ = 0;
+};
+
+// Decodes FILE as Open project does: the records of the first 2048 pages, the rest counted
+// and reported. The file goes to the decoder in pieces, with no page buffer or copy of it in
+// between; keepSlot as for RecordFeed. Throws CommandError when the file cannot be read.
+Decoded decodeFile(const std::string& path, int keepSlot) {
     Decoded d;
-    TrackDecoder decoder(d.table);
-    const ProjectLoad load = openProject(path, *d.buffer, decoder);
-    if (!load.ok())
-        throw CommandError{load.error};
-    if (load.recordsDropped > 0)
-        warn(path + ": " + std::to_string(load.recordsDropped) +
+    RecordFeed feed(d.table, keepSlot);
+    std::size_t bytesRead = 0;
+    std::array<char, kRecordSize * 1024> piece;
+    const std::string error = readFileInPieces(path, piece, [&](std::string_view bytes) {
+        bytesRead += bytes.size();
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+        for (std::size_t at = 0; at + kRecordSize <= bytes.size() && feed.fed() < kRecordCapacity;
+             at += kRecordSize)
+            feed.feed(std::span<const std::uint8_t, kRecordSize>(data + at, kRecordSize));
+    });
+    if (!error.empty())
+        throw CommandError{error};
+    d.pageCount = static_cast<std::int32_t>((feed.fed() + kRecordsPerPage - 1) / kRecordsPerPage);
+    const std::size_t recordsDropped = bytesRead / kRecordSize - feed.fed();
+    if (recordsDropped > 0)
+        warn(path + ": " + std::to_string(recordsDropped) +
              " records beyond the 2048-page memory were ignored");
     return d;
 }
 
-const Track& selectedTrack(const CliArgs& args, const TrackTable& table) {
+Track& selectedTrack(const CliArgs& args, TrackTable& table) {
     const auto number = args.number("--track", 1, 1L << 30);
     if (!number)
         throw UsageError{"missing --track N"};
@@ -57,10 +105,31 @@ std::string outputFile(const CliArgs& args) {
     return *out;
 }
 
-void writeOutput(const std::string& path, const std::string& bytes) {
-    const std::string error = writeFileAtomically(path, bytes);
+// The slot --track names; every slot while it is missing or malformed, which selectedTrack
+// reports after decoding, so errors come in the same order for every command.
+int wantedSlot(const CliArgs& args) {
+    try {
+        const auto number = args.number("--track", 1, 1L << 30);
+        return number ? static_cast<int>(*number - 1) : kKeepEveryTrack;
+    } catch (const UsageError&) {
+        return kKeepEveryTrack;
+    }
+}
+
+// Streams a writer's text into a temporary file that replaces path only once all of it is in.
+template <typename Write> void writeOutput(const std::string& path, Write&& write) {
+    AtomicFile file(path);
+    text::TextOut out([&file](std::string_view bytes) { file.write(bytes); });
+    write(out);
+    const std::string error = file.commit();
     if (!error.empty())
         throw CommandError{error};
+}
+
+void printOutput(const auto& write) {
+    text::TextOut out(
+        [](std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stdout); });
+    write(out);
 }
 
 std::uint32_t colourOption(const CliArgs& args) {
@@ -76,10 +145,11 @@ std::uint32_t colourOption(const CliArgs& args) {
 } // namespace
 
 int runTracks(const CliArgs& args) {
-    const Decoded d = decodeFile(inputFile(args));
+    const Decoded d = decodeFile(inputFile(args), kKeepEveryTrack);
     const bool rejects = args.has("--rejects");
     if (args.has("--json"))
-        std::fputs(tracksJson(d.table, *d.buffer, rejects).c_str(), stdout);
+        printOutput(
+            [&](text::TextOut& out) { writeTracksJson(out, d.table, d.pageCount, rejects); });
     else
         std::fputs(trackListing(d.table, rejects).c_str(), stdout);
     return 0;
@@ -87,8 +157,9 @@ int runTracks(const CliArgs& args) {
 
 int runKml(const CliArgs& args) {
     const std::string out = outputFile(args);
-    const Decoded d = decodeFile(inputFile(args));
-    writeOutput(out, trackKml(selectedTrack(args, d.table)));
+    Decoded d = decodeFile(inputFile(args), wantedSlot(args));
+    const Track& track = selectedTrack(args, d.table);
+    writeOutput(out, [&](text::TextOut& text) { writeTrackKml(text, track); });
     return 0;
 }
 
@@ -97,18 +168,18 @@ int runDataJs(const CliArgs& args) {
     const std::uint32_t colour = colourOption(args);
     const auto weight = args.number("--weight", 0, 255).value_or(2);
     const auto speed = args.number("--speed", -2147483647L, 2147483647L).value_or(2);
-    const Decoded d = decodeFile(inputFile(args));
-    Track track = selectedTrack(args, d.table);
+    Decoded d = decodeFile(inputFile(args), wantedSlot(args));
+    Track& track = selectedTrack(args, d.table);
     track.colour = colour;
     track.lineWeight = static_cast<std::uint8_t>(weight);
     track.playSpeed = static_cast<std::int32_t>(speed);
-    writeOutput(out, mapDataScript(track));
+    writeOutput(out, [&](text::TextOut& text) { writeMapDataScript(text, track); });
     return 0;
 }
 
 int runGpx(const CliArgs& args) {
     const std::string out = outputFile(args);
-    const Decoded d = decodeFile(inputFile(args));
+    Decoded d = decodeFile(inputFile(args), wantedSlot(args));
     std::vector<const Track*> tracks;
     if (args.value("--track")) {
         tracks.push_back(&selectedTrack(args, d.table));
@@ -119,7 +190,7 @@ int runGpx(const CliArgs& args) {
         if (tracks.empty())
             throw CommandError{"no track with points in " + inputFile(args)};
     }
-    writeOutput(out, tracksGpx(tracks));
+    writeOutput(out, [&](text::TextOut& text) { writeTracksGpx(text, tracks); });
     return 0;
 }
 
@@ -133,7 +204,10 @@ int runDemo(const CliArgs& args) {
     DemoOptions options;
     options.seed = seed;
     const auto image = args.has("--full") ? makeFullMemory(seed) : makeDemoMemory(options);
-    writeOutput(out, std::string(image.begin(), image.end()));
+    const std::string error = writeFileAtomically(
+        out, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
+    if (!error.empty())
+        throw CommandError{error};
     std::printf("%s: demo logger memory of %zu pages\n", out.c_str(), image.size() / kPageSize);
     return 0;
 }

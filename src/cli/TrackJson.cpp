@@ -1,5 +1,7 @@
 #include "cli/TrackJson.h"
 
+#include "map/TextAppend.h"
+
 #include <charconv>
 #include <cstdio>
 
@@ -10,10 +12,6 @@ void appendDouble(std::string& out, double value) {
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value);
     out.append(text, result.ptr);
-}
-
-void appendInt(std::string& out, long long value) {
-    out += std::to_string(value);
 }
 
 void appendJsonString(std::string& out, const std::string& text) {
@@ -41,26 +39,29 @@ void appendRejects(std::string& out, const RejectCounts& r) {
            ", \"speedMismatch\": " + std::to_string(r.speedMismatch) + "}";
 }
 
-void appendPoints(std::string& out, const std::vector<TrackPoint>& points) {
-    out += ", \"points\": [";
+void appendPoints(text::TextOut& out, const std::vector<TrackPoint>& points) {
+    out.text += ", \"points\": [";
     for (std::size_t i = 0; i < points.size(); ++i) {
         const TrackPoint& p = points[i];
-        out += i ? ",\n    [" : "\n    [";
-        appendInt(out, p.timeOfDay);
-        out += ", ";
-        appendInt(out, p.speed);
-        out += ", ";
-        appendInt(out, p.altitude);
-        out += ", ";
-        appendDouble(out, p.latitude);
-        out += ", ";
-        appendDouble(out, p.longitude);
-        out += ']';
+        std::string& s = out.text;
+        s += i ? ",\n    [" : "\n    [";
+        text::appendInt(s, p.timeOfDay);
+        s += ", ";
+        text::appendInt(s, p.speed);
+        s += ", ";
+        text::appendInt(s, p.altitude);
+        s += ", ";
+        appendDouble(s, p.latitude);
+        s += ", ";
+        appendDouble(s, p.longitude);
+        s += ']';
+        out.spillIfFull();
     }
-    out += "]}";
+    out.text += "]}";
 }
 
-void appendTrack(std::string& out, int index, const Track& t, bool withRejects) {
+void appendTrack(text::TextOut& sink, int index, const Track& t, bool withRejects) {
+    std::string& out = sink.text;
     out += "  {\"index\": " + std::to_string(index) + ", \"name\": ";
     appendJsonString(out, t.name);
     out += ", \"stepSeconds\": " + std::to_string(t.stepSeconds) +
@@ -71,25 +72,25 @@ void appendTrack(std::string& out, int index, const Track& t, bool withRejects) 
            ", \"peakAltitude\": " + std::to_string(t.peakAltitude);
     if (withRejects)
         appendRejects(out, t.rejects);
-    appendPoints(out, t.points);
+    appendPoints(sink, t.points);
 }
 
 } // namespace
 
-std::string tracksJson(const TrackTable& table, const PageBuffer& buffer, bool withRejects) {
-    std::string out;
-    out.reserve(256 + 64 * table.tracks.size());
-    out += "{\"pageCount\": " + std::to_string(buffer.pageCount) +
+void writeTracksJson(text::TextOut& sink, const TrackTable& table, std::int32_t pageCount,
+                     bool withRejects) {
+    std::string& out = sink.text;
+    out += "{\"pageCount\": " + std::to_string(pageCount) +
            ", \"lastTrack\": " + std::to_string(table.lastTrack);
     if (withRejects)
         out += ", \"fixesOutsideTrack\": " + std::to_string(table.fixesOutsideTrack);
     out += ", \"tracks\": [\n";
     for (int i = 0; i <= table.lastTrack; ++i) {
-        appendTrack(out, i, table.tracks[static_cast<std::size_t>(i)], withRejects);
+        appendTrack(sink, i, table.tracks[static_cast<std::size_t>(i)], withRejects);
         out += i < table.lastTrack ? ",\n" : "\n";
     }
     out += "]}\n";
-    return out;
+    sink.finish();
 }
 
 } // namespace tk::cli

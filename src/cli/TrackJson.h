@@ -1,14 +1,15 @@
 #pragma once
 
-#include "tracks/PageBuffer.h"
+#include "map/TextAppend.h"
 #include "tracks/Track.h"
 
-#include <string>
+#include <cstdint>
 
 namespace tk::cli {
 
-// One JSON document with every slot 0..lastTrack and its points in raw units; coordinates with
-// the shortest text that reads back as the same double.
-std::string tracksJson(const TrackTable& table, const PageBuffer& buffer, bool withRejects);
+// One JSON document with the page count, every slot 0..lastTrack and its points in raw units;
+// coordinates with the shortest text that reads back as the same double.
+void writeTracksJson(text::TextOut& out, const TrackTable& table, std::int32_t pageCount,
+                     bool withRejects);
 
 } // namespace tk::cli

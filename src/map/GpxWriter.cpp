@@ -3,6 +3,8 @@
 #include "map/TextAppend.h"
 #include "tracks/CivilTime.h"
 
+#include <utility>
+
 namespace tk {
 namespace {
 
@@ -51,33 +53,41 @@ void appendPoint(std::string& out, const TrackPoint& p) {
     out += "</time></trkpt>\n";
 }
 
-void appendTrack(std::string& out, const Track& track) {
-    out += "  <trk>\n    <name>";
-    text::appendXmlEscaped(out, track.name);
-    out += "</name>\n    <trkseg>\n";
-    for (const TrackPoint& p : track.points)
-        appendPoint(out, p);
-    out += "    </trkseg>\n  </trk>\n";
+void appendTrack(text::TextOut& out, const Track& track) {
+    out.text += "  <trk>\n    <name>";
+    text::appendXmlEscaped(out.text, track.name);
+    out.text += "</name>\n    <trkseg>\n";
+    for (const TrackPoint& p : track.points) {
+        appendPoint(out.text, p);
+        out.spillIfFull();
+    }
+    out.text += "    </trkseg>\n  </trk>\n";
 }
 
 } // namespace
+
+void writeTracksGpx(text::TextOut& out, std::span<const Track* const> tracks) {
+    out.text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<gpx version=\"1.1\" creator=\"Trailkeep\" "
+                "xmlns=\"http://www.topografix.com/GPX/1/1\""
+                " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\""
+                "http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\">\n";
+    for (const Track* track : tracks) {
+        if (track)
+            appendTrack(out, *track);
+    }
+    out.text += "</gpx>\n";
+    out.finish();
+}
 
 std::string tracksGpx(std::span<const Track* const> tracks) {
     std::size_t pointCount = 0;
     for (const Track* track : tracks)
         pointCount += track ? track->points.size() + 1 : 0;
-    std::string out;
-    out.reserve(512 + pointCount * 128);
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<gpx version=\"1.1\" creator=\"Trailkeep\" xmlns=\"http://www.topografix.com/GPX/1/1\""
-           " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\""
-           "http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\">\n";
-    for (const Track* track : tracks) {
-        if (track)
-            appendTrack(out, *track);
-    }
-    out += "</gpx>\n";
-    return out;
+    text::TextOut out;
+    out.text.reserve(512 + pointCount * 128);
+    writeTracksGpx(out, tracks);
+    return std::move(out.text);
 }
 
 } // namespace tk

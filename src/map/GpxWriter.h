@@ -1,5 +1,6 @@
 #pragma once
 
+#include "map/TextAppend.h"
 #include "tracks/Track.h"
 
 #include <span>
@@ -11,5 +12,7 @@ namespace tk {
 // track's name, one trkseg, and one trkpt per point with its elevation in metres and its UTC
 // time. Null entries are skipped; a track without points keeps an empty trkseg.
 std::string tracksGpx(std::span<const Track* const> tracks);
+// The same bytes, handed out in pieces through out.
+void writeTracksGpx(text::TextOut& out, std::span<const Track* const> tracks);
 
 } // namespace tk

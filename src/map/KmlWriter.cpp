@@ -2,6 +2,8 @@
 
 #include "map/TextAppend.h"
 
+#include <utility>
+
 namespace tk {
 
 // Trailing blanks and tabs are part of the format that earlier exports carry.
@@ -31,6 +33,8 @@ const std::string_view kKmlTrailer = kTrailer;
 namespace {
 
 constexpr int kVisibleEverySeconds = 20;
+// The longest placemark: fixed text, a clock, speed, both coordinates and altitude at full width.
+constexpr std::size_t kPlacemarkRoom = 240;
 
 void appendPlacemark(std::string& out, const TrackPoint& p, bool visible) {
     out += "\r\n<Placemark>\r\n     <name>";
@@ -51,24 +55,30 @@ void appendPlacemark(std::string& out, const TrackPoint& p, bool visible) {
 
 } // namespace
 
-std::string trackKml(const Track& track) {
-    std::string out;
-    out.reserve(kHeader.size() + kTrailer.size() + 64 + track.name.size() +
-                track.points.size() * 200);
-    out += kHeader;
-    out += "\r\n<name>";
-    text::appendXmlEscaped(out, track.name);
-    out += "</name>\r\n<open>1</open>";
+void writeTrackKml(text::TextOut& out, const Track& track) {
+    out.text += kHeader;
+    out.text += "\r\n<name>";
+    text::appendXmlEscaped(out.text, track.name);
+    out.text += "</name>\r\n<open>1</open>";
     int secondsSinceVisible = 0;
     for (const TrackPoint& p : track.points) {
         secondsSinceVisible += track.stepSeconds;
         const bool visible = secondsSinceVisible >= kVisibleEverySeconds;
         if (visible)
             secondsSinceVisible = 0;
-        appendPlacemark(out, p, visible);
+        appendPlacemark(out.text, p, visible);
+        out.spillIfFull();
     }
-    out += kTrailer;
-    return out;
+    out.text += kTrailer;
+    out.finish();
+}
+
+std::string trackKml(const Track& track) {
+    text::TextOut out;
+    out.text.reserve(kHeader.size() + kTrailer.size() + 64 + track.name.size() +
+                     track.points.size() * kPlacemarkRoom);
+    writeTrackKml(out, track);
+    return std::move(out.text);
 }
 
 } // namespace tk

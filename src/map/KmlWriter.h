@@ -1,5 +1,6 @@
 #pragma once
 
+#include "map/TextAppend.h"
 #include "tracks/Track.h"
 
 #include <string>
@@ -18,5 +19,7 @@ extern const std::string_view kKmlTrailer;
 // per point (always in km/h and metres), trailer. About one placemark per 20 seconds of
 // logging is marked visible.
 std::string trackKml(const Track& track);
+// The same bytes, handed out in pieces through out.
+void writeTrackKml(text::TextOut& out, const Track& track);
 
 } // namespace tk

@@ -76,7 +76,7 @@ void appendRow(std::string& out, const TrackPoint& p, bool imperial, bool closin
 
 // Rows for the points that moved at least kMinMove in both latitude and longitude from the last
 // written one; the first point, and any point after one at exactly (0, 0), is always written.
-void appendRows(std::string& out, const std::vector<TrackPoint>& points, bool imperial) {
+void appendRows(text::TextOut& out, const std::vector<TrackPoint>& points, bool imperial) {
     double prevLat = 0.0;
     double prevLon = 0.0;
     for (const TrackPoint& p : points) {
@@ -86,9 +86,10 @@ void appendRows(std::string& out, const std::vector<TrackPoint>& points, bool im
             continue;
         prevLat = p.latitude;
         prevLon = p.longitude;
-        appendRow(out, p, imperial, false);
+        appendRow(out.text, p, imperial, false);
+        out.spillIfFull();
     }
-    appendRow(out, points.back(), imperial, true);
+    appendRow(out.text, points.back(), imperial, true);
 }
 
 void appendSummary(std::string& out, const MapTexts& t) {
@@ -128,18 +129,32 @@ MapTexts mapTexts(const Track& track) {
     return t;
 }
 
+namespace {
+
+void writeScript(text::TextOut& out, const Track& track, const MapTexts& texts) {
+    if (!track.points.empty()) {
+        appendHead(out.text, track);
+        appendRows(out, track.points, track.imperial());
+        appendSummary(out.text, texts);
+    }
+    out.finish();
+}
+
+} // namespace
+
+void writeMapDataScript(text::TextOut& out, const Track& track) {
+    writeScript(out, track, mapTexts(track));
+}
+
 std::string mapDataScript(const Track& track, MapTexts* texts) {
     MapTexts t = mapTexts(track);
-    std::string out;
-    if (!track.points.empty()) {
-        out.reserve(256 + track.name.size() + track.points.size() * 64);
-        appendHead(out, track);
-        appendRows(out, track.points, track.imperial());
-        appendSummary(out, t);
-    }
+    text::TextOut out;
+    if (!track.points.empty())
+        out.text.reserve(256 + track.name.size() + track.points.size() * 64);
+    writeScript(out, track, t);
     if (texts)
         *texts = std::move(t);
-    return out;
+    return std::move(out.text);
 }
 
 } // namespace tk

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "map/TextAppend.h"
 #include "tracks/Track.h"
 
 #include <string>
@@ -21,5 +22,7 @@ MapTexts mapTexts(const Track& track);
 // gives an empty string, which the caller must refuse to write. When texts is given it receives
 // mapTexts(track) in either case.
 std::string mapDataScript(const Track& track, MapTexts* texts = nullptr);
+// The same bytes, handed out in pieces through out; nothing for a track without points.
+void writeMapDataScript(text::TextOut& out, const Track& track);
 
 } // namespace tk

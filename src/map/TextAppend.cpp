@@ -2,8 +2,24 @@
 
 #include <charconv>
 #include <iterator>
+#include <utility>
 
 namespace tk::text {
+
+// Room for one chunk and the item that crosses its end, so the text never grows while draining.
+TextOut::TextOut(Drain drain) : drain_(std::move(drain)) {
+    text.reserve(kChunk + 4096);
+}
+
+void TextOut::finish() {
+    if (drain_ && !text.empty())
+        spill();
+}
+
+void TextOut::spill() {
+    drain_(text);
+    text.clear();
+}
 
 void appendFixed(std::string& out, double value, int decimals) {
     // Wide enough for the largest double in fixed notation with the decimals we use.

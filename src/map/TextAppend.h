@@ -1,12 +1,41 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
 // Small appenders shared by the track writers: locale-free, no stream, no allocation beyond the
 // string's own growth.
 namespace tk::text {
+
+// Where a writer puts its text. Without a drain the whole document stays in text; with one,
+// spillIfFull() hands text to the drain whenever it holds a chunk and finish() hands over the
+// rest, so a long export needs memory for about one chunk only.
+class TextOut {
+public:
+    using Drain = std::function<void(std::string_view)>;
+    static constexpr std::size_t kChunk = 32 * 1024;
+
+    TextOut() = default;
+    explicit TextOut(Drain drain);
+
+    // Writers call this between items (a point, a row), never inside one.
+    void spillIfFull() {
+        if (text.size() >= kChunk && drain_)
+            spill();
+    }
+    // Hands over what is left when there is a drain; the text stays otherwise.
+    void finish();
+
+    std::string text;
+
+private:
+    void spill();
+
+    Drain drain_;
+};
 
 // Like printf "%.*f" in the C locale ("-" for negative values).
 void appendFixed(std::string& out, double value, int decimals);

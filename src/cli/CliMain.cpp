@@ -1,0 +1,66 @@
+#include "cli/CliMain.h"
+
+#include "cli/CliOutput.h"
+
+#include <array>
+#include <cstdio>
+
+namespace tk::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: trailkeep-cli COMMAND ...\n"
+    "  tracks FILE [--json] [--rejects]\n"
+    "  kml FILE --track N -o OUT\n"
+    "  datajs FILE --track N -o OUT [--color RRGGBB] [--weight W] [--speed S]\n"
+    "  gpx FILE [--track N] -o OUT\n"
+    "  read [--port DEV] -o OUT.gpl\n"
+    "  settings [--port DEV]\n"
+    "  config [--port DEV] [--step 1|3|5|10] [--unit kph|mph]\n"
+    "  clear [--port DEV] --yes\n"
+    "  timezone [--port DEV] [--offset HOURS]\n"
+    "  upgrade [--port DEV] [--images DIR]\n"
+    "  demo -o OUT.gpl [--seed N] [--full]\n";
+
+constexpr std::array<std::string_view, 6> kDeviceCommands = {"read",  "settings", "config",
+                                                             "clear", "timezone", "upgrade"};
+
+} // namespace
+
+bool isDeviceCommand(std::string_view name) {
+    for (const std::string_view command : kDeviceCommands)
+        if (command == name)
+            return true;
+    return false;
+}
+
+int runCli(int argc, char** argv, const CommandTable& commands) {
+    if (argc >= 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    try {
+        const CliArgs args = parseArgs(argc, argv,
+                                       {"--track", "-o", "--color", "--weight", "--speed", "--port",
+                                        "--step", "--unit", "--offset", "--images", "--seed"},
+                                       {"--json", "--rejects", "--yes", "--full"});
+        const auto command = commands.find(args.command);
+        if (command == commands.end())
+            throw UsageError{"unknown command '" + args.command + "'"};
+        return command->second(args);
+    } catch (const UsageError& e) {
+        warn(e.message + " (see trailkeep-cli --help)");
+        return 2;
+    } catch (const CommandError& e) {
+        warn(e.message);
+        return 1;
+    }
+}
+
+std::filesystem::path moduleDir() {
+    std::error_code error;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path() : exe.parent_path();
+}
+
+} // namespace tk::cli

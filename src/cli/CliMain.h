@@ -1,0 +1,28 @@
+#pragma once
+
+#include "cli/CliArgs.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace tk::cli {
+
+using Command = int (*)(const CliArgs& args);
+using CommandTable = std::map<std::string, Command, std::less<>>;
+
+// True for the commands that talk to the logger. They need Qt, so they live in the program
+// trailkeep-cli-device beside trailkeep-cli, and the track commands start without loading Qt.
+bool isDeviceCommand(std::string_view name);
+
+// Parses the command line (the usage text for --help or -h), runs the named command of the
+// table and turns its errors into one line on stderr and the exit status: 2 for a usage error,
+// 1 for a failed command.
+int runCli(int argc, char** argv, const CommandTable& commands);
+
+// ModuleDir: the folder of the executable, where language.ini, the firmware images and
+// trailkeep-cli-device lie.
+std::filesystem::path moduleDir();
+
+} // namespace tk::cli
