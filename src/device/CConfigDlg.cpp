@@ -139,7 +139,6 @@ QGroupBox* CConfigDlg::buildFirmwareGroup() {
     auto* group = new QGroupBox(this);
     group->setObjectName("firmwareGroup");
     firmwareLabel_ = plainLabel("firmwareLabel", group);
-    firmwareLabel_->setWordWrap(true);
     upgradeProgress_ = new QProgressBar(group);
     upgradeProgress_->setObjectName("upgradeProgress");
     upgradeButton_ = plainButton("upgradeButton", group);
@@ -177,6 +176,11 @@ void CConfigDlg::retranslate() {
     setWindowTitle(say("Configuration"));
     zoneGroup_->setTitle(say("Time zone"));
     syncButton_->setText(say("Change time zone"));
+    // Room for the longest firmware caption, so the dialog does not grow once the logger answers.
+    firmwareLabel_->setMinimumSize(0, 0);
+    firmwareLabel_->setText(say(tk::keys::kEnterUpgradeMode));
+    firmwareLabel_->setMinimumSize(firmwareLabel_->sizeHint());
+    firmwareLabel_->clear();
 }
 
 int CConfigDlg::exec() {

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <random>
 
@@ -469,3 +470,37 @@ TEST_F(ConfigDialog, KeepsTheLastRunsSettingsWhenNoLoggerAnswers) {
 }
 
 } // namespace
+
+// Every caption shows whole, in English and in Chinese; with TK_SCREENSHOT_DIR set, the dialog
+// is also saved there as config-en.png and config-zh.png to be looked at.
+TEST_F(ConfigDialog, EveryCaptionFitsInBothLanguages) {
+    TempDir folder;
+    std::filesystem::copy_file(kLanguageFile, folder / "language.ini");
+    tk::Language chosen((folder / "language.ini").string());
+    Logger logger({"--firmware", "g", "--step", "3"});
+    CConfigDlg dialog(chosen, logger.connector(), images.path().string());
+    for (const auto& [setting, name] : {std::pair{0, "en"}, std::pair{1, "zh"}}) {
+        chosen.switchTo(setting);
+        runDialog(dialog, [&, name = name] {
+            if (const QByteArray dir = qgetenv("TK_SCREENSHOT_DIR"); !dir.isEmpty())
+                dialog.grab().save(QString("%1/config-%2.png").arg(dir, name));
+            for (QWidget* widget : dialog.findChildren<QWidget*>()) {
+                const auto* label = qobject_cast<QLabel*>(widget);
+                const QSize needed = label && label->wordWrap()
+                                         ? QSize(0, label->heightForWidth(label->width()))
+                                         : widget->minimumSizeHint();
+                EXPECT_GE(widget->width(), needed.width())
+                    << name << " " << widget->objectName().toStdString();
+                EXPECT_GE(widget->height(), needed.height())
+                    << name << " " << widget->objectName().toStdString();
+            }
+        });
+    }
+    EXPECT_EQ(dialog.windowTitle(), "参数设置");
+    EXPECT_EQ(text(dialog, "firmwareLabel"), "请按住 MODE 键开机，进入升级模式");
+    EXPECT_EQ(text(dialog, "logTimeLabel"), "18小时46分24秒");
+    ModalAnswer answer(QMessageBox::No);
+    runDialog(dialog, [&] { click(dialog, "clearButton"); });
+    EXPECT_EQ(answer.texts(),
+              QStringList{"清除会删除记录仪中的全部轨迹。现在清除记录仪的数据吗？"});
+}
