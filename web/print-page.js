@@ -15,8 +15,9 @@
         var gap = 8;
         var scale = Math.min((window.innerWidth - 2 * gap) / sheet.offsetWidth,
             (window.innerHeight - 2 * gap) / sheet.offsetHeight, 1);
-        sheet.style.transform = 'translate(' + gap + 'px, ' + gap + 'px) scale(' +
-            Math.max(scale, 0.1) + ')';
+        scale = Math.max(scale, 0.1);
+        var left = Math.max(gap, (window.innerWidth - sheet.offsetWidth * scale) / 2);
+        sheet.style.transform = 'translate(' + left + 'px, ' + gap + 'px) scale(' + scale + ')';
     }
     fitSheet();
     window.addEventListener('resize', fitSheet);

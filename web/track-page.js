@@ -133,18 +133,28 @@
         }).bindTooltip(textElement('span', caption));
     }
 
-    // The whole track as one polyline with start and end markers, the view fitted to it. The view
-    // is set before the layers are added so the line is projected once.
+    // The whole track as one polyline with start and end markers, the view fitted to it. The
+    // points become LatLngs once and the bounds are found in the same pass; the view is set before
+    // the layers are added so the line is projected once.
     function drawTrack(map, rows, line, fitOptions) {
-        var latlngs = new Array(rows.length);
-        for (var i = 0; i < rows.length; ++i)
-            latlngs[i] = [rows[i][0], rows[i][1]];
-        map.fitBounds(root.L.latLngBounds(latlngs), fitOptions);
+        var L = root.L;
+        var n = rows.length;
+        var latlngs = new Array(n);
+        var south = Infinity, west = Infinity, north = -Infinity, east = -Infinity;
+        for (var i = 0; i < n; ++i) {
+            var lat = +rows[i][0], lng = +rows[i][1];
+            latlngs[i] = new L.LatLng(lat, lng);
+            if (lat < south) south = lat;
+            if (lat > north) north = lat;
+            if (lng < west) west = lng;
+            if (lng > east) east = lng;
+        }
+        map.fitBounds(L.latLngBounds([south, west], [north, east]), fitOptions);
         var style = lineStyle(line);
         style.interactive = false;
-        var polyline = root.L.polyline(latlngs, style).addTo(map);
+        var polyline = L.polyline(latlngs, style).addTo(map);
         var start = endMarker(latlngs[0], '#2e9e44', 'Start').addTo(map);
-        var end = endMarker(latlngs[latlngs.length - 1], '#d7263d', 'End').addTo(map);
+        var end = endMarker(latlngs[n - 1], '#d7263d', 'End').addTo(map);
         return { polyline: polyline, start: start, end: end };
     }
 

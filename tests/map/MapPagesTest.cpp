@@ -18,6 +18,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
@@ -118,6 +119,8 @@ protected:
         profile_ = std::make_unique<QWebEngineProfile>();
         profile_->setUrlRequestInterceptor(&blocker_);
         page_ = new WatchedPage(profile_.get(), &view_);
+        // As in the program: pages from files may fetch tiles from the tile server.
+        page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
         view_.setPage(page_);
         view_.resize(640, 480);
         view_.show();
@@ -452,20 +455,27 @@ TEST_F(MapPages, DefaultTilesComeFromOpenStreetMapAndAreFewEvenOffline) {
     expectNoBoxesOrErrors();
 }
 
+// The first load also starts the browser's page process; the program's view has one running
+// already (its start page), so the second load is the one a click shows.
 TEST_F(MapPages, FullMemoryTrackDrawsAtOnce) {
     writeData(walkTrack(22528));
     injectBeforePage(kOfflineTiles);
-    openPage("Custom.html");
-    ASSERT_TRUE(waitReady());
-    const qint64 wallMs = loadTimer_.elapsed();
-    EXPECT_EQ(eval("tkPage.lineVertices").toInt(), 22529);
-    EXPECT_EQ(eval("tkPage.profilePoints").toInt(), 22529);
-    std::printf("[ timing   ] 22,528 points: line drawn at %.0f ms, profile at %.0f ms after "
-                "navigation start (ready seen after %lld ms)\n",
-                eval("tkPage.lineDrawnMs").toDouble(), eval("tkPage.profileDrawnMs").toDouble(),
-                static_cast<long long>(wallMs));
+    for (const char* load : {"first", "second"}) {
+        openPage("Custom.html");
+        ASSERT_TRUE(waitReady());
+        const qint64 wallMs = loadTimer_.elapsed();
+        EXPECT_EQ(eval("tkPage.lineVertices").toInt(), 22529);
+        EXPECT_EQ(eval("tkPage.profilePoints").toInt(), 22529);
+        std::printf("[ timing   ] 22,528 points, %s load: line drawn at %.0f ms, profile at %.0f "
+                    "ms after navigation start (ready seen after %lld ms)\n",
+                    load, eval("tkPage.lineDrawnMs").toDouble(),
+                    eval("tkPage.profileDrawnMs").toDouble(), static_cast<long long>(wallMs));
+        eval("location.href = 'about:blank'");
+        waitFor("location.href === 'about:blank'");
+    }
     openPage("print.html");
     ASSERT_TRUE(waitReady());
+    EXPECT_EQ(eval("tkPage.lineVertices").toInt(), 22529);
     std::printf("[ timing   ] print page: line drawn at %.0f ms\n",
                 eval("tkPage.lineDrawnMs").toDouble());
     expectNoBoxesOrErrors();
