@@ -171,6 +171,7 @@ void CConfigDlg::retranslate() {
     clearButton_->setText(say("ClearFlash"));
     stepGroup_->setTitle(say("Step"));
     upgradeButton_->setText(say("Updata"));
+    upgradeProgress_->setAccessibleName(say("Updata")); // a bar has no caption of its own
     logTimeCaption_->setText(say("LogTime"));
     saveButton_->setText(say("Save"));
     setWindowTitle(say("Configuration"));

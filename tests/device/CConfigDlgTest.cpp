@@ -367,19 +367,29 @@ TEST_F(ConfigUpgrade, SendsTheImageTheLoaderAsksForOneProgressStepPerBlock) {
     }
 }
 
+// Each stops where the logger's answer went wrong; a loader the program cannot speak to gets no
+// chunk byte at all.
 TEST_F(ConfigUpgrade, ReportsWhyAnUpgradeDidNotRun) {
-    const std::vector<std::pair<std::vector<std::string>, QString>> cases = {
-        {{"--firmware", "g", "--no-boot"}, kEnterUpgradeMode},
-        {{"--firmware", "g", "--boot-size", "0x40"}, kEnterUpgradeMode},
-        {{"--firmware", "g", "--loader", "x"}, "Firmware upgrading failed, please try again"},
+    struct Case {
+        std::vector<std::string> options;
+        QString reply;
+        Bytes sent;
     };
-    for (const auto& [options, reply] : cases) {
-        SCOPED_TRACE(options[2]);
-        Logger logger(options);
+    const std::vector<Case> cases = {
+        {{"--firmware", "g", "--no-boot"}, kEnterUpgradeMode, bytes({'A', 'T'})},
+        {{"--firmware", "g", "--boot-size", "0x40"}, kEnterUpgradeMode, bytes({'A', 'T', 'V'})},
+        {{"--firmware", "g", "--loader", "x"},
+         "Firmware upgrading failed, please try again",
+         bytes({'A', 'T', 'V', 'W'})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options[2]);
+        Logger logger(c.options);
         CConfigDlg dialog(language, logger.connector(), images.path().string());
         ModalAnswer answer;
         runDialog(dialog, [&] { click(dialog, "upgradeButton"); });
-        EXPECT_EQ(answer.texts(), QStringList{reply});
+        EXPECT_EQ(answer.texts(), QStringList{c.reply});
+        EXPECT_EQ(logger.received(), kOpening + c.sent);
     }
     // Without images the logger is not put into upgrade mode at all.
     TempDir empty;
