@@ -127,6 +127,8 @@ protected:
     }
 
     void TearDown() override {
+        if (!page_)
+            return;
         if (!qEnvironmentVariableIsEmpty("TK_PAGE_SHOTS") && page_->url().isValid()) {
             const QString name = QString::fromStdString(
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
