@@ -5,6 +5,9 @@
 
     var tk = window.tkTrack;
     var MAX_SPEED = 1024;
+    var ALTITUDE_COLOUR = '#8a5a14';
+    var SPEED_COLOUR = '#1f6fd1';
+    var hoverIndex = null;
     var page = window.tkPage = {
         ready: false, lineVertices: 0, profilePoints: 0, lineDrawnMs: null, profileDrawnMs: null,
         playing: false, playIndex: 0, speed: 1
@@ -76,7 +79,8 @@
             page.playIndex = Math.min(page.playIndex + page.speed, last);
             var latlng = L.latLng(rows[page.playIndex][0], rows[page.playIndex][1]);
             marker.setLatLng(latlng);
-            showPoint(page.playIndex);
+            if (hoverIndex === null)
+                showPoint(page.playIndex);
             if (!map.getBounds().contains(latlng))
                 map.panTo(latlng);
             if (page.playIndex >= last)
@@ -118,17 +122,19 @@
             tzDate: function (ts) { return uPlot.tzDate(new Date(ts * 1e3), 'UTC'); },
             series: [
                 {},
-                { label: 'Altitude', scale: 'alt', stroke: '#8a5a14', width: 1.5,
+                { label: 'Altitude', scale: 'alt', stroke: ALTITUDE_COLOUR, width: 1.5,
                   fill: 'rgba(138, 90, 20, 0.12)' },
-                { label: 'Speed', scale: 'spd', stroke: '#1f6fd1', width: 1 }
+                { label: 'Speed', scale: 'spd', stroke: SPEED_COLOUR, width: 1 }
             ],
             axes: [
                 { values: function (u, splits, axis, space, incr) {
                     return splits.map(function (v) { return tk.clockText(v, incr < 60); });
                 } },
-                { scale: 'alt', label: 'Altitude (' + series.altitudeUnit + ')', size: 50 },
-                { scale: 'spd', side: 1, label: 'Speed (' + series.speedUnit + ')', size: 50,
-                  grid: { show: false } }
+                // Short unit labels in the colour of their series: the profile may be low.
+                { scale: 'alt', label: series.altitudeUnit, labelSize: 16, size: 44,
+                  stroke: ALTITUDE_COLOUR },
+                { scale: 'spd', side: 1, label: series.speedUnit, labelSize: 16, size: 44,
+                  stroke: SPEED_COLOUR, grid: { show: false } }
             ],
             hooks: {
                 ready: [function (u) {
@@ -138,8 +144,8 @@
                 }],
                 // Hovering the profile marks that point on the map and reports it to the program.
                 setCursor: [function (u) {
-                    var i = u.cursor.idx;
-                    if (i == null) {
+                    var i = hoverIndex = u.cursor.idx == null ? null : u.cursor.idx;
+                    if (i === null) {
                         if (hover) hover.remove();
                         hover = null;
                         return;
