@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Whole-process figures of the export commands beside GPSBabel converting the same points from
-# GPX to KML, measured side by side: every round runs each command once, in turn, and each
+# GPX to KML, measured side by side: every round starts each command once, in turn, and each
 # figure is the median over the rounds. Also the bare start-up (--help) against `tracks --json`,
 # and the peak memory of every command.
 #   bench/export_bench.sh [BIN_DIR] [ROUNDS]
@@ -14,66 +14,60 @@ trap 'rm -rf "$work"' EXIT
 "$cli" demo --full -o "$work/full.gpl" >/dev/null
 "$cli" gpx "$work/full.gpl" -o "$work/full.gpx"
 "$cli" gpx "$work/full.gpl" --track 1 -o "$work/track1.gpx"
-points() { grep -c '<trkpt' "$1"; }
 
-labels=() commands=()
-add() {
-    labels+=("$1")
-    commands+=("$2")
-}
-add "trailkeep-cli --help" "$cli --help"
-add "trailkeep-cli tracks FULL --json" "$cli tracks $work/full.gpl --json"
-add "trailkeep-cli kml FULL --track 1" "$cli kml $work/full.gpl --track 1 -o $work/out.kml"
-add "trailkeep-cli datajs FULL --track 1" "$cli datajs $work/full.gpl --track 1 -o $work/out.js"
-add "trailkeep-cli gpx FULL --track 1" "$cli gpx $work/full.gpl --track 1 -o $work/out.gpx"
-add "trailkeep-cli gpx FULL (every track)" "$cli gpx $work/full.gpl -o $work/all.gpx"
-babel=$(command -v gpsbabel || true)
-if [ -n "$babel" ]; then
-    add "gpsbabel gpx->kml, FULL ($(points "$work/full.gpx") points)" \
-        "$babel -i gpx -f $work/full.gpx -o kml -F $work/babel-full.kml"
-    add "gpsbabel gpx->kml, track 1 ($(points "$work/track1.gpx") points)" \
-        "$babel -i gpx -f $work/track1.gpx -o kml -F $work/babel-1.kml"
-fi
-count=${#commands[@]}
+# Processes start from Python (vfork and exec) and are timed from start to reaping: a fork of
+# the shell would cost more than our commands do. Peak memory comes from GNU time.
+python3 - "$cli" "$work" "$rounds" "$(command -v gpsbabel || true)" <<'PY'
+import os, statistics, subprocess, sys, time
 
-# Wall time in microseconds of one whole process, started straight from this shell.
-run_once() {
-    local start=$EPOCHREALTIME
-    $1 >/dev/null 2>&1
-    local end=$EPOCHREALTIME
-    echo $(( ${end/./} - ${start/./} ))
-}
+cli, work, rounds, babel = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]
+full, gpl = f"{work}/full.gpx", f"{work}/full.gpl"
+points = lambda gpx: open(gpx).read().count("<trkpt")
+runs = [
+    ("/bin/true (spawning alone)", ["/bin/true"]),
+    ("trailkeep-cli --help", [cli, "--help"]),
+    ("trailkeep-cli tracks FULL --json", [cli, "tracks", gpl, "--json"]),
+    ("trailkeep-cli kml FULL --track 1", [cli, "kml", gpl, "--track", "1", "-o", f"{work}/o.kml"]),
+    ("trailkeep-cli datajs FULL --track 1", [cli, "datajs", gpl, "--track", "1", "-o", f"{work}/o.js"]),
+    ("trailkeep-cli gpx FULL --track 1", [cli, "gpx", gpl, "--track", "1", "-o", f"{work}/o.gpx"]),
+    ("trailkeep-cli gpx FULL (every track)", [cli, "gpx", gpl, "-o", f"{work}/all.gpx"]),
+]
+if babel:
+    for label, gpx in (("FULL", full), ("track 1", f"{work}/track1.gpx")):
+        runs.append((f"gpsbabel gpx->kml, {label} ({points(gpx)} points)",
+                     [babel, "-i", "gpx", "-f", gpx, "-o", "kml", "-F", f"{work}/babel.kml"]))
 
-for i in $(seq 0 $((count - 1))); do ${commands[$i]} >/dev/null 2>&1 || true; done
-for _ in $(seq "$rounds"); do
-    for i in $(seq 0 $((count - 1))); do
-        run_once "${commands[$i]}" >>"$work/t$i"
-    done
-done
-median_ms() { sort -n "$1" | awk '{v[NR]=$1} END {m = NR % 2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2; printf "%.2f", m/1000}'; }
-peak_mb() {
-    local peak=0 kb
-    for _ in 1 2 3; do
-        /usr/bin/time -f '%M' -o "$work/rss" $1 >/dev/null 2>&1
-        kb=$(tail -1 "$work/rss")
-        (( kb > peak )) && peak=$kb
-    done
-    awk -v k="$peak" 'BEGIN{printf "%.1f", k/1024}'
-}
+null = subprocess.DEVNULL
+def run(argv):
+    start = time.perf_counter()
+    subprocess.run(argv, stdout=null, stderr=null, check=True)
+    return (time.perf_counter() - start) * 1000
 
-declare -a ms
-printf '%-46s %10s %12s\n' "command (median of $rounds rounds)" "wall ms" "peak RSS MB"
-for i in $(seq 0 $((count - 1))); do
-    ms[$i]=$(median_ms "$work/t$i")
-    printf '%-46s %10s %12s\n' "${labels[$i]}" "${ms[$i]}" "$(peak_mb "${commands[$i]}")"
-done
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN{printf "%.1f", a/b}'; }
-echo
-echo "tracks --json / --help: $(ratio "${ms[1]}" "${ms[0]}") (must stay under 3)"
-if [ -n "$babel" ]; then
-    for i in 2 3 4; do
-        echo "${labels[$i]#trailkeep-cli }: GPSBabel FULL ${ms[6]} ms vs ours ${ms[$i]} ms =" \
-            "$(ratio "${ms[6]}" "${ms[$i]}")x; GPSBabel track 1 ${ms[7]} ms =" \
-            "$(ratio "${ms[7]}" "${ms[$i]}")x (20x wanted)"
-    done
-fi
+def peak_mb(argv):
+    report = f"{work}/rss"
+    subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report] + argv, stdout=null, stderr=null,
+                   check=True)
+    return int(open(report).read().split()[-1]) / 1024
+
+for _, argv in runs:
+    run(argv)
+times = {label: [] for label, _ in runs}
+for _ in range(rounds):
+    for label, argv in runs:
+        times[label].append(run(argv))
+peaks = {label: max(peak_mb(argv) for _ in range(3)) for label, argv in runs}
+median = {label: statistics.median(t) for label, t in times.items()}
+
+print(f"{'command (median of %d rounds)' % rounds:<46} {'wall ms':>9} {'peak RSS MB':>12}")
+for label, _ in runs:
+    print(f"{label:<46} {median[label]:9.2f} {peaks[label]:12.1f}")
+print()
+json, bare = median["trailkeep-cli tracks FULL --json"], median["trailkeep-cli --help"]
+print(f"tracks --json / --help: {json / bare:.2f} (must stay under 3)")
+babels = [label for label, _ in runs if label.startswith("gpsbabel")]
+for command in ("kml", "datajs", "gpx"):
+    ours = median[f"trailkeep-cli {command} FULL --track 1"]
+    print(f"{command} --track 1 ({ours:.2f} ms): " + "; ".join(
+        f"{label.split(', ')[1]} {median[label]:.1f} ms = {median[label] / ours:.1f}x faster"
+        for label in babels) + " (20x wanted)")
+PY

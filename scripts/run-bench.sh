@@ -6,5 +6,7 @@ for b in "$bin"/bench_*; do
     echo "== $(basename "$b")"
     "$b" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 done
+echo "== export_bench.sh"
+"$(dirname "$0")/../bench/export_bench.sh" "$bin"
 echo "== cli_bench.sh"
 "$(dirname "$0")/../bench/cli_bench.sh" "$bin" ${BENCH_PACED:+--paced}

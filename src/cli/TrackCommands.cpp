@@ -29,10 +29,11 @@ std::string inputFile(const CliArgs& args) {
     return args.positional[0];
 }
 
-// Feeds records to the decoder. With one slot kept, the points of the other slots are let go
-// once the decoder has moved past them (it only ever adds to the last slot), and each new slot
-// gets room for every record still to come: a track's points are never copied while it grows,
-// and the memory of one let-go track serves the next.
+// Feeds records to the decoder. Each new slot gets room for every record still to come, so a
+// track's points are never copied while it grows; untouched room costs address space only,
+// and a budget bounds it for memories with very many tracks. With one slot kept, the points
+// of the other slots are let go once the decoder has moved past them (it only ever adds to the
+// last slot), and the memory of one let-go track serves the next.
 class RecordFeed {
 public:
     RecordFeed(TrackTable& table, int keepSlot) : table_(table), decoder_(table), keep_(keepSlot) {
@@ -42,18 +43,21 @@ public:
     void feed(std::span<const std::uint8_t, kRecordSize> record) {
         decoder_.feed(record);
         ++fed_;
-        if (keep_ == kKeepEveryTrack)
-            return;
-        for (; settled_ < table_.lastTrack; ++settled_)
+        for (; keep_ != kKeepEveryTrack && settled_ < table_.lastTrack; ++settled_)
             if (settled_ != keep_)
                 std::vector<TrackPoint>().swap(slot(settled_).points);
         std::vector<TrackPoint>& points = slot(table_.lastTrack).points;
-        if (points.capacity() == 0)
+        if (points.capacity() == 0 && roomLeft_ >= kRecordCapacity - fed_) {
             points.reserve(kRecordCapacity - fed_);
+            if (keep_ == kKeepEveryTrack)
+                roomLeft_ -= points.capacity();
+        }
     }
     std::size_t fed() const { return fed_; }
 
 private:
+    static constexpr std::size_t kRoomBudget = 16 * kRecordCapacity; // points, about 14 MB
+
     Track& slot(int index) { return table_.tracks[static_cast<std::size_t>(index)]; }
 
     TrackTable& table_;
@@ -61,6 +65,7 @@ private:
     int keep_;
     int settled_ = 0;
     std::size_t fed_ = 0;
+    std::size_t roomLeft_ = kRoomBudget;
 };
 
 // Decodes FILE as Open project does: the records of the first 2048 pages, the rest counted
