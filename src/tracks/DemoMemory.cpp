@@ -43,20 +43,71 @@ void putBase100(std::uint8_t* at, std::uint32_t value) {
     at[2] = static_cast<std::uint8_t>(value % 100);
 }
 
-void putCoordinate(std::uint8_t* at, double degrees) {
-    const double magnitude = std::fabs(degrees);
-    int whole = static_cast<int>(magnitude);
-    auto minuteDigits = static_cast<std::uint32_t>(std::lround((magnitude - whole) * 600000.0));
-    if (minuteDigits >= 600000) {
-        minuteDigits -= 600000;
-        ++whole;
-    }
-    if (whole == 0 && minuteDigits == 0)
-        minuteDigits = 1; // exactly 0.0 reads as no fix: a receiver on the meridian is just off it
-    at[0] = degrees < 0 ? 1 : 0;
-    at[1] = static_cast<std::uint8_t>(whole);
-    putBase100(at + 2, minuteDigits);
+// A coordinate as a record stores it: in steps of 1/600000 degree, signed. Exactly 0.0 reads as
+// no fix, so a receiver on the equator or the meridian is taken to be one step off it.
+std::int64_t toSteps(double degrees) {
+    const std::int64_t steps = std::llround(degrees / kCoordinateUnit);
+    return steps != 0 ? steps : (degrees < 0 ? -1 : 1);
 }
+
+// What the track builder reads back from those steps.
+double fromSteps(std::int64_t steps) {
+    const std::int64_t magnitude = std::llabs(steps);
+    const double degrees =
+        double(magnitude / 600000) + double(magnitude % 600000) * 1.6666666666666667e-06;
+    return steps < 0 ? -degrees : degrees;
+}
+
+void putCoordinate(std::uint8_t* at, std::int64_t steps) {
+    const std::int64_t magnitude = std::llabs(steps);
+    at[0] = steps < 0 ? 1 : 0;
+    at[1] = static_cast<std::uint8_t>(magnitude / 600000);
+    putBase100(at + 2, static_cast<std::uint32_t>(magnitude % 600000));
+}
+
+struct StoredFix {
+    std::int64_t latitude; // coordinate steps
+    std::int64_t longitude;
+    long altitude;       // decimetres
+    std::uint32_t speed; // metres per hour
+};
+
+// Keeps stops looking like stops to the track builder. It pins a coordinate that moved by no
+// more than 0.00001 degree and carries the last speed with it, so the fix that arrives at a stop
+// must have moved its longitude further than that or the whole stop shows the speed before it;
+// such an arrival is set a metre on, and the stop stays there, wavering by a step at most.
+class StopKeeper {
+public:
+    void keep(StoredFix& fix, Random& random) {
+        if (fix.speed != 0) {
+            stopped_ = false;
+        } else if (!stopped_) {
+            if (known_ && !moves(fix.longitude))
+                fix.longitude = avoidZero(pinned_ + (fix.longitude < pinned_ ? -8 : 8));
+            stop_ = fix;
+            stopped_ = true;
+        } else {
+            fix.latitude = avoidZero(stop_.latitude + waver(random));
+            fix.longitude = avoidZero(stop_.longitude + waver(random));
+        }
+        if (!known_ || moves(fix.longitude)) {
+            pinned_ = fix.longitude;
+            known_ = true;
+        }
+    }
+
+private:
+    bool moves(std::int64_t longitude) const {
+        return std::fabs(fromSteps(pinned_) - fromSteps(longitude)) > 0.00001;
+    }
+    static std::int64_t avoidZero(std::int64_t steps) { return steps != 0 ? steps : 1; }
+    static int waver(Random& random) { return std::uniform_int_distribution<int>(-1, 1)(random); }
+
+    bool known_ = false;
+    bool stopped_ = false;
+    std::int64_t pinned_ = 0;
+    StoredFix stop_{};
+};
 
 std::uint8_t placeZone(const Place& p) {
     return static_cast<std::uint8_t>(180 + std::lround(p.longitude / 15.0));
@@ -152,47 +203,50 @@ public:
         demo::Traveller traveller(itinerary, town, gait, options_.stepSeconds, random_);
         const std::vector<demo::Sample> samples = traveller.travel(plan.fixes);
         const std::vector<bool> glitch = glitches(samples);
+        StopKeeper stops;
         for (std::size_t i = 0; i < samples.size(); ++i) {
-            const bool still = i > 0 && samples[i].at.x == samples[i - 1].at.x &&
-                               samples[i].at.y == samples[i - 1].at.y;
-            fix(plan, i, samples[i], still, glitch[i]);
+            StoredFix f = stored(*plan.place, samples[i]);
+            if (glitch[i])
+                throwOff(f);
+            else
+                stops.keep(f, random_);
+            write(plan, i, f);
         }
         marker(0xDD, {0, 0, 0});
     }
 
 private:
-    void fix(const TripPlan& plan, std::size_t index, const demo::Sample& s, bool still,
-             bool glitch) {
-        const Place& place = *plan.place;
-        double latitude = place.latitude + s.at.y / kMetresPerDegree;
-        double longitude = place.longitude +
-                           s.at.x / (kMetresPerDegree * std::cos(place.latitude * 3.1415926 / 180));
-        double altitude = s.altitude * 10.0;
-        if (still) { // a receiver standing still wanders by a hair
-            latitude += std::uniform_int_distribution<int>(-1, 1)(random_) * kCoordinateUnit;
-            longitude += std::uniform_int_distribution<int>(-1, 1)(random_) * kCoordinateUnit;
-        }
-        if (glitch) {
-            latitude += uniform(random_, 0.15, 0.45) * (demo::chance(random_, 0.5) ? 1 : -1);
-            longitude += uniform(random_, -0.2, 0.2);
-            altitude += uniform(random_, -300.0, 2000.0);
-        }
+    static StoredFix stored(const Place& place, const demo::Sample& s) {
+        const double eastward = kMetresPerDegree * std::cos(place.latitude * 3.1415926 / 180.0);
+        return {toSteps(place.latitude + s.at.y / kMetresPerDegree),
+                toSteps(place.longitude + s.at.x / eastward),
+                std::clamp(std::lround(s.altitude * 10.0), -99999L, 99999L),
+                static_cast<std::uint32_t>(std::lround(s.speed * 3600.0))};
+    }
+
+    void throwOff(StoredFix& f) {
+        const double north = uniform(random_, 0.15, 0.45) * (demo::chance(random_, 0.5) ? 1 : -1);
+        f.latitude = toSteps(fromSteps(f.latitude) + north);
+        f.longitude = toSteps(fromSteps(f.longitude) + uniform(random_, -0.2, 0.2));
+        f.altitude += std::lround(uniform(random_, -300.0, 2000.0));
+    }
+
+    void write(const TripPlan& plan, std::size_t index, const StoredFix& f) {
         const CivilTime c =
             civilTime(plan.utcStart + static_cast<std::int64_t>(index) * options_.stepSeconds);
         std::uint8_t r[kRecordSize] = {};
         r[0] = static_cast<std::uint8_t>(c.hour);
         r[1] = static_cast<std::uint8_t>(c.minute);
         r[2] = static_cast<std::uint8_t>(c.second);
-        putBase100(r + 3, static_cast<std::uint32_t>(std::lround(s.speed * 3600.0)));
+        putBase100(r + 3, f.speed);
         r[6] = static_cast<std::uint8_t>(c.year - 2000);
         r[7] = static_cast<std::uint8_t>(c.month);
         r[8] = static_cast<std::uint8_t>(c.day);
         r[9] = 0x08; // satellites in view; the program does not read it
-        const auto decimetres = std::clamp(std::lround(altitude), -99999L, 99999L);
-        r[10] = decimetres < 0 ? 0 : 1;
-        putBase100(r + 11, static_cast<std::uint32_t>(std::labs(decimetres)));
-        putCoordinate(r + 14, longitude);
-        putCoordinate(r + 19, latitude);
+        r[10] = f.altitude < 0 ? 0 : 1;
+        putBase100(r + 11, static_cast<std::uint32_t>(std::labs(f.altitude)));
+        putCoordinate(r + 14, f.longitude);
+        putCoordinate(r + 19, f.latitude);
         out_.insert(out_.end(), r, r + kRecordSize);
     }
 

@@ -143,7 +143,7 @@ std::vector<Waypoint> Itinerary::next(double secondsLeft) {
 // Through the streets to somewhere that leaves time to get home, a café or a shop now and then;
 // home at last.
 void Itinerary::wander(double secondsLeft, std::vector<Waypoint>& out) {
-    if (at_ == home_ && secondsLeft < 240.0)
+    if (at_ == home_ && secondsLeft < std::min(240.0, 0.2 * tripSeconds_))
         return;
     if (kind_ == TripKind::Walk && !sawPark_ && strollInPark(secondsLeft, out))
         return;
@@ -153,12 +153,14 @@ void Itinerary::wander(double secondsLeft, std::vector<Waypoint>& out) {
     else if (kind_ == TripKind::Errands && stops_ < 3 && chance(random_, 0.6))
         stop = uniform(random_, 0.05, 0.09) * tripSeconds_;
     const double reserve = 60.0 + 0.05 * tripSeconds_;
+    const double shortest = std::clamp(0.2 * secondsLeft * pace_.street, 1.0, 250.0);
+    const int reach = std::clamp(int(secondsLeft * pace_.street / 300.0), 1, 2 * Town::kReach);
     for (int tries = 0; tries < 80; ++tries) {
         if (tries == 40)
             stop = 0.0; // no time left for it
-        const Junction target = town_.randomJunction(random_);
+        const Junction target = town_.junctionNear(at_, reach, random_);
         const double metres = town_.streetMetres(at_, target);
-        if (metres >= 250.0 &&
+        if (metres >= shortest &&
             metres / pace_.street + stop + secondsHome(target) + reserve <= secondsLeft) {
             visit(target, stop, out);
             return;

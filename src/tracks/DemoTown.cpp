@@ -1,5 +1,6 @@
 #include "tracks/DemoTown.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tk::demo {
@@ -68,6 +69,12 @@ Junction Town::randomJunction(Random& random, int reach) const {
     std::uniform_int_distribution<int> street(-reach, reach);
     const int i = street(random);
     return {i, street(random)};
+}
+
+Junction Town::junctionNear(Junction around, int reach, Random& random) const {
+    const Junction offset = randomJunction(random, reach);
+    return {std::clamp(around.i + offset.i, -kReach + 1, kReach - 1),
+            std::clamp(around.j + offset.j, -kReach + 1, kReach - 1)};
 }
 
 Junction Town::edgeToward(double heading) const {

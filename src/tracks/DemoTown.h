@@ -67,6 +67,8 @@ public:
 
     Vec at(Junction junction) const;
     Junction randomJunction(Random& random, int reach = kReach - 1) const;
+    // A junction at most `reach` streets each way from `around`, inside the town.
+    Junction junctionNear(Junction around, int reach, Random& random) const;
     // The junction on the town's edge that lies closest to the given heading from the centre.
     Junction edgeToward(double heading) const;
     // The way out of town along the street that ends at an edge junction.

@@ -59,6 +59,19 @@ double metresBetween(const TrackPoint& a, const TrackPoint& b) {
     return distanceKm(a.latitude, a.longitude, b.latitude, b.longitude) * 1000.0;
 }
 
+bool samePlace(const TrackPoint& a, const TrackPoint& b) {
+    return a.latitude == b.latitude && a.longitude == b.longitude;
+}
+
+// Points standing still between two points at the same place that still show a speed.
+std::size_t stoppedButMoving(const Track& track) {
+    std::size_t count = 0;
+    for (std::size_t i = 1; i + 1 < track.points.size(); ++i)
+        count += samePlace(track.points[i - 1], track.points[i]) &&
+                 samePlace(track.points[i], track.points[i + 1]) && track.points[i].speed != 0;
+    return count;
+}
+
 // Changes of direction by more than 20 degrees between stretches of at least 3 m.
 int turnsIn(const Track& track) {
     int turns = 0;
@@ -83,9 +96,7 @@ std::size_t longestStopInside(const Track& track) {
     const auto& p = track.points;
     std::size_t longest = 0;
     for (std::size_t i = p.size() / 10, run = 0; i < p.size() * 9 / 10; ++i) {
-        const bool same =
-            p[i].latitude == p[i - 1].latitude && p[i].longitude == p[i - 1].longitude;
-        run = same ? run + 1 : 0;
+        run = samePlace(p[i], p[i - 1]) && p[i].speed == 0 ? run + 1 : 0;
         longest = std::max(longest, run);
     }
     return longest;
@@ -163,6 +174,7 @@ TEST(DemoMemory, TripsWindTurnAndStopOnTheWay) {
             const Track& track = table.tracks[t];
             EXPECT_GE(turnsIn(track), 8);
             EXPECT_GE(longestStopInside(track), 3u);
+            EXPECT_EQ(stoppedButMoving(track), 0u);
             double lowest = 1e9, highest = -1e9, steepest = 0.0;
             for (std::size_t i = 1; i < track.points.size(); ++i) {
                 const TrackPoint& p = track.points[i];
