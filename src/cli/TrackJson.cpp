@@ -2,17 +2,13 @@
 
 #include "map/TextAppend.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 namespace tk::cli {
 namespace {
-
-void appendDouble(std::string& out, double value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    out.append(text, result.ptr);
-}
 
 void appendJsonString(std::string& out, const std::string& text) {
     out += '"';
@@ -39,22 +35,51 @@ void appendRejects(std::string& out, const RejectCounts& r) {
            ", \"speedMismatch\": " + std::to_string(r.speedMismatch) + "}";
 }
 
+// The shortest text of a coordinate, kept for the next point: a logger standing still repeats
+// its position, and the decoder pins small moves to the last value.
+class CoordinateText {
+public:
+    std::string_view of(double value) {
+        if (length_ == 0 || value != value_ || std::signbit(value) != std::signbit(value_)) {
+            value_ = value;
+            length_ = static_cast<std::size_t>(
+                std::to_chars(text_, text_ + sizeof text_, value).ptr - text_);
+        }
+        return {text_, length_};
+    }
+
+private:
+    double value_ = 0.0;
+    char text_[32];
+    std::size_t length_ = 0;
+};
+
+// The point rows, each put together in place: points are the bulk of the document, and a
+// whole row costs one append instead of a dozen.
 void appendPoints(text::TextOut& out, const std::vector<TrackPoint>& points) {
     out.text += ", \"points\": [";
+    CoordinateText latitude;
+    CoordinateText longitude;
     for (std::size_t i = 0; i < points.size(); ++i) {
         const TrackPoint& p = points[i];
-        std::string& s = out.text;
-        s += i ? ",\n    [" : "\n    [";
-        text::appendInt(s, p.timeOfDay);
-        s += ", ";
-        text::appendInt(s, p.speed);
-        s += ", ";
-        text::appendInt(s, p.altitude);
-        s += ", ";
-        appendDouble(s, p.latitude);
-        s += ", ";
-        appendDouble(s, p.longitude);
-        s += ']';
+        // Three 32-bit integers, two coordinates of at most 24 characters and the separators.
+        char row[128];
+        char* at = row;
+        const auto put = [&at](std::string_view piece) {
+            at = std::copy(piece.begin(), piece.end(), at);
+        };
+        put(i == 0 ? "\n    [" : ",\n    [");
+        at = std::to_chars(at, row + 16, p.timeOfDay).ptr;
+        put(", ");
+        at = std::to_chars(at, row + 32, p.speed).ptr;
+        put(", ");
+        at = std::to_chars(at, row + 48, p.altitude).ptr;
+        put(", ");
+        put(latitude.of(p.latitude));
+        put(", ");
+        put(longitude.of(p.longitude));
+        put("]");
+        out.text.append(row, at);
         out.spillIfFull();
     }
     out.text += "]}";
