@@ -26,7 +26,7 @@ constexpr int kSwatchSize = kBoxSize - 2 * (kMargin + 1);
 constexpr char kEntryStyle[] = R"(
 QToolButton { border: 1px solid transparent; border-radius: 2px; padding: 0px;
               background: transparent; }
-QToolButton:checked { border-color: palette(dark); background: palette(light); }
+QToolButton[chosen="true"] { border-color: palette(dark); background: palette(light); }
 QToolButton[hot="true"] { border-color: palette(highlight); background: palette(highlight);
                           color: palette(highlighted-text); }
 )";
@@ -73,7 +73,7 @@ CColorGridPopup::CColorGridPopup(QWidget* owner, std::uint32_t colour, const QSt
 
     chosen_ = chosenGridEntry(colour, boxes());
     if (QToolButton* button = entryButton(chosen_))
-        button->setChecked(true);
+        button->setProperty("chosen", true);
     // Switching to another application cancels the choice.
     qApp->installEventFilter(this);
 }
@@ -81,7 +81,6 @@ CColorGridPopup::CColorGridPopup(QWidget* owner, std::uint32_t colour, const QSt
 QToolButton* CColorGridPopup::addEntry(int entry, const QString& text, const QString& name) {
     auto* button = new QToolButton(this);
     button->setObjectName(name);
-    button->setCheckable(true);
     button->setFocusPolicy(Qt::NoFocus);
     // Moves over an entry reach the popup, which decides what is hot.
     button->setMouseTracking(true);

@@ -16,7 +16,7 @@ namespace tk {
 // The drop-down grid of a colour button: 40 named colour cells, an "Automatic" box above them
 // and a "More Colors..." box below (each box left out when its caption is empty). The entry
 // under the mouse or the keyboard cursor is hot; the entry that holds the opening colour is
-// chosen (shown checked). While the user browses, every new hot entry is reported; the popup
+// chosen. While the user browses, every new hot entry is reported; the popup
 // ends with exactly one accept or cancel and then closes and deletes itself.
 class CColorGridPopup : public QFrame {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include "panel/ColourGrid.h"
 #include "panel/LineColourQt.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QColorDialog>
 #include <QScreen>
@@ -139,7 +140,7 @@ TEST_F(ColorPickerTest, ChosenEntryHoldsTheOpeningColour) {
         EXPECT_EQ(popup->chosenEntry(), c.chosen) << std::hex << c.colour;
         for (int entry = kAutomaticBox; entry < kGridCells; ++entry) {
             if (QToolButton* box = popup->entryButton(entry))
-                EXPECT_EQ(box->isChecked(), entry == c.chosen) << entry;
+                EXPECT_EQ(box->property("chosen").toBool(), entry == c.chosen) << entry;
         }
         EXPECT_EQ(popup->entryButton(kAutomaticBox) != nullptr, c.automaticBox);
         EXPECT_EQ(popup->entryButton(kCustomBox) != nullptr, c.customBox);
@@ -168,6 +169,19 @@ TEST_F(ColorPickerTest, CellsAreNamedAndReportTheirColoursInGridOrder) {
     EXPECT_EQ(popup->entryButton(39)->toolTip(), "White");
     EXPECT_EQ(popup->entryButton(kAutomaticBox)->accessibleName(), "Automatic");
     EXPECT_EQ(popup->entryButton(kCustomBox)->accessibleName(), "More Colors...");
+}
+
+TEST_F(ColorPickerTest, AccessibilityToolsSeeNamedCellsAndCanPressThem) {
+    CColorGridPopup* popup = open(kBlue);
+    QAccessibleInterface* cell = QAccessible::queryAccessibleInterface(popup->entryButton(16));
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->role(), QAccessible::Button);
+    EXPECT_EQ(cell->text(QAccessible::Name), "Red");
+    ASSERT_NE(cell->actionInterface(), nullptr);
+    cell->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !button_->isPopupActive(); }));
+    EXPECT_EQ(button_->colour(), kRed);
+    EXPECT_EQ(events_.back(), event("changed", kRed));
 }
 
 TEST_F(ColorPickerTest, ArrowKeysFollowTheGridRules) {

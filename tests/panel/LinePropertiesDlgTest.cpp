@@ -128,7 +128,7 @@ TEST_F(LinePropertiesDlgTest, OkUntouchedKeepsTheColourAndGivesNormalWeight) {
 
 TEST_F(LinePropertiesDlgTest, EscapeClosesThePickerFirstAndThenCancelsTheDialog) {
     show(Language(), kBlue);
-    EXPECT_TRUE(colourButton_->hasFocus());
+    EXPECT_EQ(dialog_->focusWidget(), colourButton_);
     QTest::keyClick(colourButton_, Qt::Key_Return);
     ASSERT_NE(colourButton_->popup(), nullptr);
     key(Qt::Key_Down);
