@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <memory>
 #include <string>
 
@@ -96,6 +97,44 @@ TEST(CliExport, OversizedAndRaggedFilesDecodeAsOpenProjectDoes) {
         << listed.out.substr(0, 80);
     expectExportsMatchWriters(dir, dir / "big.gpl");
     expectExportsMatchWriters(dir, dir / "ragged.gpl");
+}
+
+// The point rows of `tracks --json` in order, as their text.
+std::vector<std::string> pointRows(const std::string& json) {
+    std::vector<std::string> rows;
+    for (std::size_t at = json.find("\n    ["); at != std::string::npos;
+         at = json.find("\n    [", at + 1))
+        rows.push_back(json.substr(at + 5, json.find(']', at) - at - 4));
+    return rows;
+}
+
+std::string shortest(double value) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+TEST(CliExport, JsonListsEveryPointWithCoordinatesInTheirShortestText) {
+    const TempDir dir;
+    ASSERT_EQ(runCli({"demo", "-o", (dir / "full.gpl").string(), "--full"}).status, 0);
+    const Opened o = openInProcess(dir / "full.gpl");
+    const CliResult listed = runCli({"tracks", (dir / "full.gpl").string(), "--json"});
+    ASSERT_EQ(listed.status, 0);
+    const std::vector<std::string> rows = pointRows(listed.out);
+    std::size_t row = 0;
+    for (int i = 0; i <= o.table.lastTrack; ++i) {
+        for (const TrackPoint& p : o.table.tracks[static_cast<std::size_t>(i)].points) {
+            ASSERT_LT(row, rows.size());
+            EXPECT_EQ(rows[row], "[" + std::to_string(p.timeOfDay) + ", " +
+                                     std::to_string(p.speed) + ", " + std::to_string(p.altitude) +
+                                     ", " + shortest(p.latitude) + ", " + shortest(p.longitude) +
+                                     "]")
+                << "track " << i + 1 << " row " << row;
+            ++row;
+        }
+    }
+    EXPECT_EQ(row, rows.size());
+    EXPECT_GT(rows.size(), 20000u);
+    EXPECT_EQ(listed.out.substr(listed.out.size() - 7), "]]}\n]}\n");
 }
 
 TEST(CliExport, AFailedExportLeavesNoFileBehind) {
