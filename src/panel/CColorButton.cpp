@@ -4,6 +4,7 @@
 #include "panel/ColourGrid.h"
 #include "panel/LineColourQt.h"
 
+#include <QKeyEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -45,6 +46,15 @@ QSize CColorButton::sizeHint() const {
 
 QSize CColorButton::minimumSizeHint() const {
     return sizeHint();
+}
+
+void CColorButton::keyPressEvent(QKeyEvent* event) {
+    // Enter opens the grid wherever the button sits, not only where it is a dialog's default.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void CColorButton::paintEvent(QPaintEvent*) {

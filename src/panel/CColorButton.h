@@ -53,6 +53,7 @@ signals:
     void pickerCancelled(std::uint32_t colour);
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -388,12 +388,16 @@ TEST_F(ColorPickerTest, SwitchingToAnotherApplicationCancels) {
     EXPECT_EQ(events_.back(), event("cancelled", kBlue));
 }
 
-TEST_F(ColorPickerTest, SpaceOnTheFocusedButtonOpensTheGrid) {
-    button_->setFocus();
-    QTest::keyClick(button_, Qt::Key_Space);
-    ASSERT_NE(button_->popup(), nullptr);
-    EXPECT_TRUE(button_->popup()->isVisible());
-    EXPECT_TRUE(button_->isPopupActive());
+TEST_F(ColorPickerTest, SpaceOrEnterOnTheFocusedButtonOpensTheGrid) {
+    for (Qt::Key opener : {Qt::Key_Space, Qt::Key_Return}) {
+        button_->setFocus();
+        QTest::keyClick(button_, opener);
+        ASSERT_NE(button_->popup(), nullptr) << opener;
+        EXPECT_TRUE(button_->popup()->isVisible());
+        EXPECT_TRUE(button_->isPopupActive());
+        key(Qt::Key_Escape);
+        settle();
+    }
 }
 
 TEST_F(ColorPickerTest, GridOpensUnderTheButtonAndStaysOnTheScreen) {
