@@ -65,9 +65,13 @@ print()
 json, bare = median["trailkeep-cli tracks FULL --json"], median["trailkeep-cli --help"]
 print(f"tracks --json / --help: {json / bare:.2f} (must stay under 3)")
 babels = [label for label, _ in runs if label.startswith("gpsbabel")]
-for command in ("kml", "datajs", "gpx"):
-    ours = median[f"trailkeep-cli {command} FULL --track 1"]
-    print(f"{command} --track 1 ({ours:.2f} ms): " + "; ".join(
-        f"{label.split(', ')[1]} {median[label]:.1f} ms = {median[label] / ours:.1f}x faster"
-        for label in babels) + " (20x wanted)")
+if babels:
+    print("GPSBabel (20x wanted): " + "; ".join(f"{label.split(', ')[1]} {median[label]:.1f} ms"
+                                               for label in babels if "track 1" in command or "FULL" in label))
+for command in ("kml FULL --track 1", "datajs FULL --track 1", "gpx FULL --track 1",
+                "gpx FULL (every track)"):
+    ours = median[f"trailkeep-cli {command}"]
+    print(f"  {command:<24} {ours:7.2f} ms: " + ", ".join(
+        f"{median[label] / ours:.1f}x faster than on {label.split(', ')[1].split(' (')[0]}"
+        for label in babels if "track 1" in command or "FULL" in label))
 PY
