@@ -62,18 +62,20 @@ void appendPoints(text::TextOut& out, const std::vector<TrackPoint>& points) {
     CoordinateText longitude;
     for (std::size_t i = 0; i < points.size(); ++i) {
         const TrackPoint& p = points[i];
-        // Three 32-bit integers, two coordinates of at most 24 characters and the separators.
+        // Three 32-bit integers and their separators fit in the first 64 characters (at most 45
+        // are needed), the two coordinates of at most 24 characters each in the rest.
         char row[128];
+        char* const integersEnd = row + 64;
         char* at = row;
         const auto put = [&at](std::string_view piece) {
             at = std::copy(piece.begin(), piece.end(), at);
         };
         put(i == 0 ? "\n    [" : ",\n    [");
-        at = std::to_chars(at, row + 16, p.timeOfDay).ptr;
+        at = std::to_chars(at, integersEnd, p.timeOfDay).ptr;
         put(", ");
-        at = std::to_chars(at, row + 32, p.speed).ptr;
+        at = std::to_chars(at, integersEnd, p.speed).ptr;
         put(", ");
-        at = std::to_chars(at, row + 48, p.altitude).ptr;
+        at = std::to_chars(at, integersEnd, p.altitude).ptr;
         put(", ");
         put(latitude.of(p.latitude));
         put(", ");
