@@ -46,9 +46,9 @@ CMainFrame::CMainFrame(CTrailkeepApp& app, QWidget* parent) : QMainWindow(parent
     fillMainMenu(menuBar(), app_.language().setting(), actions_);
     createClient();
     progress_ = new ProgressDialog(app_.language(), this);
-    config_ = new CConfigDlg(app_.language(), app_.connector(),
-                             app_.moduleDir().toStdString(), this);
-    updateCheck_ = new UpdateCheck(app_.language(), this);
+    config_ =
+        new CConfigDlg(app_.language(), app_.connector(), app_.moduleDir().toStdString(), this);
+    updateCheck_ = std::make_unique<UpdateCheck>(app_.language(), this);
     resize(1060, 640);
 }
 
@@ -72,8 +72,7 @@ void CMainFrame::createActions() {
     actions_.config = make("configAction", QStyle::SP_CustomBase, &CMainFrame::onConfig);
     actions_.configTool =
         make("configToolAction", QStyle::SP_FileDialogDetailedView, &CMainFrame::onConfig);
-    actions_.about =
-        make("aboutAction", QStyle::SP_MessageBoxInformation, &CMainFrame::onAbout);
+    actions_.about = make("aboutAction", QStyle::SP_MessageBoxInformation, &CMainFrame::onAbout);
 }
 
 void CMainFrame::createToolBar() {

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 #include "app/MainMenus.h"
 
 class CConfigDlg;
@@ -26,7 +28,7 @@ public:
     QLabel* statusPane() const { return statusPane_; }
     QSplitter* splitter() const { return splitter_; }
     const FrameActions& actions() const { return actions_; }
-    UpdateCheck* updateCheck() const { return updateCheck_; }
+    UpdateCheck* updateCheck() const { return updateCheck_.get(); }
 
     bool openFile(const QString& path);
     void switchLanguage(int value);
@@ -55,5 +57,5 @@ private:
     QLabel* statusPane_ = nullptr;
     ProgressDialog* progress_ = nullptr;
     CConfigDlg* config_ = nullptr;
-    UpdateCheck* updateCheck_ = nullptr;
+    std::unique_ptr<UpdateCheck> updateCheck_;
 };

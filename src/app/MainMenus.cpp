@@ -11,12 +11,28 @@ struct MenuCaptions {
         *about;
 };
 
-constexpr MenuCaptions kEnglish{"File(&F)", "Open",    "Save Prj", "Read",
-                                "Exit(&X)", "Language", "Chinese", "English",
-                                "Config",   "Help(&H)", "About Trailkeep(&A)..."};
-constexpr MenuCaptions kChinese{"文件(&F)", "打开工程", "保存工程", "读取轨迹",
-                                "退出(&X)", "Language", "中文",     "English",
-                                "设置参数", "帮助(&H)", "关于 Trailkeep(&A)..."};
+constexpr MenuCaptions kEnglish{"File(&F)",
+                                "Open",
+                                "Save Prj",
+                                "Read",
+                                "Exit(&X)",
+                                "Language",
+                                "Chinese",
+                                "English",
+                                "Config",
+                                "Help(&H)",
+                                "About Trailkeep(&A)..."};
+constexpr MenuCaptions kChinese{"文件(&F)",
+                                "打开工程",
+                                "保存工程",
+                                "读取轨迹",
+                                "退出(&X)",
+                                "Language",
+                                "中文",
+                                "English",
+                                "设置参数",
+                                "帮助(&H)",
+                                "关于 Trailkeep(&A)..."};
 
 QMenu* addMenu(QMenuBar* bar, const char* title, const char* name) {
     QMenu* menu = bar->addMenu(QString::fromUtf8(title));

@@ -49,9 +49,8 @@ bool openProjectFile(CTrailkeepApp& app, CMenuDlg& panel, QWidget* window, const
     }
     panel.refill();
     if (load.recordsDropped > 0) {
-        const std::string text =
-            tk::fillNumbers(app.language().text(kDroppedRecordsKey),
-                            {static_cast<long>(load.recordsDropped)});
+        const std::string text = tk::fillNumbers(app.language().text(kDroppedRecordsKey),
+                                                 {static_cast<long>(load.recordsDropped)});
         tell(window, QMessageBox::Warning, QString::fromStdString(text));
     }
     return true;

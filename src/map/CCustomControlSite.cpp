@@ -18,8 +18,8 @@ void CCustomPage::javaScriptAlert(const QUrl&, const QString& text) {
         shown += QChar(0x2026);
     QWebEngineView* view = QWebEngineView::forPage(this);
     QWidget* owner = view ? view->window() : nullptr;
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kAlertCaption), shown,
-                    QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kAlertCaption), shown, QMessageBox::Ok,
+                    owner);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

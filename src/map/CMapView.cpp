@@ -20,8 +20,8 @@ void CMapView::showStartPage() {
     QFile file(QStringLiteral(":/start.html"));
     if (!file.open(QIODevice::ReadOnly))
         return;
-    setHtml(QString::fromUtf8(file.readAll()), QUrl::fromLocalFile(QDir(pageDir_).filePath(
-                                                   QStringLiteral("start.html"))));
+    setHtml(QString::fromUtf8(file.readAll()),
+            QUrl::fromLocalFile(QDir(pageDir_).filePath(QStringLiteral("start.html"))));
 }
 
 void CMapView::NavigateTo(const QString& path) {

@@ -56,10 +56,8 @@ std::string coordinatesText(std::string_view latitude, std::string_view longitud
     const Sexagesimal a = split(parseLikeAtof(latitude));
     const Sexagesimal b = split(parseLikeAtof(longitude));
     char numbers[2][48];
-    std::snprintf(numbers[0], sizeof numbers[0], "%02d.%02d.%02d", a.degrees, a.minutes,
-                  a.seconds);
-    std::snprintf(numbers[1], sizeof numbers[1], "%02d.%02d.%02d", b.degrees, b.minutes,
-                  b.seconds);
+    std::snprintf(numbers[0], sizeof numbers[0], "%02d.%02d.%02d", a.degrees, a.minutes, a.seconds);
+    std::snprintf(numbers[1], sizeof numbers[1], "%02d.%02d.%02d", b.degrees, b.minutes, b.seconds);
     std::string text(latitudeLabel);
     text += ':';
     text += numbers[0];

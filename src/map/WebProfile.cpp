@@ -22,8 +22,8 @@ TileSettings TileSettings::load() {
                        QStringLiteral("trailkeep"));
     settings.beginGroup(QStringLiteral("Map"));
     TileSettings tiles;
-    tiles.url = settings.value(QStringLiteral("TileUrl"), QString::fromLatin1(kDefaultTileUrl))
-                    .toString();
+    tiles.url =
+        settings.value(QStringLiteral("TileUrl"), QString::fromLatin1(kDefaultTileUrl)).toString();
     tiles.attribution =
         settings.value(QStringLiteral("TileAttribution"), QString::fromLatin1(kDefaultAttribution))
             .toString();
@@ -51,7 +51,8 @@ void TileRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info) {
 
 QString programUserAgent() {
     return QStringLiteral("Trailkeep/%1 (GPS track logger companion; +%2)")
-        .arg(QString::fromLatin1(tk::kVersionNumber), QString::fromLatin1(TileRequestInterceptor::kReferer));
+        .arg(QString::fromLatin1(tk::kVersionNumber),
+             QString::fromLatin1(TileRequestInterceptor::kReferer));
 }
 
 QWebEngineProfile* createWebProfile(bool persistent, QObject* parent) {

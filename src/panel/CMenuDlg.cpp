@@ -43,15 +43,14 @@ CMenuDlg::CMenuDlg(CTrailkeepApp& app, QWidget* parent) : QWidget(parent), app_(
     layout->addWidget(property_);
 
     connect(list_, &QTableWidget::itemClicked, this, &CMenuDlg::showTrack);
-    connect(list_, &QTableWidget::currentItemChanged, this,
-            [this](QTableWidgetItem* current) {
-                if (!current)
-                    return;
-                app_.selectedTrack = list_->trackAt(current->row());
-                // Keys and accessibility tools move the current row without a click.
-                if (QApplication::mouseButtons() == Qt::NoButton)
-                    showTrack(current);
-            });
+    connect(list_, &QTableWidget::currentItemChanged, this, [this](QTableWidgetItem* current) {
+        if (!current)
+            return;
+        app_.selectedTrack = list_->trackAt(current->row());
+        // Keys and accessibility tools move the current row without a click.
+        if (QApplication::mouseButtons() == Qt::NoButton)
+            showTrack(current);
+    });
     connect(list_, &QTableWidget::itemActivated, this, &CMenuDlg::showTrack);
     connect(list_, &QWidget::customContextMenuRequested, this, &CMenuDlg::requestMenu);
     connect(play_, &QPushButton::clicked, this, &CMenuDlg::play);
@@ -99,8 +98,7 @@ void CMenuDlg::refill() {
         track.lineWeight = 2;
         track.playSpeed = 2;
         track.colour = colours_.next();
-        list_->addTrackRow(i, QString::fromStdString(track.name), track.colour,
-                           track.lineWeight);
+        list_->addTrackRow(i, QString::fromStdString(track.name), track.colour, track.lineWeight);
     }
 }
 
@@ -154,6 +152,5 @@ void CMenuDlg::requestMenu(const QPoint& position) {
     QTableWidgetItem* item = list_->itemAt(position);
     if (!item)
         return;
-    emit trackMenuRequested(list_->trackAt(item->row()),
-                            list_->viewport()->mapToGlobal(position));
+    emit trackMenuRequested(list_->trackAt(item->row()), list_->viewport()->mapToGlobal(position));
 }

@@ -3,7 +3,7 @@
 #include <QHeaderView>
 #include <QPainter>
 
-#include "panel/QtColours.h"
+#include "panel/LineColourQt.h"
 
 void CColorSwatch::paint(QPainter* painter, const QStyleOptionViewItem& option,
                          const QModelIndex& index) const {
@@ -15,7 +15,7 @@ void CColorSwatch::paint(QPainter* painter, const QStyleOptionViewItem& option,
     const QRect swatch(cell.left() + 10, cell.top() + 1, 29, qMax(4, cell.height() - 4));
     painter->save();
     painter->setPen(Qt::black);
-    painter->setBrush(toQColor(colour.toUInt()));
+    painter->setBrush(tk::toQColor(colour.toUInt()));
     painter->drawRect(swatch);
     painter->restore();
 }
@@ -54,8 +54,7 @@ void CTrackListCtrl::clearRows() {
     setRowCount(0);
 }
 
-void CTrackListCtrl::addTrackRow(int track, const QString& name, std::uint32_t colour,
-                                 int weight) {
+void CTrackListCtrl::addTrackRow(int track, const QString& name, std::uint32_t colour, int weight) {
     const int row = rowCount();
     insertRow(row);
     const QString texts[ColumnCount] = {QString::asprintf("%02d", track + 1), name, QString(),
@@ -74,8 +73,8 @@ void CTrackListCtrl::SetSwatchColor(int row, std::uint32_t colour) {
         return;
     cell->setData(kColourRole, colour);
     // Screen readers and UI automation read the colour that is only painted.
-    cell->setData(Qt::AccessibleTextRole, toQColor(colour).name());
-    cell->setToolTip(toQColor(colour).name());
+    cell->setData(Qt::AccessibleTextRole, tk::toQColor(colour).name());
+    cell->setToolTip(tk::toQColor(colour).name());
 }
 
 void CTrackListCtrl::setWeight(int row, int weight) {

@@ -1,0 +1,92 @@
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "e2e/SimProcess.h"
+#include "link/ProgressDialog.h"
+#include "panel/CMenuDlg.h"
+#include "panel/CTrackListCtrl.h"
+#include "support/qt/ModalAnswer.h"
+#include "support/qt/ProgramFixture.h"
+#include "tracks/DemoMemory.h"
+#include "tracks/ProjectFile.h"
+
+#include <chrono>
+
+namespace {
+
+using tk::e2e::SimProcess;
+
+class ReadTest : public ProgramFixture {
+protected:
+    ProgressDialog* dialog() const {
+        return frame_->findChild<ProgressDialog*>(QStringLiteral("progressDialog"));
+    }
+    int rows() const { return frame_->panel()->trackList()->rowCount(); }
+};
+
+TEST_F(ReadTest, ReadsTheLoggerAndListsItsTracks) {
+    SimProcess sim({"--demo"});
+    ASSERT_FALSE(sim.port().empty());
+    CMainFrame& frame = start(QString::fromStdString(sim.port()));
+    ModalAnswer answer;
+    QString title;
+    QTimer::singleShot(200, [&] { title = dialog()->windowTitle(); });
+    frame.actions().read->trigger();
+    EXPECT_EQ(title, "GetData");
+    ASSERT_EQ(answer.texts(), QStringList{"Receive Completed"});
+    EXPECT_EQ(rows(), tk::DemoOptions{}.trips);
+    EXPECT_EQ(dialog()->progressBar()->value(), app_->pageBuffer.pageCount);
+    EXPECT_FALSE(dialog()->isVisible());
+}
+
+TEST_F(ReadTest, DialogCannotBeClosedByKeysOrTheCloseBox) {
+    SimProcess sim({"--demo", "--pace"});
+    ASSERT_FALSE(sim.port().empty());
+    CMainFrame& frame = start(QString::fromStdString(sim.port()));
+    ModalAnswer answer;
+    bool stillOpen = false;
+    QTimer::singleShot(1500, [&] {
+        QTest::keyClick(dialog(), Qt::Key_Escape);
+        QTest::keyClick(dialog(), Qt::Key_Return);
+        dialog()->close();
+        stillOpen = dialog()->isVisible();
+        dialog()->cancelButton()->click();
+    });
+    frame.actions().read->trigger();
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(answer.texts().size(), 1);
+    EXPECT_TRUE(answer.texts().first().startsWith("Download incomplete"))
+        << answer.texts().first().toStdString();
+}
+
+TEST_F(ReadTest, SilentLoggerEndsAsIncompleteAndKeepsWhatArrived) {
+    SimProcess sim({"--demo", "--silent-after", "500"});
+    ASSERT_FALSE(sim.port().empty());
+    CMainFrame& frame = start(QString::fromStdString(sim.port()));
+    ModalAnswer answer;
+    const auto started = std::chrono::steady_clock::now();
+    frame.actions().read->trigger();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_LT(seconds, 12.0);
+    ASSERT_EQ(answer.texts().size(), 1);
+    EXPECT_TRUE(answer.texts().first().startsWith("Download incomplete: 500 of"))
+        << answer.texts().first().toStdString();
+    EXPECT_GT(rows(), 0);
+}
+
+TEST_F(ReadTest, NoLoggerLosesNothingAlreadyLoaded) {
+    CMainFrame& frame = start(QStringLiteral("/dev/tk-no-such-port"));
+    app_->connector().setLastPort("/dev/tk-no-such-port-either");
+    const std::vector<std::uint8_t> memory = tk::makeDemoMemory();
+    tk::loadProject(memory, app_->pageBuffer, app_->decoder);
+    frame.panel()->refill();
+    const int before = rows();
+    ModalAnswer answer;
+    frame.actions().read->trigger();
+    EXPECT_EQ(answer.texts(), QStringList{"Get Uart Failed"});
+    EXPECT_EQ(rows(), before);
+    EXPECT_EQ(app_->trackTable.tracks[0].points.size() > 0, true);
+}
+
+} // namespace
