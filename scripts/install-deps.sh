@@ -6,7 +6,7 @@ packages=(
     cmake make g++ pkg-config ccache
     qt6-base-dev qt6-serialport-dev qt6-webengine-dev qt6-webchannel-dev qt6-positioning-dev
     libqt6webenginecore6-bin qt6-qpa-plugins libqt6svg6
-    xvfb xauth imagemagick fonts-noto-cjk
+    xvfb xauth imagemagick fonts-noto-cjk xdotool
     libgtest-dev libgmock-dev libbenchmark-dev
     gpsbabel tzdata
     clang-14 libclang-rt-14-dev
