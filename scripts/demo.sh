@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# The headless demo: the logger simulator serves a generated memory, trailkeep-cli reads it over
-# the pseudo-terminal, lists the tracks and exports the first one.
+# make run: with a display, the desktop program on the logger simulator (scripts/run-desktop.sh).
+# Without one, the headless demo: the simulator serves a generated memory, trailkeep-cli reads it
+# over the pseudo-terminal, lists the tracks and exports the first one.
 set -euo pipefail
 bin=${1:-build/bin}
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    exec "$(dirname "$0")/run-desktop.sh" "$@"
+fi
+echo "No display (DISPLAY and WAYLAND_DISPLAY are empty): running the headless demo with"
+echo "trailkeep-cli instead of the desktop program."
+echo
 out=${TRAILKEEP_DEMO_DIR:-$(pwd)/build/demo}
 mkdir -p "$out"
 
