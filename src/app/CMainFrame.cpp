@@ -14,12 +14,14 @@
 #include "app/CAboutDlg.h"
 #include "app/CTrailkeepApp.h"
 #include "app/ProjectCommands.h"
+#include "app/QtTranslations.h"
 #include "app/ReadCommand.h"
 #include "app/UpdateCheck.h"
 #include "app/Version.h"
 #include "device/CConfigDlg.h"
 #include "link/ProgressDialog.h"
 #include "map/CCustomBrowserExternal.h"
+#include "map/CLogTraceDlg.h"
 #include "map/CMapView.h"
 #include "panel/CMenuDlg.h"
 
@@ -44,6 +46,7 @@ CMainFrame::CMainFrame(CTrailkeepApp& app, QWidget* parent) : QMainWindow(parent
     createToolBar();
     createStatusBar();
     fillMainMenu(menuBar(), app_.language().setting(), actions_);
+    useQtTranslations(app_.language().setting());
     createClient();
     progress_ = new ProgressDialog(app_.language(), this);
     config_ =
@@ -110,6 +113,7 @@ void CMainFrame::createClient() {
     splitter_->setSizes({640, 400});
     setCentralWidget(splitter_);
     connect(panel_, &CMenuDlg::pageRequested, mapView_, &CMapView::NavigateTo);
+    connect(panel_, &CMenuDlg::printRequested, this, &CMainFrame::onPrint);
     mapView_->showStartPage();
 }
 
@@ -123,6 +127,7 @@ void CMainFrame::switchLanguage(int value) {
     // The setting read back decides, so a file that could not be written never leaves one
     // language's menu over the other's captions.
     fillMainMenu(menuBar(), app_.language().setting(), actions_);
+    useQtTranslations(app_.language().setting());
     panel_->Relabel();
 }
 
@@ -140,6 +145,10 @@ void CMainFrame::onSave() {
 
 void CMainFrame::onConfig() {
     config_->exec();
+}
+
+void CMainFrame::onPrint() {
+    CLogTraceDlg(app_.webProfile(), app_.bridge(), app_.pageDir(), this).exec();
 }
 
 void CMainFrame::onAbout() {

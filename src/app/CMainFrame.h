@@ -37,6 +37,7 @@ public:
     void onOpen();
     void onSave();
     void onConfig();
+    void onPrint();
     void onAbout();
 
 protected:

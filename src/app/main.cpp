@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <unistd.h>
+
 #include "app/CMainFrame.h"
 #include "app/CTrailkeepApp.h"
 #include "app/ProgramFolder.h"
@@ -8,6 +10,10 @@
 #include "app/Version.h"
 
 int main(int argc, char** argv) {
+    // The embedded browser's sandbox cannot run for root; it refuses to start rather than run
+    // without it unless told.
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(tk::kProgramName));

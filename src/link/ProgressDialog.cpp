@@ -1,7 +1,7 @@
 #include "link/ProgressDialog.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
+#include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -24,15 +24,15 @@ ProgressDialog::ProgressDialog(const tk::Language& language, QWidget* parent)
     bar_->setMinimumWidth(320);
     bar_->setRange(0, 0);
     bar_->setFormat(QStringLiteral("%v / %m"));
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    // A standard button, so it reads in the interface language like every Cancel.
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    cancel_ = buttons->button(QDialogButtonBox::Cancel);
     cancel_->setObjectName(QStringLiteral("cancelButton"));
     cancel_->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cancel_);
+    cancel_->setDefault(false);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(bar_);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     connect(cancel_, &QPushButton::clicked, this, [this] {
         if (thread_)
             thread_->cancel();

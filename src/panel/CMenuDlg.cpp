@@ -9,8 +9,11 @@
 
 #include "app/CTrailkeepApp.h"
 #include "app/Captions.h"
+#include "panel/CLinePropertiesDlg.h"
 #include "panel/CTrackListCtrl.h"
 #include "panel/LineColour.h"
+#include "panel/TrackExport.h"
+#include "panel/TrackMenu.h"
 #include "tracks/FileIO.h"
 
 namespace {
@@ -144,7 +147,7 @@ void CMenuDlg::updateRow(int track) {
     if (row < 0 || track >= static_cast<int>(app_.trackTable.tracks.size()))
         return;
     const tk::Track& t = app_.trackTable.tracks[static_cast<std::size_t>(track)];
-    list_->SetSwatchColor(row, tk::drawColour(t.colour));
+    list_->SetSwatchColor(row, t.colour);
     list_->setWeight(row, t.lineWeight);
 }
 
@@ -152,5 +155,47 @@ void CMenuDlg::requestMenu(const QPoint& position) {
     QTableWidgetItem* item = list_->itemAt(position);
     if (!item)
         return;
-    emit trackMenuRequested(list_->trackAt(item->row()), list_->viewport()->mapToGlobal(position));
+    const int track = list_->trackAt(item->row());
+    app_.selectedTrack = track;
+    {
+        // The clicked row becomes the current one, so focus coming back after the menu moves
+        // nothing.
+        const QSignalBlocker quiet(list_);
+        list_->setCurrentItem(item,
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    const TrackCommand command = chooseTrackCommand(app_.language().setting(),
+                                                    list_->viewport()->mapToGlobal(position), this);
+    // The command runs on the right-clicked track's data.js, whichever command it is.
+    WriteMapData(track);
+    showPropertyTexts();
+    switch (command) {
+    case TrackCommand::Modify:
+        modifyTrack(track);
+        break;
+    case TrackCommand::Print:
+        emit printRequested();
+        break;
+    case TrackCommand::SaveToKml:
+        saveTrackFile(app_, track, TrackFileFormat::Kml, window());
+        break;
+    case TrackCommand::SaveToGpx:
+        saveTrackFile(app_, track, TrackFileFormat::Gpx, window());
+        break;
+    case TrackCommand::None:
+        break;
+    }
+}
+
+// The new colour and weight reach the map at the next click on the row.
+void CMenuDlg::modifyTrack(int track) {
+    tk::Track& t = app_.trackTable.tracks[static_cast<std::size_t>(track)];
+    tk::CLinePropertiesDlg dialog(app_.language(), t.colour, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const tk::LineProperties chosen = dialog.properties();
+    t.colour = chosen.colour;
+    t.lineWeight = chosen.weight;
+    updateRow(track);
+    list_->viewport()->update();
 }

@@ -37,7 +37,8 @@ public:
 
 signals:
     void pageRequested(const QString& path);
-    void trackMenuRequested(int track, const QPoint& globalPosition);
+    // The context menu's Print: the print preview shows data.js as the right click wrote it.
+    void printRequested();
 
 private:
     enum Property { NameText, StartText, EndText, StepText, SpeedText, AltitudeText, DistanceText };
@@ -47,6 +48,7 @@ private:
     void play();
     void showPropertyTexts();
     void requestMenu(const QPoint& position);
+    void modifyTrack(int track);
 
     CTrailkeepApp& app_;
     tk::ColourSequence colours_;

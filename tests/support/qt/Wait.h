@@ -7,3 +7,24 @@
 template <typename Condition> bool waitUntil(Condition condition, int timeoutMs = 10000) {
     return QTest::qWaitFor(condition, timeoutMs);
 }
+
+#include <QApplication>
+#include <QTimer>
+
+#include <functional>
+
+// Once `find` answers a widget (looked for every 20 ms without blocking the event loop), runs
+// `act` on it, once. For modal dialogs and menus that a command opens while the test waits.
+template <typename Widget>
+void whenShown(std::function<Widget*()> find, std::function<void(Widget*)> act) {
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, find, act] {
+        if (Widget* widget = find()) {
+            timer->stop();
+            timer->deleteLater();
+            act(widget);
+        }
+    });
+    timer->start();
+}
