@@ -9,6 +9,7 @@ packages=(
     xvfb xauth imagemagick fonts-noto-cjk xdotool
     libgtest-dev libgmock-dev libbenchmark-dev
     gpsbabel tzdata
+    poppler-utils
     clang-14 libclang-rt-14-dev
 )
 

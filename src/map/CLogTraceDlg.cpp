@@ -1,0 +1,253 @@
+#include "map/CLogTraceDlg.h"
+
+#include <QBoxLayout>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QShortcut>
+#include <QTimer>
+#include <QUrl>
+#include <QWebEngineView>
+
+#include "app/Prompts.h"
+#include "map/CCustomControlSite.h"
+#include "map/WebProfile.h"
+#include "tracks/FileNames.h"
+
+namespace {
+
+constexpr char kMessageTitle[] = "Trailkeep";
+constexpr int kReadyPollMs = 100;
+// print.html gives up waiting for tiles after 3 s; a page that never reports ready (a broken
+// data.js) is printed as it stands after this many polls. Other pages (the browser's error page)
+// are printed as soon as they have loaded.
+constexpr int kReadyPollLimit = 100;
+constexpr int kPrinterDpi = 300;
+
+QPageLayout sheetLayout() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10),
+                       QPageLayout::Millimeter);
+}
+
+bool askWithPrintDialog(QPrinter& printer, QWidget* parent) {
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QPushButton* captionedButton(const QString& caption, const QString& name, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(caption);
+    return button;
+}
+
+} // namespace
+
+CLogTraceDlg::CLogTraceDlg(QWebEngineProfile* profile, CCustomBrowserExternal& bridge,
+                           QString pageDir, QWidget* parent)
+    : QDialog(parent), browser_(new QWebEngineView(this)),
+      printButton_(captionedButton(QStringLiteral("Print"), QStringLiteral("printButton"), this)),
+      pdfButton_(captionedButton(QStringLiteral("Save as PDF"), QStringLiteral("pdfButton"), this)),
+      readyPoll_(new QTimer(this)), printer_(std::make_unique<QPrinter>()) {
+    setObjectName(QStringLiteral("logTraceDialog"));
+    setWindowTitle(QStringLiteral("LogTrace"));
+    setAccessibleName(windowTitle());
+    browser_->setObjectName(QStringLiteral("previewBrowser"));
+    browser_->setAccessibleName(QStringLiteral("Print preview"));
+    CCustomControlSite::apply(browser_, profile, bridge, TileSettings::load().pageScript());
+
+    printer_->setResolution(kPrinterDpi);
+    printer_->setPageLayout(sheetLayout());
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(printButton_);
+    buttons->addWidget(pdfButton_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(browser_, 1);
+    layout->addLayout(buttons);
+    resize(680, 440);
+
+    readyPoll_->setInterval(kReadyPollMs);
+    connect(readyPoll_, &QTimer::timeout, this, &CLogTraceDlg::askPageReady);
+    connect(browser_, &QWebEngineView::loadFinished, this, &CLogTraceDlg::pageLoaded);
+    connect(browser_, &QWebEngineView::printFinished, this, &CLogTraceDlg::printFinished);
+    connect(printButton_, &QPushButton::clicked, this, &CLogTraceDlg::askToPrint);
+    connect(pdfButton_, &QPushButton::clicked, this, &CLogTraceDlg::askForPdf);
+    // The browser keeps the keys it is given, so Esc would not reach the dialog from the page.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &CLogTraceDlg::reject);
+
+    browser_->load(QUrl::fromLocalFile(pageDir + QStringLiteral("print.html")));
+}
+
+CLogTraceDlg::~CLogTraceDlg() {
+    // The browser rasterises onto the printer on a thread of its own that outlives the view; a
+    // printer still in use is left to it rather than freed under it.
+    if (jobRunning_ && !jobs_.empty() && jobs_.front().kind == Job::Kind::Print)
+        static_cast<void>(printer_.release());
+}
+
+void CLogTraceDlg::setPrintAsker(PrintAsker asker) {
+    asker_ = std::move(asker);
+}
+
+void CLogTraceDlg::reject() {
+    if (jobs_.empty()) {
+        QDialog::reject();
+        return;
+    }
+    closeAsked_ = true;
+    updateButtons();
+}
+
+void CLogTraceDlg::askToPrint() {
+    const bool accepted = asker_ ? asker_(*printer_) : askWithPrintDialog(*printer_, this);
+    if (accepted)
+        enqueue({Job::Kind::Print, {}});
+}
+
+void CLogTraceDlg::askForPdf() {
+    const QString chosen = Prompts::current().saveFileName(this, QString::fromLatin1(kPdfFilter));
+    if (chosen.isEmpty())
+        return;
+    const QString path = QString::fromStdString(tk::withExtension(chosen.toStdString(), ".pdf"));
+    // The dialog asked before replacing the name it returned; the name with the extension
+    // appended may be another file, so ask for that one.
+    if (chosen != path && QFileInfo::exists(path)) {
+        QMessageBox box(QMessageBox::Question, QString::fromLatin1(kMessageTitle),
+                        QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setTextFormat(Qt::PlainText);
+        box.setDefaultButton(QMessageBox::No);
+        if (box.exec() != QMessageBox::Yes)
+            return;
+    }
+    enqueue({Job::Kind::Pdf, path});
+}
+
+void CLogTraceDlg::enqueue(Job job) {
+    jobs_.push_back(std::move(job));
+    updateButtons();
+    runNextJob();
+}
+
+// One job at a time, in the order asked, once the page has drawn the track.
+void CLogTraceDlg::runNextJob() {
+    if (jobRunning_ || !pageReady_ || jobs_.empty())
+        return;
+    jobRunning_ = true;
+    const Job& job = jobs_.front();
+    if (job.kind == Job::Kind::Print)
+        startPrint();
+    else
+        startPdf(job.path);
+}
+
+void CLogTraceDlg::startPrint() {
+    browser_->print(printer_.get());
+}
+
+void CLogTraceDlg::startPdf(const QString& path) {
+    QPointer<CLogTraceDlg> self(this);
+    browser_->page()->printToPdf(
+        [self, path](const QByteArray& pdf) {
+            if (self)
+                self->pdfReady(path, pdf);
+        },
+        sheetLayout());
+}
+
+void CLogTraceDlg::printFinished(bool ok) {
+    if (!jobRunning_ || jobs_.empty() || jobs_.front().kind != Job::Kind::Print)
+        return;
+    finishJob();
+    if (!ok)
+        tell(QStringLiteral("The page could not be printed."));
+    emit printed(ok);
+}
+
+// Written through a save file, so a failure leaves neither a partial file nor a replaced one
+// half overwritten.
+void CLogTraceDlg::pdfReady(const QString& path, const QByteArray& pdf) {
+    finishJob();
+    QString error;
+    if (pdf.isEmpty()) {
+        error = QStringLiteral("The page could not be turned into a PDF.");
+    } else {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
+            error = file.errorString();
+    }
+    if (!error.isEmpty())
+        tell(QStringLiteral("%1: %2").arg(path, error));
+    emit pdfWritten(path, error.isEmpty());
+}
+
+void CLogTraceDlg::finishJob() {
+    jobRunning_ = false;
+    jobs_.pop_front();
+    updateButtons();
+    if (closeAsked_ && jobs_.empty()) {
+        QDialog::reject();
+        return;
+    }
+    QTimer::singleShot(0, this, &CLogTraceDlg::runNextJob);
+}
+
+void CLogTraceDlg::pageLoaded(bool ok) {
+    pageLoaded_ = true;
+    if (!ok) {
+        markPageReady();
+        return;
+    }
+    readyPolls_ = 0;
+    askPageReady();
+    readyPoll_->start();
+}
+
+void CLogTraceDlg::askPageReady() {
+    if (pageReady_ || ++readyPolls_ > kReadyPollLimit) {
+        markPageReady();
+        return;
+    }
+    QPointer<CLogTraceDlg> self(this);
+    browser_->page()->runJavaScript(
+        QStringLiteral("!window.tkPage || window.tkPage.ready === true"),
+        [self](const QVariant& ready) {
+            if (self && ready.toBool())
+                self->markPageReady();
+        });
+}
+
+void CLogTraceDlg::markPageReady() {
+    readyPoll_->stop();
+    if (pageReady_)
+        return;
+    pageReady_ = true;
+    runNextJob();
+}
+
+// A print or PDF waiting or running keeps its button off, so the printer and the file name it
+// uses stay as they were when asked.
+void CLogTraceDlg::updateButtons() {
+    bool printing = false;
+    bool writing = false;
+    for (const Job& job : jobs_)
+        (job.kind == Job::Kind::Print ? printing : writing) = true;
+    printButton_->setEnabled(!printing && !closeAsked_);
+    pdfButton_->setEnabled(!writing && !closeAsked_);
+}
+
+void CLogTraceDlg::tell(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kMessageTitle), text, QMessageBox::Ok,
+                    this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}

@@ -1,0 +1,372 @@
+// The print preview over the program's print page in the real embedded browser, with a data.js
+// written by the program's own writer. No request leaves the machine: the profile blocks every
+// address that is not a file, so the sheet is drawn on the offline background.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineView>
+
+#include "app/Language.h"
+#include "map/CCustomBrowserExternal.h"
+#include "map/CLogTraceDlg.h"
+#include "map/MapDataScript.h"
+#include "map/WebProfile.h"
+#include "support/qt/ModalAnswer.h"
+#include "support/qt/ProgramFixture.h"
+#include "support/qt/Wait.h"
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+constexpr std::uint32_t kLineColour = 0x00E01010; // 0x00BBGGRR: drawn as #1010e0
+const QColor kLineRgb(0x10, 0x10, 0xe0);
+
+class FileOnlyInterceptor : public QWebEngineUrlRequestInterceptor {
+public:
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QString scheme = info.requestUrl().scheme();
+        if (scheme == "file" || scheme == "qrc" || scheme == "data")
+            return;
+        info.block(true);
+    }
+};
+
+tk::Track loopTrack(int n, double radius) {
+    tk::Track t;
+    t.name = "2026-05-02 09:15:00";
+    t.colour = kLineColour;
+    t.lineWeight = 4;
+    t.stepSeconds = 1;
+    t.peakSpeed = 52000;
+    t.distance = 8765;
+    t.peakAltitude = 1234;
+    for (int i = 0; i < n; ++i) {
+        tk::TrackPoint p;
+        const int second = 9 * 3600 + 15 * 60 + i;
+        p.timeOfDay = second / 3600 * 10000 + second / 60 % 60 * 100 + second % 60;
+        p.speed = 30000 + static_cast<std::uint32_t>(i % 50) * 400;
+        p.altitude = 1000 + i;
+        const double a = 6.283 * i / n;
+        p.latitude = 46.5 + radius * std::sin(a);
+        p.longitude = 7.5 + radius * 1.4 * std::cos(a) + radius * 0.6 * std::sin(2 * a);
+        t.points.push_back(p);
+    }
+    return t;
+}
+
+class CLogTraceDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.isValid());
+        pageDir_ = folder_.path() + "/";
+        copyProgramPages(QStringLiteral(TK_BIN_DIR), pageDir_);
+        ASSERT_TRUE(QFile::exists(pageDir_ + "print.html"));
+        profile_.reset(createWebProfile(false, nullptr));
+        profile_->setUrlRequestInterceptor(&interceptor_);
+        bridge_ = std::make_unique<CCustomBrowserExternal>(language_);
+        Prompts::install(&prompts_);
+    }
+
+    void TearDown() override {
+        Prompts::install(nullptr);
+        if (dialog_ && !qEnvironmentVariableIsEmpty("TK_PAGE_SHOTS")) {
+            const QString name = QString::fromStdString(
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            dialog_->grab().save(qEnvironmentVariable("TK_PAGE_SHOTS") + "/" + name + ".png");
+        }
+        dialog_.reset();
+    }
+
+    void writeData(const tk::Track& track) {
+        const std::string script = tk::mapDataScript(track);
+        QFile file(pageDir_ + "data.js");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(script.data(), static_cast<qint64>(script.size()));
+    }
+
+    CLogTraceDlg& open() {
+        dialog_ = std::make_unique<CLogTraceDlg>(profile_.get(), *bridge_, pageDir_);
+        dialog_->setPrintAsker([this](QPrinter& printer) {
+            ++askerCalls_;
+            askedLayout_ = printer.pageLayout();
+            if (!printAnswer_)
+                return false;
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pageDir_ + QString("printed-%1.pdf").arg(askerCalls_));
+            return true;
+        });
+        dialog_->show();
+        return *dialog_;
+    }
+
+    QVariant evaluate(const QString& script) {
+        auto answer = std::make_shared<std::pair<QVariant, bool>>();
+        dialog_->browser()->page()->runJavaScript(script, [answer](const QVariant& value) {
+            *answer = {value, true};
+        });
+        EXPECT_TRUE(waitUntil([&] { return answer->second; }));
+        return answer->first;
+    }
+
+    bool waitReady() {
+        return waitUntil(
+            [&] {
+                return evaluate("!!(window.tkPage && tkPage.ready &&"
+                                " location.pathname.endsWith('/print.html'))")
+                    .toBool();
+            },
+            20000);
+    }
+
+    QPushButton* button(const char* name) { return dialog_->findChild<QPushButton*>(name); }
+
+    // Presses Save as PDF with the given answer to the save dialog and waits for the file.
+    bool saveAs(const QString& answer, QSignalSpy& written) {
+        prompts_.saveAnswer = answer;
+        button("pdfButton")->click();
+        return waitUntil([&] { return written.count() > 0; }, 20000);
+    }
+
+    QStringList pdfFiles() const { return QDir(pageDir_).entryList({"*.pdf"}, QDir::Files); }
+
+    QTemporaryDir folder_;
+    QString pageDir_;
+    FileOnlyInterceptor interceptor_;
+    tk::Language language_;
+    std::unique_ptr<QWebEngineProfile> profile_;
+    std::unique_ptr<CCustomBrowserExternal> bridge_;
+    ScriptedPrompts prompts_;
+    std::unique_ptr<CLogTraceDlg> dialog_;
+    int askerCalls_ = 0;
+    bool printAnswer_ = true;
+    QPageLayout askedLayout_;
+};
+
+QByteArray fileStart(const QString& path, int bytes = 5) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(bytes) : QByteArray();
+}
+
+QString tool(const QString& name) {
+    return QStandardPaths::findExecutable(name);
+}
+
+QByteArray runTool(const QString& name, const QStringList& arguments) {
+    QProcess process;
+    process.start(tool(name), arguments);
+    process.waitForFinished(30000);
+    return process.readAllStandardOutput();
+}
+
+TEST_F(CLogTraceDlgTest, ShowsTheTrackOfDataJsAsItStandsAtEachOpening) {
+    writeData(loopTrack(300, 0.01));
+    CLogTraceDlg& dialog = open();
+    EXPECT_EQ(dialog.windowTitle(), "LogTrace");
+    ASSERT_TRUE(waitReady());
+    EXPECT_TRUE(dialog.browser()->url().toLocalFile().endsWith("/print.html"));
+    const int rows = evaluate("locations.length").toInt();
+    EXPECT_GT(rows, 100);
+    EXPECT_EQ(evaluate("tkPage.lineVertices").toInt(), rows);
+
+    ASSERT_NE(button("printButton"), nullptr);
+    ASSERT_NE(button("pdfButton"), nullptr);
+    EXPECT_EQ(button("printButton")->text(), "Print");
+    EXPECT_EQ(button("printButton")->accessibleName(), "Print");
+    EXPECT_EQ(button("pdfButton")->text(), "Save as PDF");
+    EXPECT_EQ(button("pdfButton")->accessibleName(), "Save as PDF");
+    EXPECT_NEAR(dialog.width(), 680, 40);
+    EXPECT_NEAR(dialog.height(), 440, 40);
+    // The browser fills the dialog above the buttons, which sit in a row at the right.
+    const QRect page = dialog.browser()->geometry();
+    const QRect print = button("printButton")->geometry();
+    const QRect pdf = button("pdfButton")->geometry();
+    EXPECT_GT(page.width(), dialog.width() - 40);
+    EXPECT_LT(page.bottom(), print.top());
+    EXPECT_EQ(print.top(), pdf.top());
+    EXPECT_LT(print.right(), pdf.left());
+    EXPECT_GT(pdf.right(), dialog.width() - 30);
+    dialog.resize(900, 600);
+    EXPECT_TRUE(waitUntil([&] { return dialog.browser()->height() > 500; }, 2000));
+
+    writeData(loopTrack(40, 0.01));
+    open();
+    ASSERT_TRUE(waitReady());
+    EXPECT_EQ(evaluate("locations.length").toInt(), evaluate("tkPage.lineVertices").toInt());
+    EXPECT_LT(evaluate("tkPage.lineVertices").toInt(), rows);
+}
+
+TEST_F(CLogTraceDlgTest, CtrlPAndThePagesOwnPrintDoNothing) {
+    writeData(loopTrack(100, 0.01));
+    CLogTraceDlg& dialog = open();
+    QSignalSpy printed(&dialog, &CLogTraceDlg::printed);
+    ASSERT_TRUE(waitReady());
+    QWidget* target = dialog.browser()->focusProxy();
+    ASSERT_NE(target, nullptr);
+    QTest::keyClick(target, Qt::Key_P, Qt::ControlModifier);
+    evaluate("window.print(); 1");
+    QTest::qWait(500);
+    EXPECT_EQ(askerCalls_, 0);
+    EXPECT_EQ(printed.count(), 0);
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(CLogTraceDlgTest, PrintAsksEveryTimeAndPrintsThePage) {
+    writeData(loopTrack(200, 0.01));
+    CLogTraceDlg& dialog = open();
+    QSignalSpy printed(&dialog, &CLogTraceDlg::printed);
+    // Pressed before the page is ready: the print waits for the drawn track.
+    button("printButton")->click();
+    EXPECT_EQ(askerCalls_, 1);
+    EXPECT_EQ(askedLayout_.pageSize().id(), QPageSize::A4);
+    EXPECT_EQ(askedLayout_.orientation(), QPageLayout::Landscape);
+    ASSERT_TRUE(waitUntil([&] { return printed.count() == 1; }, 30000));
+    EXPECT_TRUE(printed.at(0).at(0).toBool());
+    EXPECT_EQ(fileStart(pageDir_ + "printed-1.pdf"), "%PDF-");
+
+    button("printButton")->click();
+    EXPECT_EQ(askerCalls_, 2);
+    ASSERT_TRUE(waitUntil([&] { return printed.count() == 2; }, 30000));
+    EXPECT_EQ(fileStart(pageDir_ + "printed-2.pdf"), "%PDF-");
+
+    printAnswer_ = false;
+    button("printButton")->click();
+    QTest::qWait(300);
+    EXPECT_EQ(askerCalls_, 3);
+    EXPECT_EQ(printed.count(), 2);
+    EXPECT_FALSE(QFile::exists(pageDir_ + "printed-3.pdf"));
+}
+
+TEST_F(CLogTraceDlgTest, SavedPdfIsOneSheetWithTheTrackAndItsSummary) {
+    writeData(loopTrack(400, 0.012));
+    CLogTraceDlg& dialog = open();
+    QSignalSpy written(&dialog, &CLogTraceDlg::pdfWritten);
+    ASSERT_TRUE(saveAs(pageDir_ + "ride", written));
+    EXPECT_EQ(prompts_.filters, QStringList{"PDF files(*.pdf)"});
+    EXPECT_EQ(written.at(0).at(0).toString(), pageDir_ + "ride.pdf");
+    EXPECT_TRUE(written.at(0).at(1).toBool());
+    const QString pdf = pageDir_ + "ride.pdf";
+    ASSERT_EQ(fileStart(pdf), "%PDF-");
+    EXPECT_EQ(pdfFiles(), QStringList{"ride.pdf"});
+
+    if (tool("pdfinfo").isEmpty() || tool("pdftoppm").isEmpty() || tool("pdftotext").isEmpty())
+        GTEST_SKIP() << "poppler-utils not installed: the sheet's content is not checked";
+    EXPECT_TRUE(runTool("pdfinfo", {pdf}).contains(QByteArray("Pages:           1\n")));
+    const QByteArray text = runTool("pdftotext", {pdf, "-"});
+    for (const char* label : {"Peak Speed", "Distance", "Start Time", "2026-05-02 09:15:00"})
+        EXPECT_TRUE(text.contains(label)) << label << "\n" << text.toStdString();
+
+    runTool("pdftoppm", {"-png", "-r", "40", "-f", "1", "-l", "1", pdf, pageDir_ + "sheet"});
+    const QImage sheet(pageDir_ + "sheet-1.png");
+    ASSERT_FALSE(sheet.isNull());
+    EXPECT_GT(sheet.width(), sheet.height());
+    // The line's colour on the map part of the sheet (the legend on the right has it too).
+    int lineDots = 0;
+    for (int y = 0; y < sheet.height(); ++y)
+        for (int x = 0; x < sheet.width() * 6 / 10; ++x) {
+            const QColor c = sheet.pixelColor(x, y);
+            if (std::abs(c.red() - kLineRgb.red()) + std::abs(c.green() - kLineRgb.green()) +
+                    std::abs(c.blue() - kLineRgb.blue()) <
+                60)
+                ++lineDots;
+        }
+    EXPECT_GT(lineDots, 100);
+}
+
+TEST_F(CLogTraceDlgTest, PdfNamesCancelAndReplacing) {
+    writeData(loopTrack(100, 0.01));
+    CLogTraceDlg& dialog = open();
+    QSignalSpy written(&dialog, &CLogTraceDlg::pdfWritten);
+    ASSERT_TRUE(waitReady());
+
+    prompts_.saveAnswer.clear();
+    button("pdfButton")->click();
+    QTest::qWait(500);
+    EXPECT_EQ(written.count(), 0);
+    EXPECT_TRUE(pdfFiles().isEmpty());
+
+    ASSERT_TRUE(saveAs(pageDir_ + "upper.PDF", written));
+    EXPECT_EQ(pdfFiles(), QStringList{"upper.PDF.pdf"});
+    written.clear();
+    ASSERT_TRUE(saveAs(pageDir_ + "kept.pdf", written));
+    EXPECT_EQ(written.at(0).at(0).toString(), pageDir_ + "kept.pdf");
+
+    // A name that only exists once ".pdf" is appended was never asked about: ask now.
+    QFile old(pageDir_ + "walk.pdf");
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    written.clear();
+    {
+        ModalAnswer answer(QMessageBox::No);
+        prompts_.saveAnswer = pageDir_ + "walk";
+        button("pdfButton")->click();
+        EXPECT_TRUE(waitUntil([&] { return answer.texts().size() == 1; }, 5000));
+        QTest::qWait(500);
+        EXPECT_TRUE(answer.texts().value(0).contains(pageDir_ + "walk.pdf"));
+        EXPECT_EQ(answer.titles().value(0), "Trailkeep");
+    }
+    EXPECT_EQ(written.count(), 0);
+    EXPECT_EQ(fileStart(pageDir_ + "walk.pdf"), "old");
+    {
+        ModalAnswer answer(QMessageBox::Yes);
+        ASSERT_TRUE(saveAs(pageDir_ + "walk", written));
+        EXPECT_EQ(answer.texts().size(), 1);
+    }
+    EXPECT_EQ(fileStart(pageDir_ + "walk.pdf"), "%PDF-");
+}
+
+TEST_F(CLogTraceDlgTest, UnwritablePdfShowsTheReasonAndLeavesNoFile) {
+    writeData(loopTrack(100, 0.01));
+    CLogTraceDlg& dialog = open();
+    QSignalSpy written(&dialog, &CLogTraceDlg::pdfWritten);
+    ModalAnswer answer;
+    const QString path = pageDir_ + "no-such-folder/track.pdf";
+    ASSERT_TRUE(saveAs(path, written));
+    EXPECT_FALSE(written.at(0).at(1).toBool());
+    EXPECT_TRUE(waitUntil([&] { return answer.texts().size() == 1; }, 2000));
+    EXPECT_EQ(answer.titles().value(0), "Trailkeep");
+    EXPECT_TRUE(answer.texts().value(0).startsWith(path + ": "))
+        << answer.texts().value(0).toStdString();
+    EXPECT_GT(answer.texts().value(0).size(), path.size() + 4);
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(CLogTraceDlgTest, EscClosesButAnAskedPdfIsWrittenFirst) {
+    writeData(loopTrack(100, 0.01));
+    CLogTraceDlg& dialog = open();
+    QSignalSpy written(&dialog, &CLogTraceDlg::pdfWritten);
+    prompts_.saveAnswer = pageDir_ + "late.pdf";
+    button("pdfButton")->click();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(button("printButton")->isEnabled());
+    EXPECT_TRUE(waitUntil([&] { return !dialog.isVisible(); }, 20000));
+    ASSERT_EQ(written.count(), 1);
+    EXPECT_EQ(fileStart(pageDir_ + "late.pdf"), "%PDF-");
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+
+    open();
+    ASSERT_TRUE(waitReady());
+    dialog_->browser()->setFocus();
+    QWidget* target = dialog_->browser()->focusProxy();
+    ASSERT_NE(target, nullptr);
+    QTest::keyClick(target, Qt::Key_Escape);
+    EXPECT_TRUE(waitUntil([&] { return !dialog_->isVisible(); }, 3000));
+}
+
+} // namespace
