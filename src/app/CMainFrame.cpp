@@ -94,7 +94,7 @@ void CMainFrame::createStatusBar() {
     statusPane_ = new QLabel(this);
     statusPane_->setObjectName(QStringLiteral("statusPane"));
     statusPane_->setTextFormat(Qt::PlainText);
-    statusPane_->setAccessibleName(QStringLiteral("Status"));
+    statusPane_->setAccessibleDescription(QStringLiteral("Pointer position"));
     statusBar()->addWidget(statusPane_, 1);
     connect(&app_.bridge(), &CCustomBrowserExternal::coordinatesShown, statusPane_,
             &QLabel::setText);

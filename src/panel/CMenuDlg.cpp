@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/CTrailkeepApp.h"
@@ -46,13 +47,25 @@ CMenuDlg::CMenuDlg(CTrailkeepApp& app, QWidget* parent) : QWidget(parent), app_(
     layout->addWidget(property_);
 
     connect(list_, &QTableWidget::itemClicked, this, &CMenuDlg::showTrack);
+    // Keys and accessibility tools move the current row or the selection without a click; the
+    // track is then shown once the change is complete.
+    showPending_ = new QTimer(this);
+    showPending_->setSingleShot(true);
+    showPending_->setInterval(0);
+    connect(showPending_, &QTimer::timeout, this, [this] {
+        if (QTableWidgetItem* item = list_->item(pendingRow_, CTrackListCtrl::NameColumn))
+            showTrack(item);
+    });
     connect(list_, &QTableWidget::currentItemChanged, this, [this](QTableWidgetItem* current) {
         if (!current)
             return;
         app_.selectedTrack = list_->trackAt(current->row());
-        // Keys and accessibility tools move the current row without a click.
-        if (QApplication::mouseButtons() == Qt::NoButton)
-            showTrack(current);
+        scheduleShow(current->row());
+    });
+    connect(list_, &QTableWidget::itemSelectionChanged, this, [this] {
+        const QList<QTableWidgetItem*> selected = list_->selectedItems();
+        if (!selected.isEmpty() && selected.first()->row() == selected.last()->row())
+            scheduleShow(selected.first()->row());
     });
     connect(list_, &QTableWidget::itemActivated, this, &CMenuDlg::showTrack);
     connect(list_, &QWidget::customContextMenuRequested, this, &CMenuDlg::requestMenu);
@@ -85,11 +98,13 @@ void CMenuDlg::Relabel() {
     property_->setTitle(buttonCaption(language, "Property"));
     for (std::size_t i = 0; i < captions_.size(); ++i) {
         captions_[i]->setText(caption(language, kPropertyKeys[i]));
-        values_[i]->setAccessibleName(captions_[i]->text());
+        values_[i]->setAccessibleDescription(captions_[i]->text());
     }
 }
 
 void CMenuDlg::refill() {
+    const QSignalBlocker quiet(list_);
+    showPending_->stop();
     list_->clearRows();
     tk::TrackTable& table = app_.trackTable;
     if (table.slotCount() == 0 || table.tracks.empty() || table.tracks[0].points.empty())
@@ -118,6 +133,13 @@ bool CMenuDlg::WriteMapData(int index) {
         tk::writeFileAtomically(app_.pagePath(QStringLiteral("data.js")).toStdString(), script);
     writeError_ = QString::fromStdString(error);
     return error.empty();
+}
+
+void CMenuDlg::scheduleShow(int row) {
+    if (QApplication::mouseButtons() != Qt::NoButton)
+        return;
+    pendingRow_ = row;
+    showPending_->start();
 }
 
 void CMenuDlg::showTrack(QTableWidgetItem* item) {

@@ -13,6 +13,7 @@ class CTrackListCtrl;
 class QGroupBox;
 class QPushButton;
 class QTableWidgetItem;
+class QTimer;
 
 // The track panel: the list of tracks, the Play button and the selected track's figures.
 // A click on a row writes data.js for that track and asks for the map page.
@@ -44,6 +45,7 @@ private:
     enum Property { NameText, StartText, EndText, StepText, SpeedText, AltitudeText, DistanceText };
 
     void buildProperties();
+    void scheduleShow(int row);
     void showTrack(QTableWidgetItem* item);
     void play();
     void showPropertyTexts();
@@ -59,4 +61,6 @@ private:
     std::array<QLabel*, 7> values_{};
     tk::MapTexts texts_;
     QString writeError_;
+    QTimer* showPending_;
+    int pendingRow_ = -1;
 };

@@ -22,6 +22,7 @@ void CColorSwatch::paint(QPainter* painter, const QStyleOptionViewItem& option,
 
 CTrackListCtrl::CTrackListCtrl(QWidget* parent) : QTableWidget(0, ColumnCount, parent) {
     setObjectName(QStringLiteral("trackList"));
+    setAccessibleName(QStringLiteral("Tracks"));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -1,3 +1,5 @@
+#include <QAccessible>
+#include <QAccessibleTableInterface>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -99,6 +101,25 @@ TEST_F(CMenuDlgTest, ClickWritesDataJsShowsTheFiguresAndLoadsTheMapPage) {
     EXPECT_TRUE(waitUntil([&] {
         return frame_->mapView()->url() == QUrl::fromLocalFile(moduleDir_ + "Custom.html");
     }));
+}
+
+TEST_F(CMenuDlgTest, KeysAndAccessibilitySelectionShowTheTrackToo) {
+    startWithDemo();
+    list()->setFocus();
+    list()->setCurrentCell(0, 1);
+    QTest::keyClick(list(), Qt::Key_Down);
+    EXPECT_TRUE(waitUntil([&] { return app_->selectedTrack == 1 && !dataJs().isEmpty(); }));
+    EXPECT_EQ(dataJs().toStdString(), tk::mapDataScript(app_->trackTable.tracks[1]));
+
+    // What a screen reader's "select this row" does.
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(list());
+    ASSERT_NE(table, nullptr);
+    ASSERT_NE(table->tableInterface(), nullptr);
+    list()->clearSelection();
+    table->tableInterface()->selectRow(2);
+    EXPECT_TRUE(waitUntil(
+        [&] { return dataJs().toStdString() == tk::mapDataScript(app_->trackTable.tracks[2]); }));
+    EXPECT_EQ(value("name").toStdString(), app_->trackTable.tracks[2].name);
 }
 
 TEST_F(CMenuDlgTest, PlayReloadsTheLastPageOnlyWhenATrackIsSelected) {
