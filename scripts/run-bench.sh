@@ -10,3 +10,5 @@ echo "== export_bench.sh"
 "$(dirname "$0")/../bench/export_bench.sh" "$bin"
 echo "== cli_bench.sh"
 "$(dirname "$0")/../bench/cli_bench.sh" "$bin" ${BENCH_PACED:+--paced}
+echo "== gui_bench.sh"
+"$(dirname "$0")/../bench/gui_bench.sh" "$bin"
