@@ -50,8 +50,10 @@ QString moduleDirectory() {
 }
 
 QString pageDirectoryFor(const QString& moduleDir) {
-    if (canWriteInto(moduleDir))
-        return moduleDir;
+    return canWriteInto(moduleDir) ? moduleDir : userPageDirectory(moduleDir);
+}
+
+QString userPageDirectory(const QString& moduleDir) {
     QString userDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (userDir.isEmpty())
         return moduleDir;

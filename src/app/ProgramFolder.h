@@ -9,3 +9,6 @@ QString moduleDirectory();
 // program's own folder when it can be written, otherwise a per-user copy of its pages, libraries
 // and language file (a system install), refreshed when the program's copies are newer.
 QString pageDirectoryFor(const QString& moduleDir);
+
+// The per-user copy of the program's pages, libraries and language file, brought up to date.
+QString userPageDirectory(const QString& moduleDir);

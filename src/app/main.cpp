@@ -1,4 +1,6 @@
 #include <QApplication>
+
+#include "map/TileSchemeHandler.h"
 #include <QCommandLineParser>
 
 #include <unistd.h>
@@ -14,6 +16,7 @@ int main(int argc, char** argv) {
     // without it unless told.
     if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    TileSchemeHandler::registerScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(tk::kProgramName));

@@ -1,5 +1,6 @@
 #include "map/CCustomControlSite.h"
 
+#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QWebChannel>
@@ -27,6 +28,13 @@ void CCustomPage::javaScriptAlert(const QUrl&, const QString& text) {
 bool CCustomPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
     if (isRefusedAddress(url.toString()))
         return false;
+    // Links in a page (the map's attribution) open in the desktop's browser, not in the map.
+    const bool web =
+        url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
+    if (type == NavigationTypeLinkClicked && web) {
+        QDesktopServices::openUrl(url);
+        return false;
+    }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }
 

@@ -7,7 +7,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
-#include "app/Version.h"
+#include "map/TileSchemeHandler.h"
 
 namespace {
 
@@ -32,27 +32,12 @@ TileSettings TileSettings::load() {
 }
 
 QString TileSettings::pageScript() const {
-    const QJsonObject object{{QStringLiteral("url"), url},
-                             {QStringLiteral("attribution"), attribution},
-                             {QStringLiteral("maxZoom"), maxZoom}};
+    const QJsonObject object{
+        {QStringLiteral("url"), QString::fromLatin1(TileSchemeHandler::kPageTemplate)},
+        {QStringLiteral("attribution"), attribution},
+        {QStringLiteral("maxZoom"), maxZoom}};
     return QStringLiteral("window.TK_TILES = %1;\n")
         .arg(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
-}
-
-void TileRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info) {
-    const QString scheme = info.requestUrl().scheme();
-    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
-        return;
-    const QUrl origin = info.firstPartyUrl();
-    if (origin.isEmpty() || origin.isLocalFile() || origin.scheme() == QLatin1String("qrc") ||
-        origin.scheme() == QLatin1String("data"))
-        info.setHttpHeader("Referer", kReferer);
-}
-
-QString programUserAgent() {
-    return QStringLiteral("Trailkeep/%1 (GPS track logger companion; +%2)")
-        .arg(QString::fromLatin1(tk::kVersionNumber),
-             QString::fromLatin1(TileRequestInterceptor::kReferer));
 }
 
 QWebEngineProfile* createWebProfile(bool persistent, QObject* parent) {
@@ -68,7 +53,13 @@ QWebEngineProfile* createWebProfile(bool persistent, QObject* parent) {
         profile->setHttpCacheMaximumSize(200 * 1024 * 1024);
     }
     profile->setHttpUserAgent(programUserAgent());
-    profile->setUrlRequestInterceptor(new TileRequestInterceptor(profile));
+    const QString tileCache =
+        persistent ? QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                         QStringLiteral("/tiles")
+                   : QString();
+    profile->installUrlSchemeHandler(
+        TileSchemeHandler::kScheme,
+        new TileSchemeHandler(TileSettings::load().url, tileCache, profile));
     QWebEngineSettings* settings = profile->settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);

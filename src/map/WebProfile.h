@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QWebEngineUrlRequestInterceptor>
 
 class QObject;
 class QWebEngineProfile;
@@ -15,21 +14,12 @@ struct TileSettings {
     int maxZoom = 19;
 
     static TileSettings load();
-    // The script that hands the settings to the pages as window.TK_TILES.
+    // The script that hands the tiles to the pages as window.TK_TILES: the pages ask the
+    // program for each tile, which fetches it from the server in url.
     QString pageScript() const;
 };
 
-// Names the program to the tile servers: pages loaded from files send no Referer of their own,
-// and tile servers refuse requests without one.
-class TileRequestInterceptor : public QWebEngineUrlRequestInterceptor {
-public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-    static constexpr const char* kReferer = "https://trailkeep.org/";
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override;
-};
-
-// The browser profile every page of the program shares. A persistent profile keeps a disk cache
-// in the per-user cache folder that honours the servers' expiry; tests use an in-memory one.
+// The browser profile every page of the program shares, serving the map tiles. A persistent
+// profile keeps its caches in the per-user cache folder (tiles in "tiles", honouring the servers'
+// expiry); tests use an in-memory one.
 QWebEngineProfile* createWebProfile(bool persistent, QObject* parent);
-
-QString programUserAgent();

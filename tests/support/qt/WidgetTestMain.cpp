@@ -1,5 +1,7 @@
 #include <QApplication>
 
+#include "map/TileSchemeHandler.h"
+
 #include <gtest/gtest.h>
 
 // Widget tests run on the offscreen platform with the real embedded browser; as root the
@@ -10,6 +12,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
     ::testing::InitGoogleTest(&argc, argv);
+    TileSchemeHandler::registerScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();

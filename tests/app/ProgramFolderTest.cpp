@@ -1,0 +1,59 @@
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "app/ProgramFolder.h"
+
+namespace {
+
+void write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(ProgramFolder, WritableFolderIsUsedAsItIs) {
+    QTemporaryDir folder;
+    const QString dir = folder.path() + "/";
+    EXPECT_EQ(pageDirectoryFor(dir), dir);
+}
+
+TEST(ProgramFolder, UserCopyHoldsThePagesAndKeepsTheUsersLanguage) {
+    QTemporaryDir program, home;
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    const QString from = program.path() + "/";
+    write(from + "Custom.html", "<html>1</html>");
+    write(from + "lib/leaflet/leaflet.js", "L");
+    write(from + "language.ini", "[App]\nLanguage=0\n");
+    write(from + "data.js", "var size;");
+    write(from + "trailkeep", "ELF");
+
+    const QString to = userPageDirectory(from);
+    ASSERT_FALSE(to.isEmpty());
+    EXPECT_NE(to, from);
+    EXPECT_EQ(read(to + "Custom.html"), "<html>1</html>");
+    EXPECT_EQ(read(to + "lib/leaflet/leaflet.js"), "L");
+    EXPECT_FALSE(QFile::exists(to + "data.js"));
+    EXPECT_FALSE(QFile::exists(to + "trailkeep"));
+
+    // The user switched language in the copy; a newer program keeps that and brings new pages.
+    write(to + "language.ini", "[App]\nLanguage=1\n");
+    write(from + "Custom.html", "<html>2</html>");
+    QFile(from + "Custom.html")
+        .setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
+    userPageDirectory(from);
+    EXPECT_EQ(read(to + "language.ini"), "[App]\nLanguage=1\n");
+    EXPECT_EQ(read(to + "Custom.html"), "<html>2</html>");
+    qunsetenv("XDG_DATA_HOME");
+}
+
+} // namespace
