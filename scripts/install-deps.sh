@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake make g++ pkg-config ccache
-    qt6-base-dev qt6-serialport-dev qt6-webengine-dev qt6-webchannel-dev qt6-positioning-dev
+    qt6-base-dev qt6-serialport-dev qt6-webengine-dev qt6-webchannel-dev qt6-positioning-dev qt6-pdf-dev
     libqt6webenginecore6-bin qt6-qpa-plugins libqt6svg6 qt6-translations-l10n
     xvfb xauth imagemagick fonts-noto-cjk xdotool
     libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,16 +1,20 @@
 #include "map/CLogTraceDlg.h"
 
 #include <QBoxLayout>
+#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
+#include <QPdfDocument>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QShortcut>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineView>
@@ -38,6 +42,31 @@ QPageLayout sheetLayout() {
 bool askWithPrintDialog(QPrinter& printer, QWidget* parent) {
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+// Paints every page of the PDF onto the printer, each filling the paper as in the PDF (whose pages
+// were laid out for the printer's own page layout, margins included).
+bool paintPdf(QPrinter& printer, const QByteArray& pdf) {
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/trailkeep-print-XXXXXX.pdf"));
+    if (pdf.isEmpty() || !file.open() || file.write(pdf) != pdf.size() || !file.flush())
+        return false;
+    QPdfDocument document;
+    if (document.load(file.fileName()) != QPdfDocument::Error::None || document.pageCount() < 1)
+        return false;
+    const QPageLayout layout = printer.pageLayout();
+    const int dpi = printer.resolution();
+    QRect paper = layout.fullRectPixels(dpi);
+    if (!printer.fullPage())
+        paper.translate(-layout.paintRectPixels(dpi).topLeft());
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    for (int page = 0; page < document.pageCount(); ++page) {
+        if (page > 0 && !printer.newPage())
+            return false;
+        painter.drawImage(paper, document.render(page, paper.size()));
+    }
+    return painter.end();
 }
 
 QPushButton* captionedButton(const QString& caption, const QString& name, QWidget* parent) {
@@ -77,7 +106,6 @@ CLogTraceDlg::CLogTraceDlg(QWebEngineProfile* profile, CCustomBrowserExternal& b
     readyPoll_->setInterval(kReadyPollMs);
     connect(readyPoll_, &QTimer::timeout, this, &CLogTraceDlg::askPageReady);
     connect(browser_, &QWebEngineView::loadFinished, this, &CLogTraceDlg::pageLoaded);
-    connect(browser_, &QWebEngineView::printFinished, this, &CLogTraceDlg::printFinished);
     connect(printButton_, &QPushButton::clicked, this, &CLogTraceDlg::askToPrint);
     connect(pdfButton_, &QPushButton::clicked, this, &CLogTraceDlg::askForPdf);
     // The browser keeps the keys it is given, so Esc would not reach the dialog from the page.
@@ -87,12 +115,7 @@ CLogTraceDlg::CLogTraceDlg(QWebEngineProfile* profile, CCustomBrowserExternal& b
     browser_->load(QUrl::fromLocalFile(pageDir + QStringLiteral("print.html")));
 }
 
-CLogTraceDlg::~CLogTraceDlg() {
-    // The browser rasterises onto the printer on a thread of its own that outlives the view; a
-    // printer still in use is left to it rather than freed under it.
-    if (jobRunning_ && !jobs_.empty() && jobs_.front().kind == Job::Kind::Print)
-        static_cast<void>(printer_.release());
-}
+CLogTraceDlg::~CLogTraceDlg() = default;
 
 void CLogTraceDlg::setPrintAsker(PrintAsker asker) {
     asker_ = std::move(asker);
@@ -150,8 +173,17 @@ void CLogTraceDlg::runNextJob() {
         startPdf(job.path);
 }
 
+// The browser's own print onto a printer lays a landscape page out at the width of a portrait
+// one, so the sheet came out at about three quarters of its size. The page is turned into a PDF for
+// the printer's page layout instead, as Save as PDF does, and that is painted onto the printer.
 void CLogTraceDlg::startPrint() {
-    browser_->print(printer_.get());
+    QPointer<CLogTraceDlg> self(this);
+    browser_->page()->printToPdf(
+        [self](const QByteArray& pdf) {
+            if (self)
+                self->printPdf(pdf);
+        },
+        printer_->pageLayout(), printer_->pageRanges());
 }
 
 void CLogTraceDlg::startPdf(const QString& path) {
@@ -164,9 +196,8 @@ void CLogTraceDlg::startPdf(const QString& path) {
         sheetLayout());
 }
 
-void CLogTraceDlg::printFinished(bool ok) {
-    if (!jobRunning_ || jobs_.empty() || jobs_.front().kind != Job::Kind::Print)
-        return;
+void CLogTraceDlg::printPdf(const QByteArray& pdf) {
+    const bool ok = paintPdf(*printer_, pdf);
     finishJob();
     if (!ok)
         tell(QStringLiteral("The page could not be printed."));

@@ -55,7 +55,7 @@ private:
     void startPrint();
     void startPdf(const QString& path);
     void finishJob();
-    void printFinished(bool ok);
+    void printPdf(const QByteArray& pdf);
     void pdfReady(const QString& path, const QByteArray& pdf);
     void pageLoaded(bool ok);
     void askPageReady();

@@ -86,7 +86,10 @@ protected:
         if (dialog_ && !qEnvironmentVariableIsEmpty("TK_PAGE_SHOTS")) {
             const QString name = QString::fromStdString(
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-            dialog_->grab().save(qEnvironmentVariable("TK_PAGE_SHOTS") + "/" + name + ".png");
+            const QString shots = qEnvironmentVariable("TK_PAGE_SHOTS") + "/" + name;
+            dialog_->grab().save(shots + ".png");
+            for (const QString& pdf : pdfFiles())
+                QFile::copy(pageDir_ + pdf, shots + "-" + pdf);
         }
         dialog_.reset();
     }
@@ -172,6 +175,34 @@ QByteArray runTool(const QString& name, const QStringList& arguments) {
     return process.readAllStandardOutput();
 }
 
+bool havePoppler() {
+    return !tool("pdfinfo").isEmpty() && !tool("pdftoppm").isEmpty() &&
+           !tool("pdftotext").isEmpty();
+}
+
+// Page 1 of the PDF as a 40 dpi image.
+QImage sheetImage(const QString& pdf) {
+    const QString stem = pdf + "-sheet";
+    runTool("pdftoppm", {"-png", "-r", "40", "-f", "1", "-l", "1", "-singlefile", pdf, stem});
+    return QImage(stem + ".png");
+}
+
+// Dots of the sheet between the fractions from and to of its width whose colour is near colour
+// (or, without one, that are not white).
+int dotsBetween(const QImage& sheet, double from, double to, const QColor* colour = nullptr) {
+    int dots = 0;
+    for (int y = 0; y < sheet.height(); ++y)
+        for (int x = int(sheet.width() * from); x < int(sheet.width() * to); ++x) {
+            const QColor c = sheet.pixelColor(x, y);
+            const QColor& near = colour ? *colour : QColor(Qt::white);
+            const int distance = std::abs(c.red() - near.red()) +
+                                 std::abs(c.green() - near.green()) +
+                                 std::abs(c.blue() - near.blue());
+            dots += colour ? distance < 60 : distance > 30;
+        }
+    return dots;
+}
+
 TEST_F(CLogTraceDlgTest, ShowsTheTrackOfDataJsAsItStandsAtEachOpening) {
     writeData(loopTrack(300, 0.01));
     CLogTraceDlg& dialog = open();
@@ -241,6 +272,15 @@ TEST_F(CLogTraceDlgTest, PrintAsksEveryTimeAndPrintsThePage) {
     EXPECT_EQ(askerCalls_, 2);
     ASSERT_TRUE(waitUntil([&] { return printed.count() == 2; }, 30000));
     EXPECT_EQ(fileStart(pageDir_ + "printed-2.pdf"), "%PDF-");
+    if (havePoppler()) {
+        // The whole sheet on the paper: the track on the map and the summary at the right edge.
+        const QImage sheet = sheetImage(pageDir_ + "printed-1.pdf");
+        EXPECT_GT(sheet.width(), sheet.height());
+        EXPECT_GT(dotsBetween(sheet, 0, 0.6, &kLineRgb), 100);
+        EXPECT_GT(dotsBetween(sheet, 0.85, 0.96), 50);
+        EXPECT_TRUE(
+            runTool("pdfinfo", {pageDir_ + "printed-1.pdf"}).contains("Pages:           1\n"));
+    }
 
     printAnswer_ = false;
     button("printButton")->click();
@@ -262,28 +302,18 @@ TEST_F(CLogTraceDlgTest, SavedPdfIsOneSheetWithTheTrackAndItsSummary) {
     ASSERT_EQ(fileStart(pdf), "%PDF-");
     EXPECT_EQ(pdfFiles(), QStringList{"ride.pdf"});
 
-    if (tool("pdfinfo").isEmpty() || tool("pdftoppm").isEmpty() || tool("pdftotext").isEmpty())
+    if (!havePoppler())
         GTEST_SKIP() << "poppler-utils not installed: the sheet's content is not checked";
     EXPECT_TRUE(runTool("pdfinfo", {pdf}).contains(QByteArray("Pages:           1\n")));
     const QByteArray text = runTool("pdftotext", {pdf, "-"});
     for (const char* label : {"Peak Speed", "Distance", "Start Time", "2026-05-02 09:15:00"})
         EXPECT_TRUE(text.contains(label)) << label << "\n" << text.toStdString();
 
-    runTool("pdftoppm", {"-png", "-r", "40", "-f", "1", "-l", "1", pdf, pageDir_ + "sheet"});
-    const QImage sheet(pageDir_ + "sheet-1.png");
+    const QImage sheet = sheetImage(pdf);
     ASSERT_FALSE(sheet.isNull());
     EXPECT_GT(sheet.width(), sheet.height());
     // The line's colour on the map part of the sheet (the legend on the right has it too).
-    int lineDots = 0;
-    for (int y = 0; y < sheet.height(); ++y)
-        for (int x = 0; x < sheet.width() * 6 / 10; ++x) {
-            const QColor c = sheet.pixelColor(x, y);
-            if (std::abs(c.red() - kLineRgb.red()) + std::abs(c.green() - kLineRgb.green()) +
-                    std::abs(c.blue() - kLineRgb.blue()) <
-                60)
-                ++lineDots;
-        }
-    EXPECT_GT(lineDots, 100);
+    EXPECT_GT(dotsBetween(sheet, 0, 0.6, &kLineRgb), 100);
 }
 
 TEST_F(CLogTraceDlgTest, PdfNamesCancelAndReplacing) {
