@@ -54,7 +54,8 @@
     function drawLine() {
         var summaryWidth = addSummary();
         var drawn = tk.drawTrack(map, rows, line, {
-            paddingTopLeft: [24, 24], paddingBottomRight: [summaryWidth + 24, 24]
+            // Room for the zoom buttons at the top left, so no marker hides under them.
+            paddingTopLeft: [56, 24], paddingBottomRight: [summaryWidth + 24, 24]
         });
         page.lineVertices = drawn.polyline.getLatLngs().length;
         page.lineDrawnMs = performance.now();

@@ -1,17 +1,33 @@
 #pragma once
 
-#include <QTest>
-
-// Runs the event loop until the condition holds or the time is up; answers whether it held.
-// Use inside EXPECT_TRUE / ASSERT_TRUE: Qt Test's own QTRY macros do not fail a GoogleTest test.
-template <typename Condition> bool waitUntil(Condition condition, int timeoutMs = 10000) {
-    return QTest::qWaitFor(condition, timeoutMs);
-}
-
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <functional>
+
+// Runs the event loop until the condition holds or the time is up; answers whether it held.
+// A real event loop, so the embedded browser gets its events as it would for a user. Use inside
+// EXPECT_TRUE / ASSERT_TRUE: Qt Test's own QTRY macros do not fail a GoogleTest test.
+template <typename Condition>
+bool waitUntil(Condition condition, int timeoutMs = 10000) {
+    if (condition())
+        return true;
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    QTimer poll;
+    bool held = false;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        held = condition();
+        if (held || clock.elapsed() >= timeoutMs)
+            loop.quit();
+    });
+    poll.start(10);
+    loop.exec();
+    return held;
+}
 
 // Once `find` answers a widget (looked for every 20 ms without blocking the event loop), runs
 // `act` on it, once. For modal dialogs and menus that a command opens while the test waits.
