@@ -7,12 +7,14 @@
 #include <QKeyEvent>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestInterceptor>
@@ -253,6 +255,32 @@ TEST_F(CLogTraceDlgTest, CtrlPAndThePagesOwnPrintDoNothing) {
     EXPECT_EQ(askerCalls_, 0);
     EXPECT_EQ(printed.count(), 0);
     EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(CLogTraceDlgTest, PrintOpensTheSystemPrintDialogOnAnA4LandscapeSheet) {
+    writeData(loopTrack(100, 0.01));
+    CLogTraceDlg& dialog = open();
+    dialog.setPrintAsker({});
+    QSignalSpy printed(&dialog, &CLogTraceDlg::printed);
+    QPageLayout shown;
+    int dialogs = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QPrintDialog*>(w); box && box->isVisible()) {
+                ++dialogs;
+                shown = box->printer()->pageLayout();
+                box->reject();
+            }
+    });
+    closer.start(50);
+    button("printButton")->click();
+    button("printButton")->click();
+    EXPECT_EQ(dialogs, 2);
+    EXPECT_EQ(shown.pageSize().id(), QPageSize::A4);
+    EXPECT_EQ(shown.orientation(), QPageLayout::Landscape);
+    QTest::qWait(300);
+    EXPECT_EQ(printed.count(), 0);
 }
 
 TEST_F(CLogTraceDlgTest, PrintAsksEveryTimeAndPrintsThePage) {
