@@ -62,7 +62,17 @@
     }
 
     // Playback: line.speed points every line.refresh ms; at the end it stops, and Play starts over.
+    // Control captions in the program's interface language when it gives them.
+    function caption(key) {
+        var texts = window.TK_TEXTS;
+        return texts && typeof texts[key] === 'string' && texts[key] ? texts[key] : key;
+    }
+
     function setUpPlayback() {
+        ['slowerButton', 'fasterButton'].forEach(function (id) {
+            var button = document.getElementById(id);
+            button.textContent = caption(button.textContent);
+        });
         var refresh = Number(line.refresh) >= 10 ? Number(line.refresh) : 30;
         var last = rows.length - 1;
         var marker = pointMarker([rows[0][0], rows[0][1]], '#1f4fd1').addTo(map);
@@ -72,9 +82,9 @@
         page.speed = Math.min(MAX_SPEED, Math.max(1, Math.floor(Number(line.speed)) || 1));
 
         function showState() {
-            playButton.textContent = page.playing ? 'Pause' : 'Play';
-            speedText.textContent = page.speed + (page.speed === 1 ? ' point / ' : ' points / ') +
-                refresh + ' ms';
+            playButton.textContent = caption(page.playing ? 'Pause' : 'Play');
+            speedText.textContent = page.speed + ' ' + caption(page.speed === 1 ? 'point' : 'points') +
+                ' / ' + refresh + ' ms';
         }
         function step() {
             page.playIndex = Math.min(page.playIndex + page.speed, last);

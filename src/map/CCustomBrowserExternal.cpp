@@ -1,6 +1,8 @@
 #include "map/CCustomBrowserExternal.h"
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include "app/Language.h"
 #include "map/CoordinatesText.h"
@@ -58,6 +60,14 @@ void CCustomBrowserExternal::CB_CustomFunctionWithParams(const QVariant& latitud
         latitude.toString().left(64).toStdString(), longitude.toString().left(64).toStdString(),
         language_.text("Latitude"), language_.text("Longitude"));
     emit coordinatesShown(QString::fromStdString(text));
+}
+
+QString CCustomBrowserExternal::pageTextsScript() const {
+    QJsonObject texts;
+    for (const char* key : {"Play", "Pause", "Slower", "Faster", "point", "points"})
+        texts.insert(QString::fromLatin1(key), QString::fromStdString(language_.text(key)));
+    return QStringLiteral("window.TK_TEXTS = %1;\n")
+        .arg(QString::fromUtf8(QJsonDocument(texts).toJson(QJsonDocument::Compact)));
 }
 
 QString CCustomBrowserExternal::documentCreationScript() {

@@ -28,6 +28,9 @@ public:
     // The script that makes window.external answer synchronously from the first script of a
     // page and forwards the calls to this object once the channel is up.
     static QString documentCreationScript();
+    // The script that hands the pages their control captions in the interface language as
+    // window.TK_TEXTS.
+    QString pageTextsScript() const;
 
 signals:
     void coordinatesShown(const QString& text);

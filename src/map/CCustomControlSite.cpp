@@ -54,6 +54,7 @@ CCustomPage* CCustomControlSite::apply(QWebEngineView* view, QWebEngineProfile* 
     script.setRunsOnSubFrames(false);
     script.setSourceCode(extraScript + CCustomBrowserExternal::documentCreationScript());
     page->scripts().insert(script);
+    setPageTexts(page, bridge.pageTextsScript());
 
     view->setPage(page);
     view->setContextMenuPolicy(Qt::NoContextMenu);
@@ -63,6 +64,19 @@ CCustomPage* CCustomControlSite::apply(QWebEngineView* view, QWebEngineProfile* 
     connect(page, &QWebEnginePage::loadFinished, site, &CCustomControlSite::watchFocusProxy);
     site->watchFocusProxy();
     return page;
+}
+
+void CCustomControlSite::setPageTexts(QWebEnginePage* page, const QString& source) {
+    const QString name = QStringLiteral("trailkeep-texts");
+    for (const QWebEngineScript& old : page->scripts().find(name))
+        page->scripts().remove(old);
+    QWebEngineScript script;
+    script.setName(name);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(source);
+    page->scripts().insert(script);
 }
 
 bool CCustomControlSite::isBlockedKey(int key, Qt::KeyboardModifiers modifiers) {

@@ -38,6 +38,9 @@ public:
     static CCustomPage* apply(QWebEngineView* view, QWebEngineProfile* profile,
                               CCustomBrowserExternal& bridge, const QString& extraScript = {});
 
+    // Replaces the page's control captions script; the next document the page loads gets it.
+    static void setPageTexts(QWebEnginePage* page, const QString& script);
+
     static bool isBlockedKey(int key, Qt::KeyboardModifiers modifiers);
 
 protected:

@@ -5,12 +5,13 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include "map/CCustomBrowserExternal.h"
 #include "map/CCustomControlSite.h"
 #include "map/WebProfile.h"
 
 CMapView::CMapView(QWebEngineProfile* profile, CCustomBrowserExternal& bridge, QString pageDir,
                    QWidget* parent)
-    : QWebEngineView(parent), pageDir_(std::move(pageDir)) {
+    : QWebEngineView(parent), bridge_(bridge), pageDir_(std::move(pageDir)) {
     setObjectName(QStringLiteral("mapView"));
     setAccessibleName(QStringLiteral("Map"));
     page_ = CCustomControlSite::apply(this, profile, bridge, TileSettings::load().pageScript());
@@ -27,6 +28,8 @@ void CMapView::showStartPage() {
 void CMapView::NavigateTo(const QString& path) {
     if (CCustomPage::isRefusedAddress(path))
         return;
+    // The language may have changed since the last page.
+    CCustomControlSite::setPageTexts(page_, bridge_.pageTextsScript());
     const QUrl url = QFileInfo(path).isAbsolute() ? QUrl::fromLocalFile(path) : QUrl(path);
     load(url);
 }

@@ -24,6 +24,7 @@ public:
     QSize sizeHint() const override { return {640, 480}; }
 
 private:
+    CCustomBrowserExternal& bridge_;
     CCustomPage* page_;
     QString pageDir_;
 };

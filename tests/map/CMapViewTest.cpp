@@ -157,3 +157,22 @@ TEST_F(CMapViewTest, CustomPageDrawsTheClickedTrackWithItsProfile) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CMapViewTest, PageControlsFollowTheInterfaceLanguage) {
+    setLanguageSetting(1);
+    start();
+    const std::vector<std::uint8_t> memory = tk::makeDemoMemory();
+    tk::loadProject(memory, app_->pageBuffer, app_->decoder);
+    frame_->panel()->refill();
+    CTrackListCtrl* list = frame_->panel()->trackList();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(0, 1)).center());
+    ASSERT_TRUE(waitUntil(
+        [&] { return evaluate("window.tkPage && window.tkPage.ready === true").toBool(); }, 20000));
+    EXPECT_EQ(evaluate("document.getElementById('slowerButton').textContent").toString(), "减速");
+    EXPECT_EQ(evaluate("document.getElementById('playButton').textContent").toString(), "暂停");
+}
+
+} // namespace

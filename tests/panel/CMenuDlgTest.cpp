@@ -134,7 +134,9 @@ TEST_F(CMenuDlgTest, PlayReloadsTheLastPageOnlyWhenATrackIsSelected) {
     EXPECT_EQ(loads, 0) << "nothing is selected right after start";
 
     clickRow(0);
-    EXPECT_TRUE(waitUntil([&] { return loads == 1 && finished == 1; }));
+    const QUrl page = QUrl::fromLocalFile(moduleDir_ + "Custom.html");
+    EXPECT_TRUE(
+        waitUntil([&] { return loads == 1 && finished >= 1 && frame_->mapView()->url() == page; }));
     const QByteArray written = dataJs();
     // A page loaded anew forgets what the old one held.
     frame_->mapView()->page()->runJavaScript("window.beforePlay = 1;");
