@@ -1,6 +1,7 @@
 #include "cli/DeviceCommands.h"
 
 #include "app/Language.h"
+#include "app/TextFill.h"
 #include "cli/CliMain.h"
 #include "cli/CliOutput.h"
 #include "cli/ProgressBar.h"
@@ -39,18 +40,8 @@ std::string say(std::string_view key) {
     return LangText(language(), key);
 }
 
-// A looked-up text with its "%d" places filled in order; the text comes from an editable file,
-// so it is never used as a printf format.
 std::string say(std::string_view key, std::initializer_list<long> numbers) {
-    std::string text = say(key);
-    auto number = numbers.begin();
-    for (std::size_t at = text.find("%d"); at != std::string::npos && number != numbers.end();
-         at = text.find("%d", at)) {
-        const std::string digits = std::to_string(*number++);
-        text.replace(at, 2, digits);
-        at += digits.size();
-    }
-    return text;
+    return fillNumbers(say(key), numbers);
 }
 
 // QSerialPort wants a Qt application object in the thread that uses it.
