@@ -13,15 +13,8 @@ echo
 out=${TRAILKEEP_DEMO_DIR:-$(pwd)/build/demo}
 mkdir -p "$out"
 
-portfile=$(mktemp)
-"$bin/trailkeep-sim" --demo >"$portfile" &
-sim=$!
-trap 'kill $sim 2>/dev/null || true; rm -f "$portfile"' EXIT
-for _ in $(seq 50); do
-    grep -q '^PORT ' "$portfile" && break
-    sleep 0.1
-done
-port=$(awk '/^PORT /{print $2}' "$portfile")
+. "$(dirname "$0")/demo-sim.sh"
+trap 'kill $sim 2>/dev/null || true' EXIT
 echo "Logger simulator on $port"
 
 "$bin/trailkeep-cli" settings --port "$port"

@@ -7,15 +7,8 @@ set -euo pipefail
 bin=${1:-build/bin}
 shift || true
 
-portfile=$(mktemp)
-"$bin/trailkeep-sim" --demo >"$portfile" &
-sim=$!
-trap 'kill $sim 2>/dev/null || true; wait $sim 2>/dev/null || true; rm -f "$portfile"' EXIT
-for _ in $(seq 50); do
-    grep -q '^PORT ' "$portfile" && break
-    sleep 0.1
-done
-port=$(awk '/^PORT /{print $2}' "$portfile")
+. "$(dirname "$0")/demo-sim.sh"
+trap 'kill $sim 2>/dev/null || true; wait $sim 2>/dev/null || true' EXIT
 [ -n "$port" ] || { echo "The logger simulator did not start" >&2; exit 1; }
 
 # The embedded browser's sandbox cannot run as root, and without a usable GPU (a virtual X

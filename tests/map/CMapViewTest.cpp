@@ -29,6 +29,19 @@ protected:
         QObject::disconnect(connection);
     }
 
+    // Lists the demo trips, clicks the first and answers whether its page finished drawing.
+    bool showFirstDemoTrack() {
+        const std::vector<std::uint8_t> memory = tk::makeDemoMemory();
+        tk::loadProject(memory, app_->pageBuffer, app_->decoder);
+        frame_->panel()->refill();
+        CTrackListCtrl* list = frame_->panel()->trackList();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(0, 1)).center());
+        return waitUntil(
+            [&] { return evaluate("window.tkPage && window.tkPage.ready === true").toBool(); },
+            20000);
+    }
+
     QVariant evaluate(const QString& script) {
         struct Answer {
             QVariant value;
@@ -142,35 +155,17 @@ TEST_F(CMapViewTest, BrowserKeysAreSwallowed) {
 
 TEST_F(CMapViewTest, CustomPageDrawsTheClickedTrackWithItsProfile) {
     start();
-    const std::vector<std::uint8_t> memory = tk::makeDemoMemory();
-    tk::loadProject(memory, app_->pageBuffer, app_->decoder);
-    frame_->panel()->refill();
-    CTrackListCtrl* list = frame_->panel()->trackList();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(0, 1)).center());
-    ASSERT_TRUE(waitUntil(
-        [&] { return evaluate("window.tkPage && window.tkPage.ready === true").toBool(); }, 20000));
+    ASSERT_TRUE(showFirstDemoTrack());
     const int rows = evaluate("locations.length").toInt();
     EXPECT_GT(rows, 1);
     EXPECT_EQ(evaluate("tkPage.lineVertices").toInt(), rows);
     EXPECT_EQ(evaluate("tkPage.profilePoints").toInt(), rows);
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(CMapViewTest, PageControlsFollowTheInterfaceLanguage) {
     setLanguageSetting(1);
     start();
-    const std::vector<std::uint8_t> memory = tk::makeDemoMemory();
-    tk::loadProject(memory, app_->pageBuffer, app_->decoder);
-    frame_->panel()->refill();
-    CTrackListCtrl* list = frame_->panel()->trackList();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(0, 1)).center());
-    ASSERT_TRUE(waitUntil(
-        [&] { return evaluate("window.tkPage && window.tkPage.ready === true").toBool(); }, 20000));
+    ASSERT_TRUE(showFirstDemoTrack());
     EXPECT_EQ(evaluate("document.getElementById('slowerButton').textContent").toString(), "减速");
     EXPECT_EQ(evaluate("document.getElementById('playButton').textContent").toString(), "暂停");
 }
