@@ -11,6 +11,9 @@ packages=(
     gpsbabel tzdata
     poppler-utils
     clang-14 libclang-rt-14-dev
+    libexiv2-dev libimage-exiftool-perl gpscorrelate
+    libsqlite3-dev
+    dpkg-dev fakeroot file desktop-file-utils appstream
 )
 
 # Node.js and npm fetch the map pages' libraries; any installed Node 18 or later will do.
