@@ -1,6 +1,6 @@
 // Decoding a full logger memory (2,048 pages of realistic tracks), as Open project and a
 // download do it.
-#include "tracks/DemoMemory.h"
+#include "demo/DemoMemory.h"
 #include "tracks/ProjectFile.h"
 
 #include <benchmark/benchmark.h>

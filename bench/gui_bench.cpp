@@ -42,7 +42,7 @@
 #include "map/CMapView.h"
 #include "panel/CMenuDlg.h"
 #include "panel/CTrackListCtrl.h"
-#include "tracks/DemoMemory.h"
+#include "demo/DemoMemory.h"
 #include "tracks/ProjectFile.h"
 
 namespace {

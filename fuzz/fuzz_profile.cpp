@@ -1,6 +1,6 @@
 // Parses arbitrary bytes as a profile file, looks names up and writes one key in memory. Besides
 // memory safety it checks that a written key reads back and that no other key changes.
-#include "app/ProfileFile.h"
+#include "ui/ProfileFile.h"
 
 #include <cstddef>
 #include <cstdint>

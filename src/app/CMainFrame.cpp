@@ -17,13 +17,13 @@
 #include "app/QtTranslations.h"
 #include "app/ReadCommand.h"
 #include "app/UpdateCheck.h"
-#include "app/Version.h"
 #include "device/CConfigDlg.h"
 #include "link/ProgressDialog.h"
 #include "map/CCustomBrowserExternal.h"
 #include "map/CLogTraceDlg.h"
 #include "map/CMapView.h"
 #include "panel/CMenuDlg.h"
+#include "ui/Version.h"
 
 namespace {
 
@@ -105,7 +105,9 @@ void CMainFrame::createClient() {
     splitter_->setObjectName(QStringLiteral("splitter"));
     splitter_->setChildrenCollapsible(false);
     mapView_ = new CMapView(app_.webProfile(), app_.bridge(), app_.pageDir(), splitter_);
-    panel_ = new CMenuDlg(app_, splitter_);
+    panel_ = new CMenuDlg(
+        PanelContext{app_.trackTable, app_.selectedTrack, app_.language(), app_.pageDir()},
+        splitter_);
     splitter_->addWidget(mapView_);
     splitter_->addWidget(panel_);
     splitter_->setStretchFactor(0, 1);

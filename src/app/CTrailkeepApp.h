@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/Language.h"
+#include "ui/Language.h"
 #include "link/SerialConnector.h"
 #include "tracks/PageBuffer.h"
 #include "tracks/Track.h"

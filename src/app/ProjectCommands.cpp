@@ -1,9 +1,9 @@
 #include "app/ProjectCommands.h"
 
 #include "app/CTrailkeepApp.h"
-#include "app/FileQuestions.h"
-#include "app/Prompts.h"
-#include "app/TextFill.h"
+#include "ui/FileQuestions.h"
+#include "ui/Prompts.h"
+#include "ui/TextFill.h"
 #include "panel/CMenuDlg.h"
 #include "tracks/FileNames.h"
 #include "tracks/ProjectFile.h"

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 
 #include "app/CTrailkeepApp.h"
-#include "app/TextFill.h"
+#include "ui/TextFill.h"
 #include "link/ProgressDialog.h"
 #include "panel/CMenuDlg.h"
 

@@ -1,6 +1,6 @@
 #include "app/UpdateCheck.h"
 
-#include "app/Language.h"
+#include "ui/Language.h"
 #include "app/VersionReply.h"
 
 #include <QDesktopServices>

@@ -9,7 +9,7 @@
 #include "app/CTrailkeepApp.h"
 #include "app/ProgramFolder.h"
 #include "app/UpdateCheck.h"
-#include "app/Version.h"
+#include "ui/Version.h"
 
 int main(int argc, char** argv) {
     // The embedded browser's sandbox cannot run for root; it refuses to start rather than run

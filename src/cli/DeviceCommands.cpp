@@ -1,7 +1,7 @@
 #include "cli/DeviceCommands.h"
 
-#include "app/Language.h"
-#include "app/TextFill.h"
+#include "ui/Language.h"
+#include "ui/TextFill.h"
 #include "cli/CliMain.h"
 #include "cli/CliOutput.h"
 #include "cli/ProgressBar.h"

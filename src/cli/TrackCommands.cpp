@@ -6,7 +6,7 @@
 #include "map/GpxWriter.h"
 #include "map/KmlWriter.h"
 #include "map/MapDataScript.h"
-#include "tracks/DemoMemory.h"
+#include "demo/DemoMemory.h"
 #include "tracks/FileIO.h"
 #include "tracks/TrackDecoder.h"
 

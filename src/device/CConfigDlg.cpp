@@ -1,6 +1,6 @@
 #include "device/CConfigDlg.h"
 
-#include "app/Language.h"
+#include "ui/Language.h"
 #include "device/DeviceWorker.h"
 #include "device/Firmware.h"
 #include "device/LoggerSettings.h"

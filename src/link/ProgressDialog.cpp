@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/Language.h"
+#include "ui/Language.h"
 #include "link/DownloadThread.h"
 #include "link/MessageKeys.h"
 #include "tracks/LogRecord.h"

@@ -4,7 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "app/Language.h"
+#include "ui/Language.h"
 #include "map/CoordinatesText.h"
 
 namespace {

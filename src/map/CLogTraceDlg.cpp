@@ -19,7 +19,7 @@
 #include <QUrl>
 #include <QWebEngineView>
 
-#include "app/Prompts.h"
+#include "ui/Prompts.h"
 #include "map/CCustomControlSite.h"
 #include "map/WebProfile.h"
 #include "tracks/FileNames.h"

@@ -8,7 +8,7 @@
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 
-#include "app/Version.h"
+#include "ui/Version.h"
 
 namespace {
 

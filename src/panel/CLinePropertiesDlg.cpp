@@ -1,7 +1,7 @@
 #include "panel/CLinePropertiesDlg.h"
 
-#include "app/Language.h"
 #include "panel/CColorButton.h"
+#include "ui/Language.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -8,14 +8,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/CTrailkeepApp.h"
-#include "app/Captions.h"
 #include "panel/CLinePropertiesDlg.h"
 #include "panel/CTrackListCtrl.h"
 #include "panel/LineColour.h"
 #include "panel/TrackExport.h"
 #include "panel/TrackMenu.h"
 #include "tracks/FileIO.h"
+#include "ui/Captions.h"
 
 namespace {
 
@@ -27,7 +26,8 @@ constexpr const char* kPropertyNames[7] = {"name",  "start",    "end",     "step
 
 } // namespace
 
-CMenuDlg::CMenuDlg(CTrailkeepApp& app, QWidget* parent) : QWidget(parent), app_(app) {
+CMenuDlg::CMenuDlg(const PanelContext& context, QWidget* parent)
+    : QWidget(parent), context_(context) {
     setObjectName(QStringLiteral("trackPanel"));
     list_ = new CTrackListCtrl(this);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -59,7 +59,7 @@ CMenuDlg::CMenuDlg(CTrailkeepApp& app, QWidget* parent) : QWidget(parent), app_(
     connect(list_, &QTableWidget::currentItemChanged, this, [this](QTableWidgetItem* current) {
         if (!current)
             return;
-        app_.selectedTrack = list_->trackAt(current->row());
+        context_.selectedTrack = list_->trackAt(current->row());
         scheduleShow(current->row());
     });
     connect(list_, &QTableWidget::itemSelectionChanged, this, [this] {
@@ -91,7 +91,7 @@ void CMenuDlg::buildProperties() {
 }
 
 void CMenuDlg::Relabel() {
-    const tk::Language& language = app_.language();
+    const tk::Language& language = context_.language;
     list_->setColumnTitles({caption(language, "Num"), caption(language, "Name"),
                             caption(language, "Color"), caption(language, "Weight")});
     play_->setText(buttonCaption(language, "Play"));
@@ -106,7 +106,7 @@ void CMenuDlg::refill() {
     const QSignalBlocker quiet(list_);
     showPending_->stop();
     list_->clearRows();
-    tk::TrackTable& table = app_.trackTable;
+    tk::TrackTable& table = context_.trackTable;
     if (table.slotCount() == 0 || table.tracks.empty() || table.tracks[0].points.empty())
         return;
     for (int i = 0; i < table.slotCount() && i < static_cast<int>(table.tracks.size()); ++i) {
@@ -121,7 +121,7 @@ void CMenuDlg::refill() {
 }
 
 bool CMenuDlg::WriteMapData(int index) {
-    tk::TrackTable& table = app_.trackTable;
+    tk::TrackTable& table = context_.trackTable;
     if (index < 0 || index >= static_cast<int>(table.tracks.size()))
         return false;
     tk::Track drawn = table.tracks[static_cast<std::size_t>(index)];
@@ -130,7 +130,7 @@ bool CMenuDlg::WriteMapData(int index) {
     if (script.empty())
         return false;
     const std::string error =
-        tk::writeFileAtomically(app_.pagePath(QStringLiteral("data.js")).toStdString(), script);
+        tk::writeFileAtomically(context_.pagePath(QStringLiteral("data.js")).toStdString(), script);
     writeError_ = QString::fromStdString(error);
     return error.empty();
 }
@@ -145,9 +145,9 @@ void CMenuDlg::scheduleShow(int row) {
 void CMenuDlg::showTrack(QTableWidgetItem* item) {
     if (item) {
         const int track = list_->trackAt(item->row());
-        app_.selectedTrack = track;
+        context_.selectedTrack = track;
         if (WriteMapData(track))
-            emit pageRequested(app_.pagePath(QStringLiteral("Custom.html")));
+            emit pageRequested(context_.pagePath(QStringLiteral("Custom.html")));
     }
     showPropertyTexts();
 }
@@ -160,15 +160,15 @@ void CMenuDlg::showPropertyTexts() {
 }
 
 void CMenuDlg::play() {
-    if (app_.selectedTrack != -1)
-        emit pageRequested(app_.pagePath(QStringLiteral("Custom.html")));
+    if (context_.selectedTrack != -1)
+        emit pageRequested(context_.pagePath(QStringLiteral("Custom.html")));
 }
 
 void CMenuDlg::updateRow(int track) {
     const int row = list_->rowOfTrack(track);
-    if (row < 0 || track >= static_cast<int>(app_.trackTable.tracks.size()))
+    if (row < 0 || track >= static_cast<int>(context_.trackTable.tracks.size()))
         return;
-    const tk::Track& t = app_.trackTable.tracks[static_cast<std::size_t>(track)];
+    const tk::Track& t = context_.trackTable.tracks[static_cast<std::size_t>(track)];
     list_->SetSwatchColor(row, t.colour);
     list_->setWeight(row, t.lineWeight);
 }
@@ -178,7 +178,7 @@ void CMenuDlg::requestMenu(const QPoint& position) {
     if (!item)
         return;
     const int track = list_->trackAt(item->row());
-    app_.selectedTrack = track;
+    context_.selectedTrack = track;
     {
         // The clicked row becomes the current one, so focus coming back after the menu moves
         // nothing.
@@ -186,7 +186,7 @@ void CMenuDlg::requestMenu(const QPoint& position) {
         list_->setCurrentItem(item,
                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
-    const TrackCommand command = chooseTrackCommand(app_.language().setting(),
+    const TrackCommand command = chooseTrackCommand(context_.language.setting(),
                                                     list_->viewport()->mapToGlobal(position), this);
     // The command runs on the right-clicked track's data.js, whichever command it is.
     WriteMapData(track);
@@ -199,10 +199,10 @@ void CMenuDlg::requestMenu(const QPoint& position) {
         emit printRequested();
         break;
     case TrackCommand::SaveToKml:
-        saveTrackFile(app_, track, TrackFileFormat::Kml, window());
+        saveTrackFile(context_.trackTable, track, TrackFileFormat::Kml, window());
         break;
     case TrackCommand::SaveToGpx:
-        saveTrackFile(app_, track, TrackFileFormat::Gpx, window());
+        saveTrackFile(context_.trackTable, track, TrackFileFormat::Gpx, window());
         break;
     case TrackCommand::None:
         break;
@@ -211,8 +211,8 @@ void CMenuDlg::requestMenu(const QPoint& position) {
 
 // The new colour and weight reach the map at the next click on the row.
 void CMenuDlg::modifyTrack(int track) {
-    tk::Track& t = app_.trackTable.tracks[static_cast<std::size_t>(track)];
-    tk::CLinePropertiesDlg dialog(app_.language(), t.colour, this);
+    tk::Track& t = context_.trackTable.tracks[static_cast<std::size_t>(track)];
+    tk::CLinePropertiesDlg dialog(context_.language, t.colour, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const tk::LineProperties chosen = dialog.properties();

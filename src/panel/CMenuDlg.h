@@ -7,8 +7,8 @@
 
 #include "map/MapDataScript.h"
 #include "panel/ColourSequence.h"
+#include "panel/PanelContext.h"
 
-class CTrailkeepApp;
 class CTrackListCtrl;
 class QGroupBox;
 class QPushButton;
@@ -20,7 +20,7 @@ class QTimer;
 class CMenuDlg : public QWidget {
     Q_OBJECT
 public:
-    explicit CMenuDlg(CTrailkeepApp& app, QWidget* parent = nullptr);
+    explicit CMenuDlg(const PanelContext& context, QWidget* parent = nullptr);
 
     // The track table was rebuilt: every row is made anew, each listed track gets a fresh colour
     // and weight and play speed 2.
@@ -52,7 +52,7 @@ private:
     void requestMenu(const QPoint& position);
     void modifyTrack(int track);
 
-    CTrailkeepApp& app_;
+    PanelContext context_;
     tk::ColourSequence colours_;
     CTrackListCtrl* list_;
     QPushButton* play_;

@@ -2,13 +2,13 @@
 
 #include <QString>
 
-#include "app/CTrailkeepApp.h"
-#include "app/FileQuestions.h"
-#include "app/Prompts.h"
 #include "map/GpxWriter.h"
 #include "map/KmlWriter.h"
 #include "tracks/FileIO.h"
 #include "tracks/FileNames.h"
+#include "tracks/Track.h"
+#include "ui/FileQuestions.h"
+#include "ui/Prompts.h"
 
 namespace {
 
@@ -21,8 +21,9 @@ std::string document(const tk::Track& track, TrackFileFormat format) {
 
 } // namespace
 
-bool saveTrackFile(CTrailkeepApp& app, int track, TrackFileFormat format, QWidget* window) {
-    const auto& tracks = app.trackTable.tracks;
+bool saveTrackFile(const tk::TrackTable& table, int track, TrackFileFormat format,
+                   QWidget* window) {
+    const auto& tracks = table.tracks;
     if (track < 0 || track >= static_cast<int>(tracks.size()))
         return false;
     const bool kml = format == TrackFileFormat::Kml;

@@ -1,7 +1,7 @@
 #include "sim/LoggerModel.h"
 #include "sim/PtyLink.h"
 #include "sim/SimOptions.h"
-#include "tracks/DemoMemory.h"
+#include "demo/DemoMemory.h"
 
 #include <csignal>
 #include <cstdio>

@@ -13,7 +13,7 @@
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
-#include "tracks/DemoMemory.h"
+#include "demo/DemoMemory.h"
 
 #include <fstream>
 

@@ -5,7 +5,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include "app/Language.h"
+#include "ui/Language.h"
 #include "app/UpdateCheck.h"
 #include "support/qt/ModalAnswer.h"
 

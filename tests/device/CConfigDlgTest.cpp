@@ -2,7 +2,7 @@
 // logger's reply, the bytes each button sends, its messages, and that it stays responsive while
 // an exchange runs.
 #include "device/CConfigDlg.h"
-#include "app/Language.h"
+#include "ui/Language.h"
 #include "e2e/SimProcess.h"
 #include "link/SerialConnector.h"
 #include "support/qt/ModalAnswer.h"

@@ -7,7 +7,7 @@
 #include "panel/CTrackListCtrl.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
-#include "tracks/DemoMemory.h"
+#include "demo/DemoMemory.h"
 #include "tracks/ProjectFile.h"
 
 #include <chrono>

@@ -20,7 +20,7 @@
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
-#include "app/Language.h"
+#include "ui/Language.h"
 #include "map/CCustomBrowserExternal.h"
 #include "map/CLogTraceDlg.h"
 #include "map/MapDataScript.h"

@@ -1,4 +1,4 @@
-#include "app/Language.h"
+#include "ui/Language.h"
 #include "panel/CColorButton.h"
 #include "panel/CColorGridPopup.h"
 #include "panel/CLinePropertiesDlg.h"

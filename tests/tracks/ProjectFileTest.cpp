@@ -1,6 +1,6 @@
 #include "tracks/ProjectFile.h"
 #include "support/RecordBuilder.h"
-#include "tracks/DemoMemory.h"
+#include "demo/DemoMemory.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CTrailkeepApp.h"
-#include "app/Prompts.h"
+#include "ui/Prompts.h"
 #include "map/CMapView.h"
 #include "support/qt/Wait.h"
 

@@ -1,4 +1,4 @@
-#include "tracks/DemoTown.h"
+#include "demo/DemoTown.h"
 
 #include <algorithm>
 #include <cstdlib>

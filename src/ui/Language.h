@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ProfileFile.h"
+#include "ui/ProfileFile.h"
 
 #include <string>
 #include <string_view>

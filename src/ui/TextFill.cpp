@@ -1,4 +1,4 @@
-#include "app/TextFill.h"
+#include "ui/TextFill.h"
 
 namespace tk {
 

@@ -1,4 +1,4 @@
-#include "tracks/DemoMemory.h"
+#include "demo/DemoMemory.h"
 #include "tracks/TrackDecoder.h"
 
 #include <gtest/gtest.h>

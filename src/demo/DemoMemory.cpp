@@ -1,7 +1,7 @@
-#include "tracks/DemoMemory.h"
+#include "demo/DemoMemory.h"
 
 #include "tracks/CivilTime.h"
-#include "tracks/DemoMotion.h"
+#include "demo/DemoMotion.h"
 #include "tracks/LogRecord.h"
 
 #include <algorithm>

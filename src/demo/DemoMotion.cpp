@@ -1,4 +1,4 @@
-#include "tracks/DemoMotion.h"
+#include "demo/DemoMotion.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/Language.h"
+#include "ui/Language.h"
 
 // Captions from the language file, shown as plain text: QLabel and header texts take them as
 // they are, and buttons and group boxes get every '&' doubled so none becomes a mnemonic.

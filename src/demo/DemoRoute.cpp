@@ -1,4 +1,4 @@
-#include "tracks/DemoRoute.h"
+#include "demo/DemoRoute.h"
 
 #include <algorithm>
 

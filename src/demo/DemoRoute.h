@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tracks/DemoTown.h"
+#include "demo/DemoTown.h"
 
 #include <optional>
 #include <vector>

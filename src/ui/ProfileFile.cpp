@@ -1,4 +1,4 @@
-#include "app/ProfileFile.h"
+#include "ui/ProfileFile.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "app/FileQuestions.h"
+#include "ui/FileQuestions.h"
 
 #include <QFileInfo>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tracks/DemoRoute.h"
+#include "demo/DemoRoute.h"
 
 #include <deque>
 #include <vector>
