@@ -2,10 +2,10 @@
 // logger's reply, the bytes each button sends, its messages, and that it stays responsive while
 // an exchange runs.
 #include "device/CConfigDlg.h"
-#include "ui/Language.h"
 #include "e2e/SimProcess.h"
 #include "link/SerialConnector.h"
 #include "support/qt/ModalAnswer.h"
+#include "ui/Language.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -468,10 +468,17 @@ TEST_F(ConfigUpgrade, WithoutALoggerOpensSilentlyAndEachCommandSaysSo) {
 
 TEST_F(ConfigDialog, KeepsTheLastRunsSettingsWhenNoLoggerAnswers) {
     auto logger = std::make_unique<Logger>(std::vector<std::string>{"--step", "3", "--unit", "1"});
-    tk::SerialConnector connector(logger->port());
+    // The dialog reaches the logger through a name of this test's own: once it is gone, no
+    // simulator of another test running at the same time can answer in its place (a freed
+    // pseudo-terminal number is soon handed out again).
+    TempDir plug;
+    const std::filesystem::path socket = plug / "logger";
+    std::filesystem::create_symlink(logger->port(), socket);
+    tk::SerialConnector connector(socket.string());
     CConfigDlg dialog(language, connector, images.path().string());
     runDialog(dialog);
-    logger.reset(); // the logger is unplugged
+    std::filesystem::remove(socket); // the logger is unplugged
+    logger.reset();
     runDialog(dialog, [&] {
         EXPECT_EQ(checkedRadios(dialog), (std::vector<std::string>{"mphRadio", "step3Radio"}));
         EXPECT_EQ(text(dialog, "logTimeLabel"), "18Hour46Min24Sec");

@@ -1,13 +1,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "demo/DemoMemory.h"
 #include "e2e/SimProcess.h"
 #include "link/ProgressDialog.h"
 #include "panel/CMenuDlg.h"
 #include "panel/CTrackListCtrl.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
-#include "demo/DemoMemory.h"
 #include "tracks/ProjectFile.h"
 
 #include <chrono>
@@ -30,7 +30,9 @@ TEST_F(ReadTest, ReadsTheLoggerAndListsItsTracks) {
     CMainFrame& frame = start(QString::fromStdString(sim.port()));
     ModalAnswer answer;
     QString title;
-    QTimer::singleShot(200, [&] { title = dialog()->windowTitle(); });
+    whenShown<ProgressDialog>(
+        [this] { return dialog() && dialog()->isVisible() ? dialog() : nullptr; },
+        [&](ProgressDialog* shown) { title = shown->windowTitle(); });
     frame.actions().read->trigger();
     EXPECT_EQ(title, "GetData");
     ASSERT_EQ(answer.texts(), QStringList{"Receive Completed"});
@@ -45,7 +47,12 @@ TEST_F(ReadTest, DialogCannotBeClosedByKeysOrTheCloseBox) {
     CMainFrame& frame = start(QString::fromStdString(sim.port()));
     ModalAnswer answer;
     bool stillOpen = false;
-    QTimer::singleShot(1500, [&] {
+    // Once the download is under way.
+    const auto downloading = [this]() -> ProgressDialog* {
+        ProgressDialog* shown = dialog();
+        return shown && shown->isVisible() && shown->progressBar()->value() > 0 ? shown : nullptr;
+    };
+    whenShown<ProgressDialog>(downloading, [&](ProgressDialog*) {
         QTest::keyClick(dialog(), Qt::Key_Escape);
         QTest::keyClick(dialog(), Qt::Key_Return);
         dialog()->close();

@@ -20,7 +20,6 @@
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
-#include "ui/Language.h"
 #include "map/CCustomBrowserExternal.h"
 #include "map/CLogTraceDlg.h"
 #include "map/MapDataScript.h"
@@ -28,6 +27,7 @@
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
+#include "ui/Language.h"
 
 #include <cmath>
 #include <memory>
@@ -251,7 +251,7 @@ TEST_F(CLogTraceDlgTest, CtrlPAndThePagesOwnPrintDoNothing) {
     ASSERT_NE(target, nullptr);
     QTest::keyClick(target, Qt::Key_P, Qt::ControlModifier);
     evaluate("window.print(); 1");
-    QTest::qWait(500);
+    ASSERT_TRUE(settle(dialog.browser()->page()));
     EXPECT_EQ(askerCalls_, 0);
     EXPECT_EQ(printed.count(), 0);
     EXPECT_TRUE(dialog.isVisible());
@@ -279,7 +279,7 @@ TEST_F(CLogTraceDlgTest, PrintOpensTheSystemPrintDialogOnAnA4LandscapeSheet) {
     EXPECT_EQ(dialogs, 2);
     EXPECT_EQ(shown.pageSize().id(), QPageSize::A4);
     EXPECT_EQ(shown.orientation(), QPageLayout::Landscape);
-    QTest::qWait(300);
+    ASSERT_TRUE(settle(dialog.browser()->page()));
     EXPECT_EQ(printed.count(), 0);
 }
 
@@ -312,7 +312,7 @@ TEST_F(CLogTraceDlgTest, PrintAsksEveryTimeAndPrintsThePage) {
 
     printAnswer_ = false;
     button("printButton")->click();
-    QTest::qWait(300);
+    ASSERT_TRUE(settle(dialog.browser()->page()));
     EXPECT_EQ(askerCalls_, 3);
     EXPECT_EQ(printed.count(), 2);
     EXPECT_FALSE(QFile::exists(pageDir_ + "printed-3.pdf"));
@@ -352,7 +352,7 @@ TEST_F(CLogTraceDlgTest, PdfNamesCancelAndReplacing) {
 
     prompts_.saveAnswer.clear();
     button("pdfButton")->click();
-    QTest::qWait(500);
+    ASSERT_TRUE(settle(dialog.browser()->page()));
     EXPECT_EQ(written.count(), 0);
     EXPECT_TRUE(pdfFiles().isEmpty());
 
@@ -373,7 +373,7 @@ TEST_F(CLogTraceDlgTest, PdfNamesCancelAndReplacing) {
         prompts_.saveAnswer = pageDir_ + "walk";
         button("pdfButton")->click();
         EXPECT_TRUE(waitUntil([&] { return answer.texts().size() == 1; }, 5000));
-        QTest::qWait(500);
+        ASSERT_TRUE(settle(dialog.browser()->page()));
         EXPECT_TRUE(answer.texts().value(0).contains(pageDir_ + "walk.pdf"));
         EXPECT_EQ(answer.titles().value(0), "Trailkeep");
     }

@@ -1,7 +1,9 @@
 #include <QKeyEvent>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QWebEnginePage>
 
+#include "demo/DemoMemory.h"
 #include "map/CCustomControlSite.h"
 #include "map/CMapView.h"
 #include "panel/CMenuDlg.h"
@@ -9,7 +11,6 @@
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
-#include "demo/DemoMemory.h"
 #include "tracks/ProjectFile.h"
 
 namespace {
@@ -109,12 +110,13 @@ TEST_F(CMapViewTest, AppAddressesAreRefused) {
     start();
     loadPage("<html><body>here</body></html>");
     const QUrl here = view().url();
+    QSignalSpy loads(&view(), &QWebEngineView::loadStarted);
     view().NavigateTo("app://notesmanage");
     view().NavigateTo("app:");
-    QTest::qWait(300);
+    EXPECT_EQ(loads.count(), 0) << "refused before the browser is asked";
     EXPECT_EQ(view().url(), here);
     evaluate("location.href = 'app:anything'");
-    QTest::qWait(500);
+    ASSERT_TRUE(settle(view().page()));
     EXPECT_EQ(view().url(), here);
     EXPECT_TRUE(CCustomPage::isRefusedAddress("app:x"));
     EXPECT_FALSE(CCustomPage::isRefusedAddress("App:x"));

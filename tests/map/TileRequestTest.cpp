@@ -58,6 +58,17 @@ protected:
                 return true;
         return false;
     }
+    // Every tile the map shows has been drawn (so every request for it has been made).
+    bool tilesDrawn() {
+        auto drawn = std::make_shared<int>(-1);
+        frame_->mapView()->page()->runJavaScript(
+            QStringLiteral("(() => { const t = [...document.querySelectorAll('img.leaflet-tile')];"
+                           " return t.length > 0 && t.every(i => i.complete &&"
+                           " i.classList.contains('leaflet-tile-loaded')); })()"),
+            [drawn](const QVariant& v) { *drawn = v.toBool() ? 1 : 0; });
+        waitUntil([&] { return *drawn >= 0; }, 20000);
+        return *drawn == 1;
+    }
 
     QTemporaryDir home_;
     TileServer tiles_;
@@ -82,11 +93,11 @@ TEST_F(TileRequestTest, PersistentProfileServesRepeatedTilesFromItsCache) {
     frame_ = std::make_unique<CMainFrame>(*app_);
     frame_->show();
     ASSERT_TRUE(waitUntil([&] { return requested("/1/0/0.png"); }, 15000));
-    QTest::qWait(1000);
+    ASSERT_TRUE(waitUntil([&] { return tilesDrawn(); }, 20000));
     const int first = static_cast<int>(tiles_.requests.size());
     frame_->mapView()->showStartPage();
     waitForStartPage();
-    QTest::qWait(1500);
+    ASSERT_TRUE(waitUntil([&] { return tilesDrawn(); }, 20000));
     EXPECT_EQ(tiles_.requests.size(), first) << "tiles fetched again";
     const QString tiles =
         QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + "/tiles";

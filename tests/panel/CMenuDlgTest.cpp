@@ -4,8 +4,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QWebEngineView>
 
+#include "demo/DemoMemory.h"
 #include "map/CMapView.h"
 #include "map/MapDataScript.h"
 #include "panel/CMenuDlg.h"
@@ -13,7 +15,6 @@
 #include "panel/ColourSequence.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
-#include "demo/DemoMemory.h"
 #include "tracks/ProjectFile.h"
 
 #include <fstream>
@@ -129,9 +130,11 @@ TEST_F(CMenuDlgTest, PlayReloadsTheLastPageOnlyWhenATrackIsSelected) {
     QObject::connect(frame_->mapView(), &QWebEngineView::loadStarted, [&loads] { ++loads; });
     QObject::connect(frame_->mapView(), &QWebEngineView::loadFinished, [&finished] { ++finished; });
     QPushButton* play = frame_->panel()->findChild<QPushButton*>("playButton");
+    QSignalSpy requested(frame_->panel(), &CMenuDlg::pageRequested);
     play->click();
-    QTest::qWait(300);
-    EXPECT_EQ(loads, 0) << "nothing is selected right after start";
+    ASSERT_TRUE(settle(frame_->mapView()->page()));
+    EXPECT_EQ(requested.count(), 0) << "nothing is selected right after start";
+    EXPECT_EQ(loads, 0);
 
     clickRow(0);
     const QUrl page = QUrl::fromLocalFile(moduleDir_ + "Custom.html");
@@ -139,8 +142,10 @@ TEST_F(CMenuDlgTest, PlayReloadsTheLastPageOnlyWhenATrackIsSelected) {
         waitUntil([&] { return loads == 1 && finished >= 1 && frame_->mapView()->url() == page; }));
     const QByteArray written = dataJs();
     // A page loaded anew forgets what the old one held.
-    frame_->mapView()->page()->runJavaScript("window.beforePlay = 1;");
-    QTest::qWait(200);
+    auto marked = std::make_shared<bool>(false);
+    frame_->mapView()->page()->runJavaScript("window.beforePlay = 1;",
+                                             [marked](const QVariant&) { *marked = true; });
+    ASSERT_TRUE(waitUntil([&] { return *marked; }));
     play->click();
     auto reloaded = std::make_shared<bool>(false);
     EXPECT_TRUE(waitUntil([&] {

@@ -410,7 +410,8 @@ TEST_F(ColorPickerTest, GridOpensUnderTheButtonAndStaysOnTheScreen) {
 
     // Near the bottom right corner: shifted left, and above the button.
     window_->move(screen.right() - 80, screen.bottom() - 50);
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window_->pos() == QPoint(screen.right() - 80, screen.bottom() - 50); }));
     popup = open(kBlue);
     const QRect buttonRect(button_->mapToGlobal(QPoint(0, 0)), button_->size());
     ASSERT_GT(buttonRect.left() + popup->width(), screen.right());
@@ -421,7 +422,8 @@ TEST_F(ColorPickerTest, GridOpensUnderTheButtonAndStaysOnTheScreen) {
 
     // Past the left edge: moved right onto the screen.
     window_->move(screen.left() - 40, screen.top() + 50);
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window_->pos() == QPoint(screen.left() - 40, screen.top() + 50); }));
     popup = open(kBlue);
     EXPECT_EQ(popup->geometry().left(), screen.left());
     EXPECT_EQ(popup->geometry().top(), button_->mapToGlobal(QPoint(0, button_->height())).y());

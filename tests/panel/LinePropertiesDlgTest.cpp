@@ -1,8 +1,8 @@
-#include "ui/Language.h"
 #include "panel/CColorButton.h"
 #include "panel/CColorGridPopup.h"
 #include "panel/CLinePropertiesDlg.h"
 #include "panel/ColourGrid.h"
+#include "ui/Language.h"
 
 #include <QAccessible>
 #include <QComboBox>

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "demo/DemoMemory.h"
 #include "map/CMapView.h"
 #include "map/GpxWriter.h"
 #include "map/KmlWriter.h"
@@ -15,7 +16,6 @@
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
-#include "demo/DemoMemory.h"
 #include "tracks/ProjectFile.h"
 
 #include <functional>
@@ -92,7 +92,7 @@ TEST_F(TrackMenuTest, RightClickRewritesDataJsWithoutLoadingThePage) {
     rightClick(2, [](QMenu* menu) { menu->close(); });
     EXPECT_EQ(app_->selectedTrack, 2);
     EXPECT_EQ(fileBytes("data.js").toStdString(), tk::mapDataScript(app_->trackTable.tracks[2]));
-    QTest::qWait(200);
+    ASSERT_TRUE(settle(frame_->mapView()->page()));
     EXPECT_EQ(frame_->mapView()->url(), before);
 }
 

@@ -6,12 +6,12 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 // Runs the event loop until the condition holds or the time is up; answers whether it held.
 // A real event loop, so the embedded browser gets its events as it would for a user. Use inside
 // EXPECT_TRUE / ASSERT_TRUE: Qt Test's own QTRY macros do not fail a GoogleTest test.
-template <typename Condition>
-bool waitUntil(Condition condition, int timeoutMs = 10000) {
+template <typename Condition> bool waitUntil(Condition condition, int timeoutMs = 10000) {
     if (condition())
         return true;
     QElapsedTimer clock;
@@ -43,4 +43,13 @@ void whenShown(std::function<Widget*()> find, std::function<void(Widget*)> act) 
         }
     });
     timer->start();
+}
+
+// A round trip through the page's renderer: once a script sent now has answered, everything the
+// page was asked to do before it (scripts, navigations, input) has been handled. Tests use it
+// before checking that something did NOT happen, instead of waiting a fixed time.
+template <typename Page> bool settle(Page* page, int timeoutMs = 20000) {
+    auto answered = std::make_shared<bool>(false);
+    page->runJavaScript(QStringLiteral("1"), [answered](const QVariant&) { *answered = true; });
+    return waitUntil([&] { return *answered; }, timeoutMs);
 }
