@@ -169,11 +169,17 @@ struct DownloadUnderWay {
         {"--memory", (dir / "demo.gpl").string(), "--pace", "--log", (dir / "sim.log").string()}};
     CliProcess cli{{"read", "--port", sim.port(), "-o", (dir / "out.gpl").string()}};
 
+    // Once the download command went out, until the program has read a few pages from the port
+    // (every byte it reads from then on comes from the port).
     DownloadUnderWay() {
-        const auto waitLimit = Clock::now() + std::chrono::seconds(5);
+        const auto waitLimit = Clock::now() + std::chrono::seconds(30);
         while (readBytes(dir / "sim.log").size() < 2 && Clock::now() < waitLimit)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        const long long before = cli.bytesRead();
+        constexpr long long kFewPages = 3 * 11 * 24;
+        while (cli.bytesRead() >= 0 && cli.bytesRead() < before + kFewPages &&
+               Clock::now() < waitLimit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 
     // Some but not all records arrived, and the file holds them followed by zeros.

@@ -250,6 +250,17 @@ public:
             ::kill(pid_, number);
     }
 
+    // Bytes the program has read so far (files and the port alike), from /proc; -1 when gone.
+    long long bytesRead() const {
+        std::ifstream io("/proc/" + std::to_string(pid_) + "/io");
+        std::string key;
+        long long value = -1;
+        while (io >> key >> value)
+            if (key == "rchar:")
+                return value;
+        return -1;
+    }
+
     CliResult finish(std::chrono::seconds limit = std::chrono::seconds(30)) {
         CliResult result;
         if (pid_ <= 0)
