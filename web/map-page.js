@@ -49,7 +49,6 @@
             var table = L.DomUtil.create('table', 'tk-summary', panel);
             table.id = 'summary';
             tk.fillSummary(table, window.data);
-            addFigures(panel);
             L.DomEvent.disableClickPropagation(panel);
             L.DomEvent.disableScrollPropagation(panel);
             return panel;
@@ -137,7 +136,6 @@
         ['Average speed', 'averageSpeed'], ['Moving average', 'movingSpeed'],
         ['Ascent / Descent', 'climb'], ['Lowest / Highest', 'altitudes']
     ];
-    var figureBox = null;
     var figureAsked = 0;
     var stretchLine = null;
 
@@ -145,23 +143,24 @@
         return tk.fnIsOurCustomBrowser() && typeof window.external.CB_StretchFigures === 'function';
     }
 
-    function addFigures(panel) {
-        figureBox = L.DomUtil.create('div', 'tk-figures', panel);
-        figureBox.id = 'figureBox';
-        figureBox.hidden = true;
-        var title = L.DomUtil.create('div', 'tk-figures-title', figureBox);
-        title.id = 'figuresTitle';
-        var table = L.DomUtil.create('table', 'tk-summary', figureBox);
-        table.id = 'figures';
-        var note = L.DomUtil.create('div', 'tk-note', figureBox);
-        note.id = 'figuresNote';
-        var button = L.DomUtil.create('button', 'tk-splits-button', figureBox);
-        button.id = 'splitsButton';
-        button.type = 'button';
-        var splits = L.DomUtil.create('table', 'tk-summary tk-splits', figureBox);
-        splits.id = 'splits';
-        splits.hidden = true;
-        button.addEventListener('click', function () { splits.hidden = !splits.hidden; });
+    // The split table opens over the map's bottom left corner.
+    function addSplits() {
+        var control = L.control({ position: 'bottomleft' });
+        control.onAdd = function () {
+            var box = L.DomUtil.create('div', 'tk-panel');
+            box.id = 'splitsBox';
+            box.hidden = true;
+            var table = L.DomUtil.create('table', 'tk-summary', box);
+            table.id = 'splits';
+            L.DomEvent.disableClickPropagation(box);
+            L.DomEvent.disableScrollPropagation(box);
+            return box;
+        };
+        control.addTo(map);
+        document.getElementById('splitsButton').addEventListener('click', function () {
+            var box = document.getElementById('splitsBox');
+            box.hidden = !box.hidden;
+        });
     }
 
     function askFigures(first, last) {
@@ -180,26 +179,30 @@
 
     function fillRows(table, rowsOfCells, header) {
         table.textContent = '';
-        if (header) {
-            var head = document.createElement('tr');
-            header.forEach(function (text) { head.appendChild(tk.textElement('th', text)); });
-            table.appendChild(head);
-        }
-        rowsOfCells.forEach(function (cells) {
+        [header].concat(rowsOfCells).forEach(function (cells, r) {
+            if (!cells)
+                return;
             var tr = document.createElement('tr');
-            cells.forEach(function (text, i) { tr.appendChild(tk.textElement(i ? 'td' : 'th', text)); });
+            cells.forEach(function (text, i) {
+                tr.appendChild(tk.textElement(r === 0 || i === 0 ? 'th' : 'td', text));
+            });
             table.appendChild(tr);
         });
     }
 
     function showFigures(figures) {
         page.figures = figures;
-        figureBox.hidden = false;
+        document.getElementById('figureStrip').hidden = false;
         document.getElementById('figuresTitle').textContent =
             caption(page.stretch ? 'Selection' : 'Whole track');
-        fillRows(document.getElementById('figures'), FIGURE_ROWS.map(function (r) {
-            return [caption(r[0]), figures.texts[r[1]]];
-        }));
+        var list = document.getElementById('figures');
+        list.textContent = '';
+        FIGURE_ROWS.forEach(function (r) {
+            var item = tk.textElement('span', '', 'tk-figure');
+            item.appendChild(tk.textElement('span', caption(r[0]), 'tk-figure-name'));
+            item.appendChild(tk.textElement('span', figures.texts[r[1]], 'tk-figure-value'));
+            list.appendChild(item);
+        });
         document.getElementById('figuresNote').textContent =
             caption('moving above %1, climbs of %2 or more')
                 .replace('%1', figures.movingSpeed).replace('%2', figures.climbThreshold);
@@ -378,6 +381,7 @@
         return;
     }
     drawLine();
+    addSplits();
     drawProfile();
     setUpPlayback();
     setView(window.TK_VIEW);

@@ -338,7 +338,7 @@ TEST_F(AllTracksTest, DraggingAcrossTheProfileShowsTheStretchFiguresAndAClickCle
             .object();
     EXPECT_EQ(shownFigures, expected);
     EXPECT_EQ(
-        evaluate("[...document.querySelectorAll('#figures td')].map(e => e.textContent)"
+        evaluate("[...document.querySelectorAll('#figures .tk-figure-value')].map(e => e.textContent)"
                  ".join('|')")
             .toString(),
         QStringList(
@@ -355,9 +355,9 @@ TEST_F(AllTracksTest, DraggingAcrossTheProfileShowsTheStretchFiguresAndAClickCle
 
     // The splits, one row per whole kilometre, open from their button.
     const int kilometres = static_cast<int>(tk::tripFigures(track.points, {}).length / 1000.0);
-    EXPECT_TRUE(evaluate("document.getElementById('splits').hidden").toBool());
+    EXPECT_TRUE(evaluate("document.getElementById('splitsBox').hidden").toBool());
     evaluate("document.getElementById('splitsButton').click()");
-    EXPECT_FALSE(evaluate("document.getElementById('splits').hidden").toBool());
+    EXPECT_FALSE(evaluate("document.getElementById('splitsBox').hidden").toBool());
     EXPECT_EQ(evaluate("document.querySelectorAll('#splits tr').length").toInt(), kilometres + 1);
 }
 
