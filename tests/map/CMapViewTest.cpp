@@ -302,7 +302,7 @@ TEST_F(AllTracksTest, DraggingAcrossTheProfileShowsTheStretchFiguresAndAClickCle
     EXPECT_EQ(evaluate("document.getElementById('figuresTitle').textContent").toString(),
               "Whole track");
     EXPECT_EQ(
-        evaluate("document.querySelector('#figures tr td').textContent").toString(),
+        evaluate("document.querySelector('#figures .tk-figure-value').textContent").toString(),
         QString::fromStdString(tk::figureTexts(tk::tripFigures(track.points, {}), false).length));
 
     const QVariantList over =
