@@ -20,7 +20,6 @@ struct Bounds {
         west = std::min(west, p.longitude);
         east = std::max(east, p.longitude);
     }
-    bool empty() const { return south > north; }
 };
 
 Bounds boundsOf(const std::vector<TrackPoint>& points) {
@@ -117,21 +116,8 @@ std::vector<std::size_t> thinnedPoints(std::span<const TrackPoint> points, doubl
     return kept;
 }
 
-double overviewTolerance(std::span<const OverviewTrack> tracks) {
-    Bounds all;
-    for (const OverviewTrack& o : tracks)
-        for (const TrackPoint& p : o.track->points)
-            all.add(p);
-    if (all.empty())
-        return 0.0;
-    const double middle = (all.south + all.north) / 2.0 * std::numbers::pi / 180.0;
-    const double width = (all.east - all.west) * std::cos(middle);
-    const double height = all.north - all.south;
-    return std::hypot(width, height) / 4000.0;
-}
-
 std::string trackViewJson(std::span<const OverviewTrack> tracks, int selected) {
-    const double tolerance = overviewTolerance(tracks);
+    const double tolerance = kOverviewToleranceMetres / kMetresPerDegreeOfLatitude;
     std::string out = "{\"selected\": " + std::to_string(selected) + ", \"tracks\": [";
     bool first = true;
     for (const OverviewTrack& o : tracks) {

@@ -23,9 +23,10 @@ struct OverviewTrack {
 // through the kept ones. The first and the last point are always kept.
 std::vector<std::size_t> thinnedPoints(std::span<const TrackPoint> points, double tolerance);
 
-// The tolerance the overview thins with: 1/4000 of the diagonal of the box around every track
-// shown, so at the zoom that fits them all a point moves a fraction of a pixel.
-double overviewTolerance(std::span<const OverviewTrack> tracks);
+// The overview thins with a tolerance of 3 m: less than a pixel up to street level (zoom 15), as
+// close as one looks at many tracks at once; the clicked track is drawn in full detail anyway.
+constexpr double kOverviewToleranceMetres = 3.0;
+constexpr double kMetresPerDegreeOfLatitude = 111320.0;
 
 // The page's all-tracks view as one JSON object: "selected" (the track drawn in full detail from
 // data.js, -1 for none) and "tracks", each with "track", "name", "color" ("#rrggbb"), "weight",
