@@ -126,7 +126,8 @@ void CMenuDlg::refill() {
     list_->clearRows();
     shownTrack_ = -1;
     figureRows_->clear();
-    sendTrackView();
+    // Left to the next page: the page on show keeps the old track until a row is clicked.
+    sendTrackView(false);
     tk::TrackTable& table = context_.trackTable;
     if (table.slotCount() == 0 || table.tracks.empty() || table.tracks[0].points.empty())
         return;
