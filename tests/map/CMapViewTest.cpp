@@ -338,8 +338,9 @@ TEST_F(AllTracksTest, DraggingAcrossTheProfileShowsTheStretchFiguresAndAClickCle
             .object();
     EXPECT_EQ(shownFigures, expected);
     EXPECT_EQ(
-        evaluate("[...document.querySelectorAll('#figures .tk-figure-value')].map(e => e.textContent)"
-                 ".join('|')")
+        evaluate(
+            "[...document.querySelectorAll('#figures .tk-figure-value')].map(e => e.textContent)"
+            ".join('|')")
             .toString(),
         QStringList(
             {expected["texts"]["length"].toString(), expected["texts"]["movingTime"].toString(),
@@ -359,6 +360,19 @@ TEST_F(AllTracksTest, DraggingAcrossTheProfileShowsTheStretchFiguresAndAClickCle
     evaluate("document.getElementById('splitsButton').click()");
     EXPECT_FALSE(evaluate("document.getElementById('splitsBox').hidden").toBool());
     EXPECT_EQ(evaluate("document.querySelectorAll('#splits tr').length").toInt(), kilometres + 1);
+}
+
+TEST_F(AllTracksTest, TheFigureStripFollowsTheInterfaceLanguage) {
+    setLanguageSetting(1);
+    start();
+    ASSERT_TRUE(showFirstDemoTrack());
+    ASSERT_TRUE(waitForPage("tkPage.figures"));
+    EXPECT_EQ(evaluate("document.getElementById('figuresTitle').textContent").toString(),
+              QString::fromUtf8("全程"));
+    EXPECT_EQ(evaluate("document.querySelector('#figures .tk-figure-name').textContent").toString(),
+              QString::fromUtf8("长度"));
+    EXPECT_EQ(evaluate("document.getElementById('figuresNote').textContent").toString(),
+              QString::fromUtf8("速度不低于 1.8 km/h 计为运动，升降 5 m 及以上计入爬升"));
 }
 
 } // namespace
