@@ -6,7 +6,11 @@
 #include <QSettings>
 #include <QWebEnginePage>
 
+#include <cmath>
+#include <limits>
+
 #include "demo/DemoMemory.h"
+#include "map/CCustomBrowserExternal.h"
 #include "map/CCustomControlSite.h"
 #include "map/CMapView.h"
 #include "map/FigureTexts.h"
@@ -373,6 +377,38 @@ TEST_F(AllTracksTest, TheFigureStripFollowsTheInterfaceLanguage) {
               QString::fromUtf8("长度"));
     EXPECT_EQ(evaluate("document.getElementById('figuresNote').textContent").toString(),
               QString::fromUtf8("速度不低于 1.8 km/h 计为运动，升降 5 m 及以上计入爬升"));
+}
+
+TEST(BridgeFigures, OnlyNumbersReachTheStretchAndTrackCalls) {
+    const tk::Language language;
+    CCustomBrowserExternal bridge(language);
+    EXPECT_EQ(bridge.CB_StretchFigures(0, 5), "{}") << "no track shown yet";
+    tk::Track track;
+    for (int i = 0; i < 50; ++i) {
+        tk::TrackPoint p;
+        p.latitude = 47.0 + i * 0.001;
+        p.longitude = 8.0 + i * 0.001;
+        p.utcSeconds = 1'780'000'000 + i * 5;
+        p.speed = 36000;
+        track.points.push_back(p);
+    }
+    const tk::ShownTrack shown = tk::shownTrack(track, {});
+    bridge.setShownTrack(shown);
+    EXPECT_EQ(bridge.CB_StretchFigures(3, 9.9).toStdString(), tk::stretchFiguresJson(shown, 3, 9));
+    EXPECT_EQ(bridge.CB_StretchFigures(QString("3"), 9), "{}");
+    EXPECT_EQ(bridge.CB_StretchFigures(QVariant(), 9), "{}");
+    EXPECT_EQ(bridge.CB_StretchFigures(std::nan(""), 9), "{}");
+    EXPECT_EQ(bridge.CB_StretchFigures(-1e300, 1e300).toStdString(),
+              tk::stretchFiguresJson(shown, 0, 50)); // 50 rows and the closing one
+
+    QList<int> picked;
+    QObject::connect(&bridge, &CCustomBrowserExternal::trackPicked,
+                     [&picked](int track) { picked << track; });
+    bridge.CB_SelectTrack(QString("2"));
+    bridge.CB_SelectTrack(QVariantList{1});
+    bridge.CB_SelectTrack(std::numeric_limits<double>::infinity());
+    bridge.CB_SelectTrack(2.0);
+    EXPECT_EQ(picked, QList<int>{2});
 }
 
 } // namespace
