@@ -190,8 +190,9 @@
         });
     }
 
-    function showFigures(figures) {
-        page.figures = figures;
+    function showFigures(figures, placeholder) {
+        if (!placeholder)
+            page.figures = figures;
         document.getElementById('figureStrip').hidden = false;
         document.getElementById('figuresTitle').textContent =
             caption(page.stretch ? 'Selection' : 'Whole track');
@@ -200,7 +201,7 @@
         FIGURE_ROWS.forEach(function (r) {
             var item = tk.textElement('span', '', 'tk-figure');
             item.appendChild(tk.textElement('span', caption(r[0]), 'tk-figure-name'));
-            item.appendChild(tk.textElement('span', figures.texts[r[1]], 'tk-figure-value'));
+            item.appendChild(tk.textElement('span', figures.texts[r[1]] || '-', 'tk-figure-value'));
             list.appendChild(item);
         });
         document.getElementById('figuresNote').textContent =
@@ -208,8 +209,13 @@
                 .replace('%1', figures.movingSpeed).replace('%2', figures.climbThreshold);
         var unit = String(figures.splitUnit || 'km');
         document.getElementById('splitsButton').textContent = caption('Splits') + ' (' + unit + ')';
-        fillRows(document.getElementById('splits'), tk.splitRows(figures.figures.splits),
-            [unit, caption('Time'), caption('Duration')]);
+        var splits = document.getElementById('splits'); // made with the map's controls
+        if (splits)
+            fillRows(splits, tk.splitRows(figures.figures.splits),
+                [unit, caption('Time'), caption('Duration')]);
+        // The strip takes its height from the map.
+        if (!placeholder)
+            map.invalidateSize({ pan: false });
     }
 
     // The stretch from row first to row last: drawn over the track and its figures shown.
@@ -380,6 +386,10 @@
         setView(window.TK_VIEW);
         return;
     }
+    // In the program the figures come a moment after the page: their strip takes its room at once,
+    // so the map is fitted to the height it keeps.
+    if (canAskFigures())
+        showFigures({ texts: {}, movingSpeed: '', climbThreshold: '', figures: { splits: [] } }, true);
     drawLine();
     addSplits();
     drawProfile();

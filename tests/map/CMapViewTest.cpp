@@ -197,8 +197,9 @@ protected:
         return frame_->panel()->findChild<QPushButton*>(QString::fromLatin1(name));
     }
     bool waitForPage(const QString& condition) {
-        return waitUntil([&] { return evaluate(QString("!!(%1)").arg(condition)).toBool(); },
-                         20000);
+        return waitUntil(
+            [&] { return evaluate(QString("!!(window.tkPage && (%1))").arg(condition)).toBool(); },
+            20000);
     }
 };
 
