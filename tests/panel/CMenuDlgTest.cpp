@@ -142,10 +142,8 @@ TEST_F(CMenuDlgTest, PlayReloadsTheLastPageOnlyWhenATrackIsSelected) {
 
     clickRow(0);
     const QUrl page = QUrl::fromLocalFile(moduleDir_ + "Custom.html");
-    EXPECT_TRUE(waitUntil([&] {
-        return loads == 1 && finished >= 1 && frame_->mapView()->url() == page;
-    })) << loads
-        << " " << finished << " " << frame_->mapView()->url().toString().toStdString();
+    EXPECT_TRUE(
+        waitUntil([&] { return loads == 1 && finished >= 1 && frame_->mapView()->url() == page; }));
     const QByteArray written = dataJs();
     // A page loaded anew forgets what the old one held.
     frame_->mapView()->page()->runJavaScript("window.beforePlay = 1;");
