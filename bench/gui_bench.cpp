@@ -3,7 +3,8 @@
 //                              the program folder DIR against a bare browser view loading a blank
 //                              page, alternating, RUNS each
 //   gui_bench session DIR PORT in one window: Read of the whole memory from the logger on PORT,
-//                              memory of every process with a track shown, then clicks on one
+//                              memory of every process with a track shown, Show all of that
+//                              memory to every track's line drawn, then clicks on one
 //                              22,528-point track to its line and its profile drawn
 // Each figure is printed as a table row: | figure | value | goal |.
 // (gui_bench blank and gui_bench program DIR are the two processes that "start" times.)
@@ -19,6 +20,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -38,11 +40,11 @@
 
 #include "app/CMainFrame.h"
 #include "app/CTrailkeepApp.h"
+#include "demo/DemoMemory.h"
 #include "link/ProgressDialog.h"
 #include "map/CMapView.h"
 #include "panel/CMenuDlg.h"
 #include "panel/CTrackListCtrl.h"
-#include "demo/DemoMemory.h"
 #include "tracks/ProjectFile.h"
 
 namespace {
@@ -371,6 +373,62 @@ Drawn clickFirstRow(CMainFrame& frame) {
     return drawn;
 }
 
+// The page's all-tracks view as [timeOrigin, drawn stamp, lines, vertices], once it shows the
+// given number of tracks drawn after the wall-clock time since.
+QVariantList overviewDrawn(CMainFrame& frame, int tracks, double since) {
+    const QString script =
+        QStringLiteral(
+            "(function(){var p=window.tkPage;if(!p||p.overviewTracks.length!==%1||"
+            "p.overviewDrawnMs===null)return null;var v=0;p.map.eachLayer(function(l){"
+            "if(l instanceof L.Polyline&&l.options.interactive)v+=l.getLatLngs().length;"
+            "});return [performance.timeOrigin,p.overviewDrawnMs,p.overviewLines,v];})()")
+            .arg(tracks);
+    return askPage(
+               frame.mapView()->page(), script,
+               [since](const QVariant& v) {
+                   const QVariantList l = v.toList();
+                   return l.size() == 4 && l[0].toDouble() + l[1].toDouble() >= since;
+               },
+               20000)
+        .toList();
+}
+
+// Show none, then Show all clicked and timed to the page's stamp of every line drawn (taken once
+// the frame with them has been painted).
+bool timeShowAll(CMainFrame& frame, int runs) {
+    auto* all = frame.panel()->findChild<QPushButton*>(QStringLiteral("showAllButton"));
+    auto* none = frame.panel()->findChild<QPushButton*>(QStringLiteral("showNoneButton"));
+    const int tracks = frame.panel()->trackList()->rowCount();
+    std::vector<double> times;
+    QVariantList last;
+    for (int i = 0; i < runs; ++i) {
+        const double cleared = epochMs();
+        QTest::mouseClick(none, Qt::LeftButton);
+        if (overviewDrawn(frame, 0, cleared).isEmpty())
+            return false;
+        pause(300);
+        const double clicked = epochMs();
+        QTest::mouseClick(all, Qt::LeftButton);
+        last = overviewDrawn(frame, tracks, clicked);
+        if (last.isEmpty())
+            return false;
+        times.push_back(last[0].toDouble() + last[1].toDouble() - clicked);
+        pause(300);
+    }
+    const auto [lo, hi] = std::minmax_element(times.begin(), times.end());
+    row(QStringLiteral("Show all on the full memory: %1 tracks (%2 thinned lines, %3 vertices, "
+                       "the clicked one in full) to every line drawn (median)")
+            .arg(tracks)
+            .arg(last[2].toInt())
+            .arg(last[3].toInt()),
+        ms(median(times)) + QStringLiteral(" (%1-%2, %3 clicks)")
+                                .arg(*lo, 0, 'f', 0)
+                                .arg(*hi, 0, 'f', 0)
+                                .arg(times.size()),
+        QStringLiteral("< 300 ms"));
+    return true;
+}
+
 // One trip long enough to fill the memory, every fix kept.
 void loadLongTrack(CTrailkeepApp& app, CMainFrame& frame) {
     tk::DemoOptions options;
@@ -447,6 +505,10 @@ int runSession(const QString& moduleDir, const QString& port, int clicks) {
     }
     pause(1000);
     reportMemory();
+    if (!timeShowAll(frame, clicks)) {
+        std::fprintf(stderr, "gui_bench: Show all did not draw every track\n");
+        return 1;
+    }
     if (!timeClicks(frame, app, clicks)) {
         std::fprintf(stderr, "gui_bench: the long track was not drawn\n");
         return 1;

@@ -3,7 +3,8 @@
 #   start to start page loaded against a bare browser view loading a blank page (whole processes,
 #   alternating runs, medians); Read of the whole 2,048-page memory from the simulator (unpaced)
 #   through the progress dialog; memory of all the program's processes with that memory loaded and
-#   a track shown; click on a 22,528-point track to its line and its profile drawn.
+#   a track shown; Show all of that memory to every track's line drawn; click on a 22,528-point
+#   track to its line and its profile drawn.
 #   bench/gui_bench.sh [BIN] [RUNS]
 set -euo pipefail
 bin=$(cd "${1:-build/bin}" && pwd)

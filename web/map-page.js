@@ -1,5 +1,7 @@
 // The map view's page: the whole track at once, a marker playing it back, the summary table and
-// the altitude and speed profile; window.tkPage tells the program's tests what is drawn.
+// the altitude and speed profile; the trip figures of the track or of the stretch selected on the
+// profile, as the program works them out; the other checked tracks of the all-tracks view
+// (window.TK_VIEW); window.tkPage tells the program's tests what is drawn.
 (function () {
     'use strict';
 
@@ -7,10 +9,14 @@
     var MAX_SPEED = 1024;
     var ALTITUDE_COLOUR = '#8a5a14';
     var SPEED_COLOUR = '#1f6fd1';
+    var STRETCH_COLOUR = '#f08c00';
+    var FIT_PADDING = { paddingTopLeft: [56, 24], paddingBottomRight: [24, 24] };
     var hoverIndex = null;
     var page = window.tkPage = {
         ready: false, lineVertices: 0, profilePoints: 0, lineDrawnMs: null, profileDrawnMs: null,
-        playing: false, playIndex: 0, speed: 1
+        playing: false, playIndex: 0, speed: 1,
+        overviewLines: 0, overviewTracks: [], overviewDrawnMs: null, overviewViews: 0,
+        figures: null, stretch: null
     };
     var line = typeof window.line === 'object' && window.line ? window.line : {};
     var rows = tk.trackRows(window.locations);
@@ -53,10 +59,10 @@
 
     function drawLine() {
         var summaryWidth = addSummary();
-        var drawn = tk.drawTrack(map, rows, line, {
-            // Room for the zoom buttons at the top left, so no marker hides under them.
-            paddingTopLeft: [56, 24], paddingBottomRight: [summaryWidth + 24, 24]
-        });
+        // Room for the zoom buttons at the top left, so no marker hides under them.
+        FIT_PADDING.paddingBottomRight = [summaryWidth + 24, 24];
+        var drawn = tk.drawTrack(map, rows, line, FIT_PADDING);
+        page.trackLine = drawn.polyline;
         page.lineVertices = drawn.polyline.getLatLngs().length;
         page.lineDrawnMs = performance.now();
     }
@@ -123,12 +129,185 @@
         play();
     }
 
+    // ---- trip figures: the program works them out, for the whole track or a stretch ----------
+
+    var FIGURE_ROWS = [
+        ['Length', 'length'], ['Moving time', 'movingTime'], ['Duration', 'duration'],
+        ['Average speed', 'averageSpeed'], ['Moving average', 'movingSpeed'],
+        ['Ascent / Descent', 'climb'], ['Lowest / Highest', 'altitudes']
+    ];
+    var figureAsked = 0;
+    var stretchLine = null;
+
+    function canAskFigures() {
+        return tk.fnIsOurCustomBrowser() && typeof window.external.CB_StretchFigures === 'function';
+    }
+
+    // The split table opens over the map's bottom left corner.
+    function addSplits() {
+        var control = L.control({ position: 'bottomleft' });
+        control.onAdd = function () {
+            var box = L.DomUtil.create('div', 'tk-panel');
+            box.id = 'splitsBox';
+            box.hidden = true;
+            var table = L.DomUtil.create('table', 'tk-summary', box);
+            table.id = 'splits';
+            L.DomEvent.disableClickPropagation(box);
+            L.DomEvent.disableScrollPropagation(box);
+            return box;
+        };
+        control.addTo(map);
+        document.getElementById('splitsButton').addEventListener('click', function () {
+            var box = document.getElementById('splitsBox');
+            box.hidden = !box.hidden;
+        });
+    }
+
+    function askFigures(first, last) {
+        if (!canAskFigures())
+            return;
+        var asked = ++figureAsked;
+        window.external.CB_StretchFigures(first, last, function (json) {
+            if (asked !== figureAsked)
+                return; // a later question is on its way
+            var figures = null;
+            try { figures = JSON.parse(json); } catch (e) { figures = null; }
+            if (figures && figures.texts)
+                showFigures(figures);
+        });
+    }
+
+    function fillRows(table, rowsOfCells, header) {
+        table.textContent = '';
+        [header].concat(rowsOfCells).forEach(function (cells, r) {
+            if (!cells)
+                return;
+            var tr = document.createElement('tr');
+            cells.forEach(function (text, i) {
+                tr.appendChild(tk.textElement(r === 0 || i === 0 ? 'th' : 'td', text));
+            });
+            table.appendChild(tr);
+        });
+    }
+
+    function showFigures(figures, placeholder) {
+        if (!placeholder)
+            page.figures = figures;
+        document.getElementById('figureStrip').hidden = false;
+        document.getElementById('figuresTitle').textContent =
+            caption(page.stretch ? 'Selection' : 'Whole track');
+        var list = document.getElementById('figures');
+        list.textContent = '';
+        FIGURE_ROWS.forEach(function (r) {
+            var item = tk.textElement('span', '', 'tk-figure');
+            item.appendChild(tk.textElement('span', caption(r[0]), 'tk-figure-name'));
+            item.appendChild(tk.textElement('span', figures.texts[r[1]] || '-', 'tk-figure-value'));
+            list.appendChild(item);
+        });
+        document.getElementById('figuresNote').textContent =
+            caption('moving above %1, climbs of %2 or more')
+                .replace('%1', figures.movingSpeed).replace('%2', figures.climbThreshold);
+        var unit = String(figures.splitUnit || 'km');
+        document.getElementById('splitsButton').textContent = caption('Splits') + ' (' + unit + ')';
+        var splits = document.getElementById('splits'); // made with the map's controls
+        if (splits)
+            fillRows(splits, tk.splitRows(figures.figures.splits),
+                [unit, caption('Time'), caption('Duration')]);
+        // The strip takes its height from the map.
+        if (!placeholder)
+            map.invalidateSize({ pan: false });
+    }
+
+    // The stretch from row first to row last: drawn over the track and its figures shown.
+    function selectStretch(first, last) {
+        first = Math.max(0, Math.min(first, last));
+        last = Math.min(rows.length - 1, Math.max(first, last));
+        page.stretch = { first: first, last: last };
+        var latlngs = [];
+        for (var i = first; i <= last; ++i)
+            latlngs.push([rows[i][0], rows[i][1]]);
+        if (stretchLine)
+            stretchLine.setLatLngs(latlngs);
+        else
+            stretchLine = L.polyline(latlngs, {
+                color: STRETCH_COLOUR, weight: Math.max(4, tk.lineStyle(line).weight + 3),
+                opacity: 0.9, interactive: false
+            }).addTo(map);
+        page.stretchVertices = latlngs.length;
+        askFigures(first, last);
+    }
+
+    function clearStretch() {
+        if (stretchLine)
+            stretchLine.remove();
+        stretchLine = null;
+        page.stretch = null;
+        page.stretchVertices = 0;
+        askFigures(0, rows.length - 1);
+    }
+
+    // ---- all tracks at once: the checked tracks, thinned, beside the clicked one in full ------
+
+    var overviewLayers = [];
+
+    function pickTrack(track) {
+        page.pickedTrack = track;
+        if (tk.fnIsOurCustomBrowser() && typeof window.external.CB_SelectTrack === 'function')
+            window.external.CB_SelectTrack(track);
+    }
+
+    function overviewLine(t) {
+        var style = tk.lineStyle({ color: t.color, weight: t.weight });
+        style.interactive = true;
+        var polyline = L.polyline(tk.pairs(t.points), style);
+        polyline.on('click', function () { pickTrack(t.track); });
+        polyline.bindTooltip(tk.textElement('span', t.name), { sticky: true });
+        return polyline;
+    }
+
+    function setView(view) {
+        var hadOverview = overviewLayers.length > 0;
+        overviewLayers.forEach(function (layer) { layer.remove(); });
+        overviewLayers = [];
+        var tracks = tk.overviewTracks(view);
+        var selected = view && rows ? view.selected : null;
+        tracks.forEach(function (t) {
+            if (t.track !== selected)
+                overviewLayers.push(overviewLine(t).addTo(map));
+        });
+        page.overviewLines = overviewLayers.length;
+        page.overviewTracks = tracks.map(function (t) { return t.track; });
+        var box = tk.overviewBounds(tracks);
+        if (box) {
+            var bounds = L.latLngBounds(box);
+            if (page.trackLine)
+                bounds.extend(page.trackLine.getBounds());
+            map.fitBounds(bounds, Object.assign({ animate: false }, FIT_PADDING));
+        } else if (hadOverview && page.trackLine) {
+            map.fitBounds(page.trackLine.getBounds(), Object.assign({ animate: false }, FIT_PADDING));
+        }
+        if (page.trackLine)
+            page.trackLine.bringToFront();
+        if (stretchLine)
+            stretchLine.bringToFront();
+        // Drawn once the frame that shows the lines has been painted.
+        var views = ++page.overviewViews;
+        requestAnimationFrame(function () {
+            setTimeout(function () {
+                if (views === page.overviewViews)
+                    page.overviewDrawnMs = performance.now();
+            }, 0);
+        });
+    }
+    page.setView = setView;
+
     function profileOptions(series, element) {
         var hover = null;
         return {
             width: element.clientWidth, height: element.clientHeight,
             legend: { show: false },
-            cursor: { y: false, drag: { x: true, y: false } },
+            // Dragging selects a stretch instead of zooming; a click clears it.
+            cursor: { y: false, drag: { x: true, y: false, setScale: false } },
             scales: { x: { time: true }, alt: {}, spd: {} },
             tzDate: function (ts) { return uPlot.tzDate(new Date(ts * 1e3), 'UTC'); },
             series: [
@@ -154,6 +333,12 @@
                     markReady();
                 }],
                 // Hovering the profile marks that point on the map and reports it to the program.
+                setSelect: [function (u) {
+                    if (u.select.width < 1)
+                        return;
+                    selectStretch(u.posToIdx(u.select.left),
+                        u.posToIdx(u.select.left + u.select.width));
+                }],
                 setCursor: [function (u) {
                     var i = hoverIndex = u.cursor.idx == null ? null : u.cursor.idx;
                     if (i === null) {
@@ -177,6 +362,17 @@
         var series = tk.profileSeries(rows);
         var chart = new uPlot(profileOptions(series, element),
             [series.x, series.altitude, series.speed], element);
+        // A click (a press and release in the same place) clears the selection.
+        var down = null;
+        chart.over.addEventListener('mousedown', function (e) { down = [e.clientX, e.clientY]; });
+        chart.over.addEventListener('mouseup', function (e) {
+            if (down && Math.abs(e.clientX - down[0]) < 3 && Math.abs(e.clientY - down[1]) < 3 &&
+                page.stretch) {
+                chart.setSelect({ left: 0, top: 0, width: 0, height: 0 }, false);
+                clearStretch();
+            }
+            down = null;
+        });
         window.addEventListener('resize', function () {
             chart.setSize({ width: element.clientWidth, height: element.clientHeight });
         });
@@ -187,9 +383,17 @@
         map.setView([0, 0], 1);
         page.lineDrawnMs = page.profileDrawnMs = performance.now();
         markReady();
+        setView(window.TK_VIEW);
         return;
     }
+    // In the program the figures come a moment after the page: their strip takes its room at once,
+    // so the map is fitted to the height it keeps.
+    if (canAskFigures())
+        showFigures({ texts: {}, movingSpeed: '', climbThreshold: '', figures: { splits: [] } }, true);
     drawLine();
+    addSplits();
     drawProfile();
     setUpPlayback();
+    setView(window.TK_VIEW);
+    askFigures(0, rows.length - 1);
 })();

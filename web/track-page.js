@@ -176,6 +176,58 @@
         return Array.isArray(data) && Array.isArray(data[index]) ? String(data[index][1]) : '';
     }
 
+    // The all-tracks view's tracks that can be drawn: a colour, a weight, four finite bounds and
+    // an even run of finite coordinates.
+    function overviewTracks(view) {
+        if (!view || !Array.isArray(view.tracks))
+            return [];
+        return view.tracks.filter(function (t) {
+            return t && Array.isArray(t.points) && t.points.length >= 2 &&
+                t.points.length % 2 === 0 && t.points.every(isFinite) &&
+                Array.isArray(t.bounds) && t.bounds.length === 4 && t.bounds.every(isFinite);
+        });
+    }
+
+    // [[south, west], [north, east]] around every track's bounds, or null for none.
+    function overviewBounds(tracks) {
+        if (tracks.length === 0)
+            return null;
+        var s = Infinity, w = Infinity, n = -Infinity, e = -Infinity;
+        tracks.forEach(function (t) {
+            s = Math.min(s, +t.bounds[0]);
+            w = Math.min(w, +t.bounds[1]);
+            n = Math.max(n, +t.bounds[2]);
+            e = Math.max(e, +t.bounds[3]);
+        });
+        return [[s, w], [n, e]];
+    }
+
+    // Flat [lat, lon, lat, lon, ...] as [[lat, lon], ...].
+    function pairs(flat) {
+        var out = new Array(flat.length / 2);
+        for (var i = 0; i < out.length; ++i)
+            out[i] = [+flat[2 * i], +flat[2 * i + 1]];
+        return out;
+    }
+
+    // "h:mm:ss" of a number of seconds.
+    function hoursText(seconds) {
+        var s = Math.max(0, Math.round(Number(seconds) || 0));
+        var two = function (v) { return (v < 10 ? '0' : '') + v; };
+        return Math.floor(s / 3600) + ':' + two(Math.floor(s / 60) % 60) + ':' + two(s % 60);
+    }
+
+    // The split table's rows from the seconds at which each whole unit was reached: the unit's
+    // number, the time it took and the time since the start.
+    function splitRows(splits) {
+        if (!Array.isArray(splits))
+            return [];
+        return splits.map(function (at, i) {
+            var before = i === 0 ? 0 : splits[i - 1];
+            return [i + 1, hoursText(at - before), hoursText(at)];
+        });
+    }
+
     var api = {
         OSM_TILES: OSM_TILES,
         tileSettings: tileSettings,
@@ -193,7 +245,12 @@
         textElement: textElement,
         drawTrack: drawTrack,
         fillSummary: fillSummary,
-        summaryValue: summaryValue
+        summaryValue: summaryValue,
+        overviewTracks: overviewTracks,
+        overviewBounds: overviewBounds,
+        pairs: pairs,
+        hoursText: hoursText,
+        splitRows: splitRows
     };
     if (typeof module !== 'undefined' && module.exports) {
         module.exports = api;

@@ -116,6 +116,9 @@ void CMainFrame::createClient() {
     setCentralWidget(splitter_);
     connect(panel_, &CMenuDlg::pageRequested, mapView_, &CMapView::NavigateTo);
     connect(panel_, &CMenuDlg::printRequested, this, &CMainFrame::onPrint);
+    connect(panel_, &CMenuDlg::trackViewChanged, mapView_, &CMapView::setTrackView);
+    connect(panel_, &CMenuDlg::trackShown, &app_.bridge(), &CCustomBrowserExternal::setShownTrack);
+    connect(&app_.bridge(), &CCustomBrowserExternal::trackPicked, panel_, &CMenuDlg::selectTrack);
     mapView_->showStartPage();
 }
 

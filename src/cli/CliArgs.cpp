@@ -3,6 +3,14 @@
 #include <charconv>
 
 namespace tk::cli {
+namespace {
+
+std::string decimalText(double value) {
+    char text[32];
+    return {text, std::to_chars(text, text + sizeof text, value).ptr};
+}
+
+} // namespace
 
 std::optional<std::string> CliArgs::value(const std::string& name) const {
     const auto it = values.find(name);
@@ -21,6 +29,20 @@ std::optional<long> CliArgs::number(const std::string& name, long low, long high
     if (ec != std::errc() || ptr != end || result < low || result > high)
         throw UsageError{"invalid value for " + name + ": '" + *text + "' (expected " +
                          std::to_string(low) + " to " + std::to_string(high) + ")"};
+    return result;
+}
+
+std::optional<double> CliArgs::decimal(const std::string& name, double low, double high) const {
+    const auto text = value(name);
+    if (!text)
+        return std::nullopt;
+    double result = 0.0;
+    const char* end = text->data() + text->size();
+    const auto [ptr, ec] = std::from_chars(text->data(), end, result, std::chars_format::fixed);
+    if (ec != std::errc() || ptr != end || !(result >= low && result <= high))
+        throw UsageError{"invalid value for " + name + ": '" + *text +
+                         "' (expected a number from " + decimalText(low) + " to " +
+                         decimalText(high) + ")"};
     return result;
 }
 

@@ -20,6 +20,9 @@ struct CliArgs {
     std::optional<std::string> value(const std::string& name) const;
     // Parses an integer option; throws UsageError when present but not a whole number in range.
     std::optional<long> number(const std::string& name, long low, long high) const;
+    // Parses a decimal option ("1.8", "5"); throws UsageError when present but not a finite
+    // number from low to high.
+    std::optional<double> decimal(const std::string& name, double low, double high) const;
 };
 
 struct UsageError {

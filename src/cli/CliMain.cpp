@@ -11,6 +11,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: trailkeep-cli COMMAND ...\n"
     "  tracks FILE [--json] [--rejects]\n"
+    "  stats FILE [--track N] [--moving-speed KMH] [--climb-threshold M] [--json]\n"
     "  kml FILE --track N -o OUT\n"
     "  datajs FILE --track N -o OUT [--color RRGGBB] [--weight W] [--speed S]\n"
     "  gpx FILE [--track N] -o OUT\n"
@@ -42,7 +43,8 @@ int runCli(int argc, char** argv, const CommandTable& commands) {
     try {
         const CliArgs args = parseArgs(argc, argv,
                                        {"--track", "-o", "--color", "--weight", "--speed", "--port",
-                                        "--step", "--unit", "--offset", "--images", "--seed"},
+                                        "--step", "--unit", "--offset", "--images", "--seed",
+                                        "--moving-speed", "--climb-threshold"},
                                        {"--json", "--rejects", "--yes", "--full"});
         const auto command = commands.find(args.command);
         if (command == commands.end())

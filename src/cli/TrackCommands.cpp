@@ -3,12 +3,14 @@
 #include "cli/CliOutput.h"
 #include "cli/TrackJson.h"
 #include "cli/TrackListing.h"
+#include "cli/TripStats.h"
+#include "demo/DemoMemory.h"
 #include "map/GpxWriter.h"
 #include "map/KmlWriter.h"
 #include "map/MapDataScript.h"
-#include "demo/DemoMemory.h"
 #include "tracks/FileIO.h"
 #include "tracks/TrackDecoder.h"
+#include "tracks/TripFigures.h"
 
 #include <array>
 #include <cstdio>
@@ -157,6 +159,31 @@ int runTracks(const CliArgs& args) {
             [&](text::TextOut& out) { writeTracksJson(out, d.table, d.pageCount, rejects); });
     else
         std::fputs(trackListing(d.table, rejects).c_str(), stdout);
+    return 0;
+}
+
+int runStats(const CliArgs& args) {
+    FigureSettings settings;
+    settings.movingSpeedKmh =
+        args.decimal("--moving-speed", 0.0, 1000.0).value_or(settings.movingSpeedKmh);
+    settings.climbThresholdM =
+        args.decimal("--climb-threshold", 0.0, 10000.0).value_or(settings.climbThresholdM);
+    Decoded d = decodeFile(inputFile(args), wantedSlot(args));
+    std::vector<TripStatsRow> rows;
+    const auto add = [&](int slot) {
+        const Track& t = d.table.tracks[static_cast<std::size_t>(slot)];
+        rows.push_back({slot + 1, t.name, tripFigures(t.points, settings)});
+    };
+    if (args.value("--track")) {
+        add(static_cast<int>(&selectedTrack(args, d.table) - d.table.tracks.data()));
+    } else {
+        for (int i = 0; i <= d.table.lastTrack; ++i)
+            if (!d.table.tracks[static_cast<std::size_t>(i)].points.empty())
+                add(i);
+    }
+    const std::string out =
+        args.has("--json") ? tripStatsJson(rows) : tripStatsTable(rows, settings);
+    std::fputs(out.c_str(), stdout);
     return 0;
 }
 

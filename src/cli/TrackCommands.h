@@ -7,6 +7,8 @@ namespace tk::cli {
 // tracks, kml, datajs and gpx: decode a project file and list or export its tracks.
 // Each returns the exit status; problems are reported on stderr as one line.
 int runTracks(const CliArgs& args);
+// The trip figures of every track with points, or of --track N, as a table or --json.
+int runStats(const CliArgs& args);
 int runKml(const CliArgs& args);
 int runDataJs(const CliArgs& args);
 int runGpx(const CliArgs& args);

@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     ::mallopt(M_TRIM_THRESHOLD, 64 << 20);
     static const CommandTable commands = {
         {"tracks", runTracks}, {"kml", runKml},   {"datajs", runDataJs},
-        {"gpx", runGpx},       {"demo", runDemo},
+        {"gpx", runGpx},       {"demo", runDemo}, {"stats", runStats},
     };
     return runCli(argc, argv, commands);
 }

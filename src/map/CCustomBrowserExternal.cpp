@@ -4,14 +4,17 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "ui/Language.h"
+#include <cmath>
+
 #include "map/CoordinatesText.h"
+#include "ui/Language.h"
 
 namespace {
 
 // Pages see plain functions at once; calls made before the channel is up wait in a queue.
-// Only two string arguments ever reach the program, and at most a short prefix of each: the
-// position parser reads no further than the first characters that are not part of a number.
+// Only two string arguments ever reach the program as a position, and at most a short prefix of
+// each: the position parser reads no further than the first characters that are not part of a
+// number. The other calls pass numbers only.
 constexpr char kExternalShim[] = R"JS(
 (function () {
     var target = null, queue = [];
@@ -26,6 +29,16 @@ constexpr char kExternalShim[] = R"JS(
         CB_CustomFunctionWithParams: function (lat, lon) {
             if (typeof lat === 'string' && typeof lon === 'string')
                 send('CB_CustomFunctionWithParams', [clip(lat), clip(lon)]);
+            return true;
+        },
+        CB_StretchFigures: function (first, last, done) {
+            if (typeof first === 'number' && typeof last === 'number' && typeof done === 'function')
+                send('CB_StretchFigures', [first, last, function (json) { done(String(json)); }]);
+            return true;
+        },
+        CB_SelectTrack: function (track) {
+            if (typeof track === 'number')
+                send('CB_SelectTrack', [track]);
             return true;
         }
     };
@@ -62,9 +75,48 @@ void CCustomBrowserExternal::CB_CustomFunctionWithParams(const QVariant& latitud
     emit coordinatesShown(QString::fromStdString(text));
 }
 
+namespace {
+
+bool isNumber(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A row or track number from the page: whole, and within what a long can hold.
+long wholeNumber(const QVariant& value) {
+    return static_cast<long>(qBound(-1e9, std::floor(value.toDouble()), 1e9));
+}
+
+} // namespace
+
+QString CCustomBrowserExternal::CB_StretchFigures(const QVariant& first,
+                                                  const QVariant& last) const {
+    if (!isNumber(first) || !isNumber(last) || !std::isfinite(first.toDouble()) ||
+        !std::isfinite(last.toDouble()))
+        return QStringLiteral("{}");
+    return QString::fromStdString(
+        tk::stretchFiguresJson(shown_, wholeNumber(first), wholeNumber(last)));
+}
+
+void CCustomBrowserExternal::CB_SelectTrack(const QVariant& track) {
+    if (isNumber(track) && std::isfinite(track.toDouble()))
+        emit trackPicked(static_cast<int>(wholeNumber(track)));
+}
+
 QString CCustomBrowserExternal::pageTextsScript() const {
     QJsonObject texts;
-    for (const char* key : {"Play", "Pause", "Slower", "Faster", "point", "points"})
+    for (const char* key :
+         {"Play", "Pause", "Slower", "Faster", "point", "points", "Length", "Moving time",
+          "Duration", "Average speed", "Moving average", "Ascent / Descent", "Lowest / Highest",
+          "moving above %1, climbs of %2 or more", "Whole track", "Selection", "Splits", "Time"})
         texts.insert(QString::fromLatin1(key), QString::fromStdString(language_.text(key)));
     return QStringLiteral("window.TK_TEXTS = %1;\n")
         .arg(QString::fromUtf8(QJsonDocument(texts).toJson(QJsonDocument::Compact)));

@@ -4,12 +4,15 @@
 #include <QString>
 #include <QVariant>
 
+#include "map/StretchFigures.h"
+
 namespace tk {
 class Language;
 }
 
-// The object pages reach as window.external. Pages may only ask whether they run in the program
-// and report a position; everything else answers true and changes nothing.
+// The object pages reach as window.external. Pages may only ask whether they run in the program,
+// report a position, ask for the figures of a stretch of the track shown and pick a track of the
+// all-tracks view; everything else answers true and changes nothing.
 class CCustomBrowserExternal : public QObject {
     Q_OBJECT
 public:
@@ -25,6 +28,14 @@ public:
     Q_INVOKABLE void CB_CustomFunctionWithParams(const QVariant& latitude,
                                                  const QVariant& longitude);
 
+    // The figures (stretchFiguresJson) of rows first to last of the track the map page shows;
+    // "{}" when either is not a number or no track is shown.
+    Q_INVOKABLE QString CB_StretchFigures(const QVariant& first, const QVariant& last) const;
+    // A line of the all-tracks view was clicked; anything but a number is ignored.
+    Q_INVOKABLE void CB_SelectTrack(const QVariant& track);
+
+    void setShownTrack(const tk::ShownTrack& shown) { shown_ = shown; }
+
     // The script that makes window.external answer synchronously from the first script of a
     // page and forwards the calls to this object once the channel is up.
     static QString documentCreationScript();
@@ -34,7 +45,9 @@ public:
 
 signals:
     void coordinatesShown(const QString& text);
+    void trackPicked(int track);
 
 private:
     const tk::Language& language_;
+    tk::ShownTrack shown_;
 };

@@ -67,7 +67,11 @@ CCustomPage* CCustomControlSite::apply(QWebEngineView* view, QWebEngineProfile* 
 }
 
 void CCustomControlSite::setPageTexts(QWebEnginePage* page, const QString& source) {
-    const QString name = QStringLiteral("trailkeep-texts");
+    setPageScript(page, QStringLiteral("trailkeep-texts"), source);
+}
+
+void CCustomControlSite::setPageScript(QWebEnginePage* page, const QString& name,
+                                       const QString& source) {
     for (const QWebEngineScript& old : page->scripts().find(name))
         page->scripts().remove(old);
     QWebEngineScript script;

@@ -40,6 +40,8 @@ public:
 
     // Replaces the page's control captions script; the next document the page loads gets it.
     static void setPageTexts(QWebEnginePage* page, const QString& script);
+    // Replaces the page's document-creation script of that name; the next document gets it.
+    static void setPageScript(QWebEnginePage* page, const QString& name, const QString& script);
 
     static bool isBlockedKey(int key, Qt::KeyboardModifiers modifiers);
 

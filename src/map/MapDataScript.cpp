@@ -74,9 +74,9 @@ void appendRow(std::string& out, const TrackPoint& p, bool imperial, bool closin
     out += closing ? "\"]]" : "\"],";
 }
 
-// Rows for the points that moved at least kMinMove in both latitude and longitude from the last
-// written one; the first point, and any point after one at exactly (0, 0), is always written.
-void appendRows(text::TextOut& out, const std::vector<TrackPoint>& points, bool imperial) {
+// Calls row(p) for the points that moved at least kMinMove in both latitude and longitude from the
+// last written one; the first point, and any point after one at exactly (0, 0), is always written.
+template <typename Row> void forEachRowPoint(const std::vector<TrackPoint>& points, Row&& row) {
     double prevLat = 0.0;
     double prevLon = 0.0;
     for (const TrackPoint& p : points) {
@@ -86,9 +86,16 @@ void appendRows(text::TextOut& out, const std::vector<TrackPoint>& points, bool 
             continue;
         prevLat = p.latitude;
         prevLon = p.longitude;
+        row(p);
+    }
+}
+
+// The rows of forEachRowPoint, then the closing row that repeats the last point.
+void appendRows(text::TextOut& out, const std::vector<TrackPoint>& points, bool imperial) {
+    forEachRowPoint(points, [&](const TrackPoint& p) {
         appendRow(out.text, p, imperial, false);
         out.spillIfFull();
-    }
+    });
     appendRow(out.text, points.back(), imperial, true);
 }
 
@@ -144,6 +151,17 @@ void writeScript(text::TextOut& out, const Track& track, const MapTexts& texts) 
 
 void writeMapDataScript(text::TextOut& out, const Track& track) {
     writeScript(out, track, mapTexts(track));
+}
+
+std::vector<std::size_t> mapDataRowPoints(const std::vector<TrackPoint>& points) {
+    std::vector<std::size_t> rows;
+    if (points.empty())
+        return rows;
+    forEachRowPoint(points, [&](const TrackPoint& p) {
+        rows.push_back(static_cast<std::size_t>(&p - points.data()));
+    });
+    rows.push_back(points.size() - 1);
+    return rows;
 }
 
 std::string mapDataScript(const Track& track, MapTexts* texts) {

@@ -3,7 +3,9 @@
 #include "map/TextAppend.h"
 #include "tracks/Track.h"
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace tk {
 
@@ -22,6 +24,9 @@ MapTexts mapTexts(const Track& track);
 // gives an empty string, which the caller must refuse to write. When texts is given it receives
 // mapTexts(track) in either case.
 std::string mapDataScript(const Track& track, MapTexts* texts = nullptr);
+// The index in points of each row of locations in data.js, the closing row included: the page's
+// row numbers turned back into the track's fixes. Empty for a track without points.
+std::vector<std::size_t> mapDataRowPoints(const std::vector<TrackPoint>& points);
 // The same bytes, handed out in pieces through out; nothing for a track without points.
 void writeMapDataScript(text::TextOut& out, const Track& track);
 

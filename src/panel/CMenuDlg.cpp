@@ -8,8 +8,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "map/TrackOverview.h"
+#include "panel/CFigureSettingsDlg.h"
 #include "panel/CLinePropertiesDlg.h"
 #include "panel/CTrackListCtrl.h"
+#include "panel/FigureRows.h"
+#include "panel/FigureSettingsStore.h"
 #include "panel/LineColour.h"
 #include "panel/TrackExport.h"
 #include "panel/TrackMenu.h"
@@ -27,17 +31,23 @@ constexpr const char* kPropertyNames[7] = {"name",  "start",    "end",     "step
 } // namespace
 
 CMenuDlg::CMenuDlg(const PanelContext& context, QWidget* parent)
-    : QWidget(parent), context_(context) {
+    : QWidget(parent), context_(context), figureSettings_(loadFigureSettings()) {
     setObjectName(QStringLiteral("trackPanel"));
     list_ = new CTrackListCtrl(this);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     play_ = new QPushButton(this);
     play_->setObjectName(QStringLiteral("playButton"));
+    showAll_ = new QPushButton(this);
+    showAll_->setObjectName(QStringLiteral("showAllButton"));
+    showNone_ = new QPushButton(this);
+    showNone_->setObjectName(QStringLiteral("showNoneButton"));
     property_ = new QGroupBox(this);
     property_->setObjectName(QStringLiteral("propertyGroup"));
     buildProperties();
 
     auto* playRow = new QHBoxLayout;
+    playRow->addWidget(showAll_);
+    playRow->addWidget(showNone_);
     playRow->addStretch(1);
     playRow->addWidget(play_);
     auto* layout = new QVBoxLayout(this);
@@ -70,6 +80,10 @@ CMenuDlg::CMenuDlg(const PanelContext& context, QWidget* parent)
     connect(list_, &QTableWidget::itemActivated, this, &CMenuDlg::showTrack);
     connect(list_, &QWidget::customContextMenuRequested, this, &CMenuDlg::requestMenu);
     connect(play_, &QPushButton::clicked, this, &CMenuDlg::play);
+    connect(showAll_, &QPushButton::clicked, this, [this] { checkAll(true); });
+    connect(showNone_, &QPushButton::clicked, this, [this] { checkAll(false); });
+    connect(list_, &CTrackListCtrl::checksChanged, this, [this] { sendTrackView(); });
+    connect(figureRows_, &FigureRows::thresholdsRequested, this, &CMenuDlg::askThresholds);
     Relabel();
 }
 
@@ -88,6 +102,7 @@ void CMenuDlg::buildProperties() {
         captions_[i]->setBuddy(values_[i]);
         form->addRow(captions_[i], values_[i]);
     }
+    figureRows_ = new FigureRows(form, property_);
 }
 
 void CMenuDlg::Relabel() {
@@ -95,6 +110,9 @@ void CMenuDlg::Relabel() {
     list_->setColumnTitles({caption(language, "Num"), caption(language, "Name"),
                             caption(language, "Color"), caption(language, "Weight")});
     play_->setText(buttonCaption(language, "Play"));
+    showAll_->setText(buttonCaption(language, "Show all"));
+    showNone_->setText(buttonCaption(language, "Show none"));
+    figureRows_->relabel(language);
     property_->setTitle(buttonCaption(language, "Property"));
     for (std::size_t i = 0; i < captions_.size(); ++i) {
         captions_[i]->setText(caption(language, kPropertyKeys[i]));
@@ -106,6 +124,10 @@ void CMenuDlg::refill() {
     const QSignalBlocker quiet(list_);
     showPending_->stop();
     list_->clearRows();
+    shownTrack_ = -1;
+    figureRows_->clear();
+    // Left to the next page: the page on show keeps the old track until a row is clicked.
+    sendTrackView(false);
     tk::TrackTable& table = context_.trackTable;
     if (table.slotCount() == 0 || table.tracks.empty() || table.tracks[0].points.empty())
         return;
@@ -143,13 +165,80 @@ void CMenuDlg::scheduleShow(int row) {
 }
 
 void CMenuDlg::showTrack(QTableWidgetItem* item) {
+    if (list_->isCheckClick(item))
+        return;
     if (item) {
         const int track = list_->trackAt(item->row());
         context_.selectedTrack = track;
-        if (WriteMapData(track))
+        if (WriteMapData(track)) {
+            shownTrack_ = track;
+            showFigures();
+            emit trackShown(tk::shownTrack(
+                context_.trackTable.tracks[static_cast<std::size_t>(track)], figureSettings_));
+            sendTrackView(false);
             emit pageRequested(context_.pagePath(QStringLiteral("Custom.html")));
+        }
     }
     showPropertyTexts();
+}
+
+void CMenuDlg::showFigures() {
+    const auto& tracks = context_.trackTable.tracks;
+    if (shownTrack_ < 0 || shownTrack_ >= static_cast<int>(tracks.size())) {
+        figureRows_->clear();
+        return;
+    }
+    const tk::Track& track = tracks[static_cast<std::size_t>(shownTrack_)];
+    figureRows_->show(tk::tripFigures(track.points, figureSettings_), track.imperial(),
+                      figureSettings_);
+}
+
+void CMenuDlg::sendTrackView(bool drawNow) {
+    std::vector<tk::OverviewTrack> shown;
+    for (const int index : list_->checkedTracks()) {
+        const tk::Track& t = context_.trackTable.tracks[static_cast<std::size_t>(index)];
+        shown.push_back({index, &t, tk::drawColour(t.colour), t.lineWeight});
+    }
+    emit trackViewChanged(QString::fromStdString(tk::trackViewJson(shown, shownTrack_)), drawNow);
+}
+
+void CMenuDlg::checkAll(bool checked) {
+    // The page needs a clicked track to draw the others beside: the first row's, when none is.
+    if (checked && shownTrack_ < 0 && list_->rowCount() > 0) {
+        list_->setAllChecked(true, false);
+        showTrack(list_->item(0, CTrackListCtrl::NameColumn));
+        return;
+    }
+    list_->setAllChecked(checked);
+}
+
+void CMenuDlg::selectTrack(int track) {
+    const int row = list_->rowOfTrack(track);
+    if (row < 0)
+        return;
+    {
+        const QSignalBlocker quiet(list_);
+        list_->setCurrentCell(row, CTrackListCtrl::NameColumn);
+        list_->selectRow(row);
+    }
+    showTrack(list_->item(row, CTrackListCtrl::NameColumn));
+}
+
+void CMenuDlg::setFigureSettings(const tk::FigureSettings& settings) {
+    figureSettings_ = settings;
+    saveFigureSettings(settings);
+    showFigures();
+    if (shownTrack_ >= 0) {
+        emit trackShown(tk::shownTrack(
+            context_.trackTable.tracks[static_cast<std::size_t>(shownTrack_)], figureSettings_));
+        emit pageRequested(context_.pagePath(QStringLiteral("Custom.html")));
+    }
+}
+
+void CMenuDlg::askThresholds() {
+    CFigureSettingsDlg dialog(context_.language, figureSettings_, this);
+    if (dialog.exec() == QDialog::Accepted)
+        setFigureSettings(dialog.settings());
 }
 
 void CMenuDlg::showPropertyTexts() {
@@ -220,4 +309,5 @@ void CMenuDlg::modifyTrack(int track) {
     t.lineWeight = chosen.weight;
     updateRow(track);
     list_->viewport()->update();
+    sendTrackView();
 }

@@ -2,6 +2,8 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QSignalBlocker>
+#include <QTimer>
 
 #include "panel/LineColourQt.h"
 
@@ -41,6 +43,38 @@ CTrackListCtrl::CTrackListCtrl(QWidget* parent) : QTableWidget(0, ColumnCount, p
     for (int column = 0; column < ColumnCount; ++column)
         setColumnWidth(column, widths[column]);
     setItemDelegateForColumn(ColorColumn, new CColorSwatch(this));
+    connect(this, &QTableWidget::itemChanged, this, &CTrackListCtrl::noteToggled);
+}
+
+void CTrackListCtrl::noteToggled(QTableWidgetItem* item) {
+    if (item->column() != NameColumn)
+        return;
+    // itemClicked follows in the same event when the toggle came from a click.
+    toggled_ = item;
+    QTimer::singleShot(0, this, [this] { toggled_ = nullptr; });
+    emit checksChanged();
+}
+
+std::vector<int> CTrackListCtrl::checkedTracks() const {
+    std::vector<int> tracks;
+    for (int row = 0; row < rowCount(); ++row) {
+        const QTableWidgetItem* cell = item(row, NameColumn);
+        if (cell && cell->checkState() == Qt::Checked)
+            tracks.push_back(trackAt(row));
+    }
+    return tracks;
+}
+
+void CTrackListCtrl::setAllChecked(bool checked, bool tell) {
+    {
+        const QSignalBlocker quiet(this);
+        for (int row = 0; row < rowCount(); ++row)
+            if (QTableWidgetItem* cell = item(row, NameColumn))
+                cell->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    }
+    viewport()->update();
+    if (tell)
+        emit checksChanged();
 }
 
 void CTrackListCtrl::setColumnTitles(const QStringList& titles) {
@@ -63,6 +97,8 @@ void CTrackListCtrl::addTrackRow(int track, const QString& name, std::uint32_t c
     for (int column = 0; column < ColumnCount; ++column) {
         auto* item = new QTableWidgetItem(texts[column]);
         item->setData(kTrackRole, track);
+        if (column == NameColumn)
+            item->setCheckState(Qt::Unchecked);
         setItem(row, column, item);
     }
     SetSwatchColor(row, colour);

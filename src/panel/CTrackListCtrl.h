@@ -4,6 +4,7 @@
 #include <QTableWidget>
 
 #include <cstdint>
+#include <vector>
 
 // Paints a row's line colour over its Color cell: a box 30 pixels wide from the top of the row
 // to 2 pixels above its bottom, 10 pixels in from the cell's left, with a black outline. Being
@@ -17,7 +18,8 @@ public:
 };
 
 // The list of tracks: number, name, colour swatch and line weight; one row per track that has
-// points, each row remembering its track. The column dividers cannot be dragged.
+// points, each row remembering its track. The column dividers cannot be dragged. The name cell's
+// check box puts the track on the all-tracks map.
 class CTrackListCtrl : public QTableWidget {
     Q_OBJECT
 public:
@@ -37,4 +39,20 @@ public:
     int trackAt(int row) const;
     int rowOfTrack(int track) const;
     std::uint32_t swatchColour(int row) const;
+
+    // The tracks whose rows are checked, in row order.
+    std::vector<int> checkedTracks() const;
+    // Checks or unchecks every row, then tells checksChanged once when told to.
+    void setAllChecked(bool checked, bool tell = true);
+    // True when the item's check box was toggled by the click that is being handled: a click on
+    // the check box is not a click on the track.
+    bool isCheckClick(const QTableWidgetItem* item) const { return item && item == toggled_; }
+
+signals:
+    void checksChanged();
+
+private:
+    void noteToggled(QTableWidgetItem* item);
+
+    QTableWidgetItem* toggled_ = nullptr;
 };

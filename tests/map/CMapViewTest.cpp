@@ -1,13 +1,25 @@
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QWebEnginePage>
 
+#include <cmath>
+#include <limits>
+
 #include "demo/DemoMemory.h"
+#include "map/CCustomBrowserExternal.h"
 #include "map/CCustomControlSite.h"
 #include "map/CMapView.h"
+#include "map/FigureTexts.h"
+#include "map/StretchFigures.h"
 #include "panel/CMenuDlg.h"
 #include "panel/CTrackListCtrl.h"
+#include "panel/LineColour.h"
+#include "panel/LineColourQt.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
@@ -170,6 +182,236 @@ TEST_F(CMapViewTest, PageControlsFollowTheInterfaceLanguage) {
     ASSERT_TRUE(showFirstDemoTrack());
     EXPECT_EQ(evaluate("document.getElementById('slowerButton').textContent").toString(), "减速");
     EXPECT_EQ(evaluate("document.getElementById('playButton').textContent").toString(), "暂停");
+}
+
+} // namespace
+
+namespace {
+
+// The all-tracks view and the profile's stretch, driven through the panel and the page.
+class AllTracksTest : public CMapViewTest {
+protected:
+    void SetUp() override {
+        CMapViewTest::SetUp();
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder_.path());
+    }
+    QPushButton* button(const char* name) {
+        return frame_->panel()->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    bool waitForPage(const QString& condition) {
+        return waitUntil(
+            [&] { return evaluate(QString("!!(window.tkPage && (%1))").arg(condition)).toBool(); },
+            20000);
+    }
+};
+
+TEST_F(AllTracksTest, ShowAllDrawsEveryTrackInItsColourFittedAndAClickedLineSelectsItsRow) {
+    start();
+    ASSERT_TRUE(showFirstDemoTrack());
+    const int trips = tk::DemoOptions{}.trips;
+    CTrackListCtrl* list = frame_->panel()->trackList();
+    button("showAllButton")->click();
+    ASSERT_TRUE(waitForPage(QString("tkPage.overviewTracks.length === %1").arg(trips)));
+    EXPECT_EQ(list->checkedTracks().size(), static_cast<std::size_t>(trips));
+    // The clicked track is drawn once, in full detail; the others thinned beside it.
+    EXPECT_EQ(evaluate("tkPage.overviewLines").toInt(), trips - 1);
+    const QStringList colours =
+        evaluate("(() => { const c = []; tkPage.map.eachLayer(l => { if (l instanceof L.Polyline"
+                 " && !(l instanceof L.CircleMarker) && l.options.interactive) "
+                 "c.push(l.options.color); }); return c; })()")
+            .toStringList();
+    for (int row = 1; row < trips; ++row)
+        EXPECT_TRUE(colours.contains(tk::toQColor(list->swatchColour(row)).name()))
+            << colours.join(' ').toStdString();
+    // Every fix of every track lies inside the fitted view: the northernmost, southernmost,
+    // easternmost and westernmost of each do.
+    QStringList extremes;
+    for (int t = 0; t < trips; ++t) {
+        const auto& points = app_->trackTable.tracks[static_cast<std::size_t>(t)].points;
+        const auto byLat = std::minmax_element(
+            points.begin(), points.end(), [](auto& a, auto& b) { return a.latitude < b.latitude; });
+        const auto byLon = std::minmax_element(points.begin(), points.end(), [](auto& a, auto& b) {
+            return a.longitude < b.longitude;
+        });
+        for (auto it : {byLat.first, byLat.second, byLon.first, byLon.second})
+            extremes
+                << QString("[%1,%2]").arg(it->latitude, 0, 'f', 7).arg(it->longitude, 0, 'f', 7);
+    }
+    EXPECT_TRUE(
+        evaluate(
+            QString("[%1].every(p => tkPage.map.getBounds().contains(p))").arg(extremes.join(',')))
+            .toBool());
+    // ... and the view is no wider than it needs to be: the box around them all fills it.
+    EXPECT_TRUE(evaluate(QString("(() => { const b = L.latLngBounds([%1]); const v = "
+                                 "tkPage.map.getBounds(); return b.getEast() - b.getWest() > "
+                                 "(v.getEast() - v.getWest()) / 4 || b.getNorth() - b.getSouth() > "
+                                 "(v.getNorth() - v.getSouth()) / 4; })()")
+                             .arg(extremes.join(',')))
+                    .toBool());
+
+    // A click on the third track's line, where no other line is.
+    const QVariantList at =
+        evaluate(
+            "(() => { let hit = null; tkPage.map.eachLayer(l => { if (hit || !(l instanceof "
+            "L.Polyline) || !l.options.interactive) return; const ll = l.getLatLngs();"
+            "for (const p of ll) { const c = tkPage.map.latLngToContainerPoint(p);"
+            "const r = document.getElementById('map').getBoundingClientRect();"
+            "const e = document.elementFromPoint(r.left + c.x, r.top + c.y);"
+            "if (e && e === l.getElement()) { hit = [r.left + c.x, r.top + c.y, l.options.color];"
+            "break; } } }); return hit; })()")
+            .toList();
+    ASSERT_EQ(at.size(), 3);
+    QTest::mouseClick(view().focusProxy(), Qt::LeftButton, {},
+                      QPoint(qRound(at[0].toDouble()), qRound(at[1].toDouble())));
+    ASSERT_TRUE(waitUntil([&] { return app_->selectedTrack != 0; }, 10000));
+    const int picked = app_->selectedTrack;
+    EXPECT_EQ(tk::toQColor(list->swatchColour(list->rowOfTrack(picked))).name(), at[2].toString());
+    EXPECT_EQ(list->currentRow(), list->rowOfTrack(picked));
+    ASSERT_TRUE(waitForPage(QString("tkPage.ready && tkPage.overviewTracks.length === %1 && "
+                                    "tkPage.overviewLines === %2")
+                                .arg(trips)
+                                .arg(trips - 1)));
+
+    button("showNoneButton")->click();
+    ASSERT_TRUE(waitForPage("tkPage.overviewTracks.length === 0 && tkPage.overviewLines === 0"));
+    EXPECT_TRUE(list->checkedTracks().empty());
+}
+
+TEST_F(AllTracksTest, ACheckBoxClickAddsItsTrackWithoutShowingIt) {
+    start();
+    ASSERT_TRUE(showFirstDemoTrack());
+    CTrackListCtrl* list = frame_->panel()->trackList();
+    const QRect cell = list->visualItemRect(list->item(2, CTrackListCtrl::NameColumn));
+    // The check box sits at the left of the name cell.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(cell.left() + 10, cell.center().y()));
+    ASSERT_TRUE(waitForPage("tkPage.overviewTracks.length === 1 && tkPage.overviewLines === 1"));
+    EXPECT_EQ(list->checkedTracks(), std::vector<int>{2});
+    EXPECT_EQ(evaluate("tkPage.overviewTracks[0]").toInt(), 2);
+    EXPECT_TRUE(evaluate("tkPage.ready && locations.length > 1").toBool());
+    QFile data(moduleDir_ + "data.js");
+    ASSERT_TRUE(data.open(QIODevice::ReadOnly));
+    EXPECT_EQ(data.readAll().toStdString(), tk::mapDataScript([&] {
+                  tk::Track t = app_->trackTable.tracks[0];
+                  t.colour = tk::drawColour(t.colour);
+                  return t;
+              }()))
+        << "the map still shows the first track";
+}
+
+TEST_F(AllTracksTest, DraggingAcrossTheProfileShowsTheStretchFiguresAndAClickClearsThem) {
+    start();
+    ASSERT_TRUE(showFirstDemoTrack());
+    ASSERT_TRUE(waitForPage("tkPage.figures && !tkPage.stretch"));
+    const tk::Track& track = app_->trackTable.tracks[0];
+    const tk::ShownTrack shown = tk::shownTrack(track, tk::FigureSettings{});
+    const int rows = evaluate("locations.length").toInt();
+    EXPECT_EQ(evaluate("document.getElementById('figuresTitle').textContent").toString(),
+              "Whole track");
+    EXPECT_EQ(
+        evaluate("document.querySelector('#figures .tk-figure-value').textContent").toString(),
+        QString::fromStdString(tk::figureTexts(tk::tripFigures(track.points, {}), false).length));
+
+    const QVariantList over =
+        evaluate("(() => { const r = tkPage.chart.over.getBoundingClientRect();"
+                 "return [r.left, r.top, r.width, r.height]; })()")
+            .toList();
+    ASSERT_EQ(over.size(), 4);
+    QWidget* target = view().focusProxy();
+    const int y = qRound(over[1].toDouble() + over[3].toDouble() / 2);
+    const int x1 = qRound(over[0].toDouble() + over[2].toDouble() * 0.25);
+    const int x2 = qRound(over[0].toDouble() + over[2].toDouble() * 0.6);
+    QTest::mouseMove(target, QPoint(x1, y));
+    QTest::mousePress(target, Qt::LeftButton, {}, QPoint(x1, y));
+    for (int x = x1; x <= x2; x += 20)
+        QTest::mouseMove(target, QPoint(x, y));
+    QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(x2, y));
+    ASSERT_TRUE(waitForPage("tkPage.stretch && tkPage.figures.first === tkPage.stretch.first"));
+    const int first = evaluate("tkPage.stretch.first").toInt();
+    const int last = evaluate("tkPage.stretch.last").toInt();
+    EXPECT_GT(first, rows / 8);
+    EXPECT_LT(last, rows * 3 / 4);
+    EXPECT_GT(last, first);
+    EXPECT_EQ(evaluate("tkPage.stretchVertices").toInt(), last - first + 1);
+    EXPECT_EQ(evaluate("document.getElementById('figuresTitle').textContent").toString(),
+              "Selection");
+    // The page shows what the engine works out for those rows' fixes.
+    const QJsonObject expected =
+        QJsonDocument::fromJson(
+            QByteArray::fromStdString(tk::stretchFiguresJson(shown, first, last)))
+            .object();
+    const QJsonObject shownFigures =
+        QJsonDocument::fromJson(evaluate("JSON.stringify(tkPage.figures)").toString().toUtf8())
+            .object();
+    EXPECT_EQ(shownFigures, expected);
+    EXPECT_EQ(
+        evaluate(
+            "[...document.querySelectorAll('#figures .tk-figure-value')].map(e => e.textContent)"
+            ".join('|')")
+            .toString(),
+        QStringList(
+            {expected["texts"]["length"].toString(), expected["texts"]["movingTime"].toString(),
+             expected["texts"]["duration"].toString(), expected["texts"]["averageSpeed"].toString(),
+             expected["texts"]["movingSpeed"].toString(), expected["texts"]["climb"].toString(),
+             expected["texts"]["altitudes"].toString()})
+            .join('|'));
+
+    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(x1, y));
+    ASSERT_TRUE(waitForPage("!tkPage.stretch && tkPage.figures.first === 0"));
+    EXPECT_EQ(evaluate("document.getElementById('figuresTitle').textContent").toString(),
+              "Whole track");
+
+    // The splits, one row per whole kilometre, open from their button.
+    const int kilometres = static_cast<int>(tk::tripFigures(track.points, {}).length / 1000.0);
+    EXPECT_TRUE(evaluate("document.getElementById('splitsBox').hidden").toBool());
+    evaluate("document.getElementById('splitsButton').click()");
+    EXPECT_FALSE(evaluate("document.getElementById('splitsBox').hidden").toBool());
+    EXPECT_EQ(evaluate("document.querySelectorAll('#splits tr').length").toInt(), kilometres + 1);
+}
+
+TEST_F(AllTracksTest, TheFigureStripFollowsTheInterfaceLanguage) {
+    setLanguageSetting(1);
+    start();
+    ASSERT_TRUE(showFirstDemoTrack());
+    ASSERT_TRUE(waitForPage("tkPage.figures"));
+    EXPECT_EQ(evaluate("document.getElementById('figuresTitle').textContent").toString(),
+              QString::fromUtf8("全程"));
+    EXPECT_EQ(evaluate("document.querySelector('#figures .tk-figure-name').textContent").toString(),
+              QString::fromUtf8("长度"));
+    EXPECT_EQ(evaluate("document.getElementById('figuresNote').textContent").toString(),
+              QString::fromUtf8("速度不低于 1.8 km/h 计为运动，升降 5 m 及以上计入爬升"));
+}
+
+TEST(BridgeFigures, OnlyNumbersReachTheStretchAndTrackCalls) {
+    const tk::Language language;
+    CCustomBrowserExternal bridge(language);
+    EXPECT_EQ(bridge.CB_StretchFigures(0, 5), "{}") << "no track shown yet";
+    tk::Track track;
+    for (int i = 0; i < 50; ++i) {
+        tk::TrackPoint p;
+        p.latitude = 47.0 + i * 0.001;
+        p.longitude = 8.0 + i * 0.001;
+        p.utcSeconds = 1'780'000'000 + i * 5;
+        p.speed = 36000;
+        track.points.push_back(p);
+    }
+    const tk::ShownTrack shown = tk::shownTrack(track, {});
+    bridge.setShownTrack(shown);
+    EXPECT_EQ(bridge.CB_StretchFigures(3, 9.9).toStdString(), tk::stretchFiguresJson(shown, 3, 9));
+    EXPECT_EQ(bridge.CB_StretchFigures(QString("3"), 9), "{}");
+    EXPECT_EQ(bridge.CB_StretchFigures(QVariant(), 9), "{}");
+    EXPECT_EQ(bridge.CB_StretchFigures(std::nan(""), 9), "{}");
+    EXPECT_EQ(bridge.CB_StretchFigures(-1e300, 1e300).toStdString(),
+              tk::stretchFiguresJson(shown, 0, 50)); // 50 rows and the closing one
+
+    QList<int> picked;
+    QObject::connect(&bridge, &CCustomBrowserExternal::trackPicked,
+                     [&picked](int track) { picked << track; });
+    bridge.CB_SelectTrack(QString("2"));
+    bridge.CB_SelectTrack(QVariantList{1});
+    bridge.CB_SelectTrack(std::numeric_limits<double>::infinity());
+    bridge.CB_SelectTrack(2.0);
+    EXPECT_EQ(picked, QList<int>{2});
 }
 
 } // namespace

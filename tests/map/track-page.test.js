@@ -54,3 +54,24 @@ test('rows without coordinates are refused', () => {
     assert.strictEqual(tk.trackRows([[1, 'x']]), null);
     assert.strictEqual(tk.coordText(-33.8650001), '-33.865000');
 });
+
+test('the all-tracks view keeps drawable tracks only and bounds them all', () => {
+    const good = (track, bounds) => ({ track, color: '#00ff00', weight: 2, bounds, points: [1, 2, 3, 4] });
+    const view = {
+        tracks: [good(0, [1, 2, 3, 4]), { track: 1, points: [1, 2, 3] }, null,
+            { track: 2, points: [1, 'x'], bounds: [0, 0, 0, 0] }, good(3, [-5, 10, 2, 12])]
+    };
+    const tracks = tk.overviewTracks(view);
+    assert.deepStrictEqual(tracks.map((t) => t.track), [0, 3]);
+    assert.deepStrictEqual(tk.overviewBounds(tracks), [[-5, 2], [3, 12]]);
+    assert.strictEqual(tk.overviewBounds([]), null);
+    assert.deepStrictEqual(tk.overviewTracks(undefined), []);
+    assert.deepStrictEqual(tk.pairs([1, 2, 3, 4]), [[1, 2], [3, 4]]);
+});
+
+test('split rows give each unit its own time and the time since the start', () => {
+    assert.deepStrictEqual(tk.splitRows([299.6, 610, 3725]), [
+        [1, '0:05:00', '0:05:00'], [2, '0:05:10', '0:10:10'], [3, '0:51:55', '1:02:05']]);
+    assert.deepStrictEqual(tk.splitRows(undefined), []);
+    assert.strictEqual(tk.hoursText(90061), '25:01:01');
+});

@@ -1,18 +1,25 @@
 #include <QAccessible>
 #include <QAccessibleTableInterface>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QWebEngineView>
 
 #include "demo/DemoMemory.h"
 #include "map/CMapView.h"
+#include "map/FigureTexts.h"
 #include "map/MapDataScript.h"
+#include "panel/CFigureSettingsDlg.h"
 #include "panel/CMenuDlg.h"
 #include "panel/CTrackListCtrl.h"
 #include "panel/ColourSequence.h"
+#include "panel/FigureSettingsStore.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
 #include "tracks/ProjectFile.h"
@@ -177,6 +184,111 @@ TEST_F(CMenuDlgTest, HostileLanguageFileShowsPlainCutCaptions) {
     EXPECT_EQ(nameLabel->textFormat(), Qt::PlainText);
     EXPECT_EQ(nameLabel->text().size(), 259);
     EXPECT_EQ(panel->findChild<QGroupBox*>("propertyGroup")->title(), "Property");
+}
+
+} // namespace
+
+namespace {
+
+// The trip figures' rows of the property group, in both languages and in the track's units, and
+// the thresholds they follow.
+class FigureRowsTest : public CMenuDlgTest {
+protected:
+    void SetUp() override {
+        CMenuDlgTest::SetUp();
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder_.path());
+    }
+    QString caption(const char* name) const {
+        return frame_->panel()->findChild<QLabel*>(QString::fromLatin1(name) + "Label")->text();
+    }
+    void expectFigures(const tk::Track& track, const tk::FigureSettings& settings) {
+        const tk::FigureTexts t =
+            tk::figureTexts(tk::tripFigures(track.points, settings), track.imperial());
+        EXPECT_EQ(value("length").toStdString(), t.length);
+        EXPECT_EQ(value("movingTime").toStdString(), t.movingTime);
+        EXPECT_EQ(value("duration").toStdString(), t.duration);
+        EXPECT_EQ(value("averageSpeed").toStdString(), t.averageSpeed);
+        EXPECT_EQ(value("movingSpeed").toStdString(), t.movingSpeed);
+        EXPECT_EQ(value("climb").toStdString(), t.climb);
+        EXPECT_EQ(value("altitudeRange").toStdString(), t.altitudes);
+    }
+    QString note() const { return frame_->panel()->findChild<QLabel*>("thresholdsNote")->text(); }
+};
+
+TEST_F(FigureRowsTest, EnglishRowsInMetricAndImperialUnitsKeepTheSevenOldOnes) {
+    startWithDemo();
+    auto* form = qobject_cast<QFormLayout*>(
+        frame_->panel()->findChild<QGroupBox*>("propertyGroup")->layout());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->rowCount(), 15);
+    const QStringList captions = {caption("length"),       caption("movingTime"),
+                                  caption("duration"),     caption("averageSpeed"),
+                                  caption("movingSpeed"),  caption("climb"),
+                                  caption("altitudeRange")};
+    EXPECT_EQ(captions.join('|'), "Length|Moving time|Duration|Average speed|Moving average|"
+                                  "Ascent / Descent|Lowest / Highest");
+    clickRow(1);
+    const tk::Track& metric = app_->trackTable.tracks[1];
+    expectFigures(metric, {});
+    EXPECT_TRUE(value("length").endsWith(" km"));
+    EXPECT_TRUE(value("averageSpeed").endsWith(" km/h"));
+    EXPECT_TRUE(QRegularExpression("^-?\\d+ m / -?\\d+ m$").match(value("climb")).hasMatch());
+    EXPECT_EQ(note(), "moving above 1.8 km/h, climbs of 5 m or more");
+    EXPECT_EQ(value("speed").toStdString(), tk::mapTexts(metric).speed) << "the old rows stay";
+
+    app_->trackTable.tracks[2].unitFlag = 1;
+    clickRow(2);
+    expectFigures(app_->trackTable.tracks[2], {});
+    EXPECT_TRUE(value("length").endsWith(" mi"));
+    EXPECT_TRUE(value("movingSpeed").endsWith(" mph"));
+    EXPECT_TRUE(value("altitudeRange").endsWith(" ft"));
+    EXPECT_EQ(note(), "moving above 1.1 mph, climbs of 16.4 ft or more");
+}
+
+TEST_F(FigureRowsTest, ChineseCaptionsAndNote) {
+    setLanguageSetting(1);
+    startWithDemo();
+    clickRow(0);
+    EXPECT_EQ(caption("length"), QString::fromUtf8("长度"));
+    EXPECT_EQ(caption("movingTime"), QString::fromUtf8("运动时间"));
+    EXPECT_EQ(caption("climb"), QString::fromUtf8("爬升 / 下降"));
+    EXPECT_EQ(caption("altitudeRange"), QString::fromUtf8("最低 / 最高"));
+    expectFigures(app_->trackTable.tracks[0], {});
+    EXPECT_EQ(note(), QString::fromUtf8("速度不低于 1.8 km/h 计为运动，升降 5 m 及以上计入爬升"));
+    EXPECT_EQ(frame_->panel()->findChild<QPushButton*>("showAllButton")->text(),
+              QString::fromUtf8("全部显示"));
+}
+
+TEST_F(FigureRowsTest, ThresholdsDialogChangesTheFiguresAndTheSettingsFileKeepsThem) {
+    startWithDemo();
+    clickRow(0);
+    whenShown<CFigureSettingsDlg>(
+        [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<CFigureSettingsDlg*>(w); d && d->isVisible())
+                    return d;
+            return static_cast<CFigureSettingsDlg*>(nullptr);
+        },
+        [](CFigureSettingsDlg* dialog) {
+            dialog->findChild<QDoubleSpinBox*>("movingSpeedBox")->setValue(6.5);
+            dialog->findChild<QDoubleSpinBox*>("climbThresholdBox")->setValue(12);
+            dialog->findChild<QPushButton*>("okButton")->click();
+        });
+    frame_->panel()->findChild<QPushButton*>("thresholdsButton")->click();
+    EXPECT_EQ(note(), "moving above 6.5 km/h, climbs of 12 m or more");
+    expectFigures(app_->trackTable.tracks[0], {6.5, 12.0});
+
+    QSettings file(QSettings::IniFormat, QSettings::UserScope, "Trailkeep", "trailkeep");
+    EXPECT_EQ(file.value("Figures/MovingSpeed").toDouble(), 6.5);
+    EXPECT_EQ(file.value("Figures/ClimbThreshold").toDouble(), 12.0);
+    const tk::FigureSettings again = loadFigureSettings();
+    EXPECT_EQ(again.movingSpeedKmh, 6.5);
+    EXPECT_EQ(again.climbThresholdM, 12.0);
+    file.setValue("Figures/MovingSpeed", "fast");
+    file.setValue("Figures/ClimbThreshold", -3);
+    file.sync();
+    EXPECT_EQ(loadFigureSettings().movingSpeedKmh, 1.8);
+    EXPECT_EQ(loadFigureSettings().climbThresholdM, 5.0);
 }
 
 } // namespace
