@@ -5,14 +5,15 @@
 
 #include <memory>
 
-#include "ui/Language.h"
 #include "link/SerialConnector.h"
 #include "tracks/PageBuffer.h"
 #include "tracks/Track.h"
 #include "tracks/TrackDecoder.h"
+#include "ui/Language.h"
 
 class CCustomBrowserExternal;
 class QWebEngineProfile;
+class TileSchemeHandler;
 
 // The program's state for its whole run: the logger memory, the tracks decoded from it, the
 // selected track, the program's folder, the language, the logger search and the page bridge.
@@ -44,6 +45,8 @@ public:
     tk::SerialConnector& connector() { return connector_; }
     CCustomBrowserExternal& bridge() { return *bridge_; }
     QWebEngineProfile* webProfile() const { return profile_; }
+    // The map every page shows (the tile server or an offline map), served to the profile.
+    TileSchemeHandler& tiles() const { return *tiles_; }
 
 private:
     QString moduleDir_;
@@ -52,4 +55,5 @@ private:
     tk::SerialConnector connector_;
     std::unique_ptr<CCustomBrowserExternal> bridge_;
     QWebEngineProfile* profile_;
+    TileSchemeHandler* tiles_;
 };
