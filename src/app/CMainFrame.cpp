@@ -15,6 +15,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CTrailkeepApp.h"
 #include "app/MapCommands.h"
+#include "app/ProgramFolder.h"
 #include "app/ProjectCommands.h"
 #include "app/QtTranslations.h"
 #include "app/ReadCommand.h"
@@ -58,7 +59,8 @@ CMainFrame::CMainFrame(CTrailkeepApp& app, QWidget* parent) : QMainWindow(parent
     createClient();
     progress_ = new ProgressDialog(app_.language(), this);
     config_ =
-        new CConfigDlg(app_.language(), app_.connector(), app_.moduleDir().toStdString(), this);
+        new CConfigDlg(app_.language(), app_.connector(),
+                       firmwareDirectoryFor(app_.moduleDir()).toStdString(), this);
     updateCheck_ = std::make_unique<UpdateCheck>(app_.language(), this);
     resize(1060, 640);
     if (!mapProblem.isEmpty())
