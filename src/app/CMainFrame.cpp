@@ -58,9 +58,8 @@ CMainFrame::CMainFrame(CTrailkeepApp& app, QWidget* parent) : QMainWindow(parent
     connect(&app_.tiles(), &TileSchemeHandler::tilesChanged, this, &CMainFrame::showMapSource);
     createClient();
     progress_ = new ProgressDialog(app_.language(), this);
-    config_ =
-        new CConfigDlg(app_.language(), app_.connector(),
-                       firmwareDirectoryFor(app_.moduleDir()).toStdString(), this);
+    config_ = new CConfigDlg(app_.language(), app_.connector(),
+                             firmwareDirectoryFor(app_.moduleDir()).toStdString(), this);
     updateCheck_ = std::make_unique<UpdateCheck>(app_.language(), this);
     resize(1060, 640);
     if (!mapProblem.isEmpty())

@@ -5,11 +5,11 @@
 
 #include <memory>
 
+#include "ui/Language.h"
 #include "link/SerialConnector.h"
 #include "tracks/PageBuffer.h"
 #include "tracks/Track.h"
 #include "tracks/TrackDecoder.h"
-#include "ui/Language.h"
 
 class CCustomBrowserExternal;
 class QWebEngineProfile;
@@ -21,7 +21,7 @@ class CTrailkeepApp : public QObject {
     Q_OBJECT
 public:
     struct Options {
-        QString moduleDir;     // the program's folder, with a trailing slash
+        QString moduleDir;     // the program's pages' folder (programDataDirectory), with '/'
         QString preferredPort; // tried first when looking for the logger
         bool persistentWebProfile = true;
     };
@@ -34,10 +34,11 @@ public:
     tk::TrackDecoder decoder{trackTable};
     int selectedTrack = -1; // the track whose list row last changed, -1 for none
 
-    // ModuleDir: where the program, its pages and language.ini stand.
+    // ModuleDir: where the program's pages and language.ini stand (beside the program, or a
+    // package's share/trailkeep).
     const QString& moduleDir() const { return moduleDir_; }
     // Where data.js is written and the pages are loaded from: ModuleDir, or a per-user copy of
-    // the pages when the program's folder cannot be written.
+    // the pages when the program's folder is a package's or cannot be written.
     const QString& pageDir() const { return pageDir_; }
     QString pagePath(const QString& name) const { return pageDir_ + name; }
 

@@ -94,8 +94,8 @@ TEST(ProgramFolder, NewerLanguageFileBringsItsTextsAndKeepsTheUsersSetting) {
     write(to + "language.ini", "[App]\nLanguage=1\n[LangCh]\nOld=1\n");
     QFile old(to + "language.ini");
     ASSERT_TRUE(old.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(
-        old.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    ASSERT_TRUE(old.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                QFileDevice::FileModificationTime));
     old.close();
     write(from + "language.ini", "[App]\nLanguage=0\n[LangCh]\nOld=1\nNew=2\n");
     userPageDirectory(from);
