@@ -260,15 +260,15 @@ MbTiles::Opened MbTiles::open(const std::string& path) {
         return {nullptr, MbTilesError::NotRaster};
 
     MbTilesInfo& info = map->info_;
-    {
-        Statement zooms(db, "SELECT MIN(zoom_level), MAX(zoom_level) FROM tiles");
-        if (!zooms.step() || zooms.isNull(0))
-            return {nullptr, MbTilesError::NoTiles};
-        info.minZoom =
-            static_cast<int>(std::clamp<std::int64_t>(zooms.integer(0), 0, kDeepestZoom));
-        info.maxZoom = static_cast<int>(
-            std::clamp<std::int64_t>(zooms.integer(1), info.minZoom, kDeepestZoom));
-    }
+    // One aggregate a query: SQLite answers a lone MIN or MAX from the index without a scan.
+    Statement shallowest(db, "SELECT MIN(zoom_level) FROM tiles");
+    Statement deepest(db, "SELECT MAX(zoom_level) FROM tiles");
+    if (!shallowest.step() || shallowest.isNull(0) || !deepest.step() || deepest.isNull(0))
+        return {nullptr, MbTilesError::NoTiles};
+    info.minZoom =
+        static_cast<int>(std::clamp<std::int64_t>(shallowest.integer(0), 0, kDeepestZoom));
+    info.maxZoom =
+        static_cast<int>(std::clamp<std::int64_t>(deepest.integer(0), info.minZoom, kDeepestZoom));
     if (const auto name = metadata.find("name"); name != metadata.end())
         info.name = name->second;
     if (const auto credit = metadata.find("attribution"); credit != metadata.end())

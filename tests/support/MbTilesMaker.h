@@ -130,9 +130,9 @@ public:
         return *this;
     }
 
-    // Every tile of the zoom levels from..to in one colour.
-    MbTilesMaker& solidLevels(int from, int to, std::uint32_t rgb) {
-        const std::vector<std::uint8_t> png = solidPng(rgb);
+    // Every tile of the zoom levels from..to in one colour (tiles of size x size pixels).
+    MbTilesMaker& solidLevels(int from, int to, std::uint32_t rgb, int size = 256) {
+        const std::vector<std::uint8_t> png = solidPng(rgb, size);
         exec("BEGIN");
         for (int z = from; z <= to; ++z)
             for (std::int64_t x = 0; x < (std::int64_t(1) << z); ++x)
