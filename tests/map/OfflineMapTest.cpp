@@ -82,13 +82,15 @@ protected:
         return waitUntil([&] { return shareOnMap(rgb) >= atLeast; }, timeoutMs);
     }
 
-    QVariant evaluate(const QString& script) {
+    static QVariant evaluateIn(QWebEnginePage* page, const QString& script) {
         auto answer = std::make_shared<std::pair<QVariant, bool>>();
-        frame_->mapView()->page()->runJavaScript(script, [answer](const QVariant& value) {
-            *answer = {value, true};
-        });
+        page->runJavaScript(script, [answer](const QVariant& value) { *answer = {value, true}; });
         EXPECT_TRUE(waitUntil([&] { return answer->second; }));
         return answer->first;
+    }
+
+    QVariant evaluate(const QString& script) {
+        return evaluateIn(frame_->mapView()->page(), script);
     }
 
     bool showFirstDemoTrack() {
@@ -149,8 +151,14 @@ TEST_F(OfflineMapTest, MenuSwitchesEveryShownMapAtOnceAndRemembersTheChoice) {
     {
         CLogTraceDlg dialog(app_->webProfile(), app_->bridge(), app_->pageDir(), frame_.get());
         dialog.show();
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                return evaluateIn(dialog.browser()->page(), "window.tkPage && tkPage.ready")
+                    .toBool();
+            },
+            20000));
         EXPECT_TRUE(waitUntil(
-            [&] { return colourShare(dialog.browser()->grab().toImage(), kTeal) > 0.1; }, 20000));
+            [&] { return colourShare(dialog.browser()->grab().toImage(), kTeal) > 0.1; }, 10000));
     }
 
     frame_->actions().onlineMap->trigger();
