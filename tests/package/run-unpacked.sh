@@ -80,6 +80,11 @@ echo "offline map on $(awk "BEGIN { printf \"%d\", $share * 100 }")% of the scre
     fail "the pages were not copied to the per-user folder"
 kill "$pid" && wait "$pid" 2>/dev/null || true
 pid=""
+# The user's language setting lives in the per-user copy; the command-line tool follows it.
+sed -i 's/^Language=0/Language=1/' "$XDG_DATA_HOME/Trailkeep/language.ini"
+said=$("$bin/trailkeep-cli" settings --port /dev/null-no-logger 2>&1 || true)
+grep -q "未找到记录仪串口" <<<"$said" || fail "trailkeep-cli did not follow the user's language: $said"
+sed -i 's/^Language=1/Language=0/' "$XDG_DATA_HOME/Trailkeep/language.ini"
 
 # A map file that is not one: a message, and the program goes on.
 echo "not a map" >"$work/broken.mbtiles"
