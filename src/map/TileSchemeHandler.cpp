@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "map/AttributionText.h"
 #include "map/MbTiles.h"
 #include "ui/Version.h"
 
