@@ -83,8 +83,7 @@ QJsonObject TileSchemeHandler::pageTiles() const {
             {QStringLiteral("minNativeZoom"), shallowest},
             {QStringLiteral("maxNativeZoom"), deepest},
             {QStringLiteral("bounds"),
-             QJsonArray{QJsonArray{info.south, info.west}, QJsonArray{info.north, info.east}}},
-            {QStringLiteral("offline"), true}};
+             QJsonArray{QJsonArray{info.south, info.west}, QJsonArray{info.north, info.east}}}};
 }
 
 QString TileSchemeHandler::pageScript() const {

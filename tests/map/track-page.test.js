@@ -44,7 +44,7 @@ test('tile settings fall back to the standard tiles and a sane zoom', () => {
 test('an offline map keeps its zoom levels and area for the tile layer', () => {
     const offline = tk.tileSettings({
         url: 'tktile:offline/1/{z}/{x}/{y}', attribution: 'Mine', maxZoom: 19,
-        minNativeZoom: 3, maxNativeZoom: 14, bounds: [[46, 7.25], [47.125, 8.5]], offline: true
+        minNativeZoom: 3, maxNativeZoom: 14, bounds: [[46, 7.25], [47.125, 8.5]]
     });
     assert.deepStrictEqual(offline, {
         url: 'tktile:offline/1/{z}/{x}/{y}', attribution: 'Mine', maxZoom: 19,
