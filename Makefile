@@ -1,9 +1,10 @@
 # make run   — installs what is missing, builds, runs the demo on the logger simulator
 # make test  — installs what is missing, builds, runs every test
+# make package — builds build/trailkeep_VERSION_ARCH.deb
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test bench check-sanitize fuzz clean
+.PHONY: all deps build run test package bench check-sanitize fuzz clean
 
 all: build
 
@@ -21,6 +22,9 @@ run: build
 
 test: build
 	@scripts/run-tests.sh $(BUILD)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@scripts/run-bench.sh $(BUILD)/bin

@@ -13,7 +13,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     libexiv2-dev libimage-exiftool-perl gpscorrelate
     libsqlite3-dev
-    dpkg-dev fakeroot file desktop-file-utils appstream
+    dpkg-dev fakeroot file desktop-file-utils appstream librsvg2-bin shared-mime-info
 )
 
 # Node.js and npm fetch the map pages' libraries; any installed Node 18 or later will do.

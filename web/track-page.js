@@ -12,16 +12,53 @@
     };
     var DAY = 86400;
 
-    // The tile server the program injected as TK_TILES, else OpenStreetMap's standard tiles.
+    function zoomLevel(value, lowest, fallback) {
+        var zoom = Number(value);
+        return zoom >= lowest && zoom <= 24 ? Math.floor(zoom) : fallback;
+    }
+
+    // [[south, west], [north, east]] in degrees, or null.
+    function boundsOf(b) {
+        if (!Array.isArray(b) || b.length !== 2 || !Array.isArray(b[0]) || !Array.isArray(b[1]))
+            return null;
+        var s = Number(b[0][0]), w = Number(b[0][1]), n = Number(b[1][0]), e = Number(b[1][1]);
+        if (![s, w, n, e].every(isFinite) || s >= n || w >= e || s < -90 || n > 90)
+            return null;
+        return [[s, w], [n, e]];
+    }
+
+    // The tiles the program injected as TK_TILES, else OpenStreetMap's standard tiles. An offline
+    // map also names the zoom levels its file holds (minNativeZoom, maxNativeZoom: Leaflet scales
+    // the nearest ones beyond them) and the area it covers (bounds: no tile is asked for outside).
     function tileSettings(tiles) {
         if (!tiles || typeof tiles.url !== 'string' || tiles.url === '')
             return { url: OSM_TILES.url, attribution: OSM_TILES.attribution, maxZoom: 19 };
-        var zoom = Number(tiles.maxZoom);
-        return {
+        var settings = {
             url: tiles.url,
             attribution: typeof tiles.attribution === 'string' ? tiles.attribution : '',
-            maxZoom: zoom >= 1 && zoom <= 24 ? Math.floor(zoom) : 19
+            maxZoom: zoomLevel(tiles.maxZoom, 1, 19)
         };
+        var deepest = zoomLevel(tiles.maxNativeZoom, 0, null);
+        if (deepest !== null) {
+            settings.maxNativeZoom = Math.min(deepest, settings.maxZoom);
+            var shallowest = zoomLevel(tiles.minNativeZoom, 0, null);
+            if (shallowest !== null)
+                settings.minNativeZoom = Math.min(shallowest, settings.maxNativeZoom);
+        }
+        var bounds = boundsOf(tiles.bounds);
+        if (bounds)
+            settings.bounds = bounds;
+        return settings;
+    }
+
+    // Leaflet's options for a tile layer of these settings.
+    function tileLayerOptions(settings) {
+        var options = { maxZoom: settings.maxZoom, attribution: settings.attribution };
+        ['minNativeZoom', 'maxNativeZoom', 'bounds'].forEach(function (key) {
+            if (settings[key] !== undefined)
+                options[key] = settings[key];
+        });
+        return options;
     }
 
     // "hh:mm:ss" to seconds since midnight; NaN for anything else.
@@ -110,13 +147,32 @@
         root.external.CB_CustomFunctionWithParams(coordText(latitude), coordText(longitude));
     }
 
+    var maps = [];
+
+    function addTiles(map, tiles) {
+        map.tkTiles = root.L.tileLayer(tiles.url, tileLayerOptions(tiles)).addTo(map);
+    }
+
     function createMap(element, options) {
-        var tiles = tileSettings(root.TK_TILES);
         var map = root.L.map(element, options);
         map.attributionControl.setPrefix(false);
-        root.L.tileLayer(tiles.url, { maxZoom: tiles.maxZoom, attribution: tiles.attribution })
-            .addTo(map);
+        addTiles(map, tileSettings(root.TK_TILES));
+        maps.push(map);
         return map;
+    }
+
+    // The program switched maps (online, offline): every map of the page shows the new tiles in
+    // place of the old, the view staying where it is.
+    function setTiles(tiles) {
+        var settings = tileSettings(tiles);
+        maps.forEach(function (map) {
+            if (map.tkTiles)
+                map.removeLayer(map.tkTiles);
+            addTiles(map, settings);
+            if (map.getZoom() > settings.maxZoom)
+                map.setZoom(settings.maxZoom);
+        });
+        return settings;
     }
 
     function textElement(tag, text, className) {
@@ -231,6 +287,8 @@
     var api = {
         OSM_TILES: OSM_TILES,
         tileSettings: tileSettings,
+        tileLayerOptions: tileLayerOptions,
+        setTiles: setTiles,
         clockSeconds: clockSeconds,
         clockText: clockText,
         valueOf: valueOf,
@@ -257,5 +315,6 @@
     } else {
         root.tkTrack = api;
         root.fnIsOurCustomBrowser = fnIsOurCustomBrowser;
+        root.tkSetTiles = setTiles;
     }
 })(typeof window !== 'undefined' ? window : globalThis);

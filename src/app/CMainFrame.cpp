@@ -9,10 +9,13 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/CAboutDlg.h"
 #include "app/CTrailkeepApp.h"
+#include "app/MapCommands.h"
+#include "app/ProgramFolder.h"
 #include "app/ProjectCommands.h"
 #include "app/QtTranslations.h"
 #include "app/ReadCommand.h"
@@ -22,7 +25,9 @@
 #include "map/CCustomBrowserExternal.h"
 #include "map/CLogTraceDlg.h"
 #include "map/CMapView.h"
+#include "map/TileSchemeHandler.h"
 #include "panel/CMenuDlg.h"
+#include "ui/FileQuestions.h"
 #include "ui/Version.h"
 
 namespace {
@@ -47,12 +52,18 @@ CMainFrame::CMainFrame(CTrailkeepApp& app, QWidget* parent) : QMainWindow(parent
     createStatusBar();
     fillMainMenu(menuBar(), app_.language().setting(), actions_);
     useQtTranslations(app_.language().setting());
+    // The remembered offline map is in use before the first page asks for tiles.
+    const QString mapProblem = openRememberedOfflineMap(app_);
+    showMapSource();
+    connect(&app_.tiles(), &TileSchemeHandler::tilesChanged, this, &CMainFrame::showMapSource);
     createClient();
     progress_ = new ProgressDialog(app_.language(), this);
-    config_ =
-        new CConfigDlg(app_.language(), app_.connector(), app_.moduleDir().toStdString(), this);
+    config_ = new CConfigDlg(app_.language(), app_.connector(),
+                             firmwareDirectoryFor(app_.moduleDir()).toStdString(), this);
     updateCheck_ = std::make_unique<UpdateCheck>(app_.language(), this);
     resize(1060, 640);
+    if (!mapProblem.isEmpty())
+        QTimer::singleShot(0, this, [this, mapProblem] { tellUser(this, true, mapProblem); });
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -70,6 +81,10 @@ void CMainFrame::createActions() {
     actions_.save = make("saveAction", QStyle::SP_DialogSaveButton, &CMainFrame::onSave);
     actions_.read = make("readAction", QStyle::SP_ArrowDown, &CMainFrame::onRead);
     actions_.exit = make("exitAction", QStyle::SP_CustomBase, &QWidget::close);
+    actions_.openOfflineMap =
+        make("openOfflineMapAction", QStyle::SP_CustomBase, &CMainFrame::onOpenOfflineMap);
+    actions_.onlineMap = make("onlineMapAction", QStyle::SP_CustomBase, &CMainFrame::onOnlineMap);
+    actions_.onlineMap->setCheckable(true);
     actions_.chinese = make("chineseAction", QStyle::SP_CustomBase, [this] { switchLanguage(1); });
     actions_.english = make("englishAction", QStyle::SP_CustomBase, [this] { switchLanguage(0); });
     actions_.config = make("configAction", QStyle::SP_CustomBase, &CMainFrame::onConfig);
@@ -154,6 +169,19 @@ void CMainFrame::onConfig() {
 
 void CMainFrame::onPrint() {
     CLogTraceDlg(app_.webProfile(), app_.bridge(), app_.pageDir(), this).exec();
+}
+
+void CMainFrame::onOpenOfflineMap() {
+    openOfflineMapCommand(app_, this);
+}
+
+void CMainFrame::onOnlineMap() {
+    onlineMapCommand(app_);
+    showMapSource(); // a click on the checked item unchecks it; the online map stays
+}
+
+void CMainFrame::showMapSource() {
+    actions_.onlineMap->setChecked(!app_.tiles().offlineMap());
 }
 
 void CMainFrame::onAbout() {

@@ -39,6 +39,8 @@ public:
     void onConfig();
     void onPrint();
     void onAbout();
+    void onOpenOfflineMap();
+    void onOnlineMap();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -49,6 +51,7 @@ private:
     void createToolBar();
     void createStatusBar();
     void createClient();
+    void showMapSource();
 
     CTrailkeepApp& app_;
     FrameActions actions_;

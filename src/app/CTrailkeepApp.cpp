@@ -4,6 +4,7 @@
 
 #include "app/ProgramFolder.h"
 #include "map/CCustomBrowserExternal.h"
+#include "map/TileSchemeHandler.h"
 #include "map/WebProfile.h"
 
 CTrailkeepApp::CTrailkeepApp(const Options& options, QObject* parent)
@@ -11,6 +12,7 @@ CTrailkeepApp::CTrailkeepApp(const Options& options, QObject* parent)
       language_((pageDir_ + QStringLiteral("language.ini")).toStdString()),
       connector_(options.preferredPort.toStdString()),
       bridge_(std::make_unique<CCustomBrowserExternal>(language_)),
-      profile_(createWebProfile(options.persistentWebProfile, this)) {}
+      profile_(createWebProfile(options.persistentWebProfile, this)),
+      tiles_(TileSchemeHandler::of(profile_)) {}
 
 CTrailkeepApp::~CTrailkeepApp() = default;

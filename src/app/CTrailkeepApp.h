@@ -13,6 +13,7 @@
 
 class CCustomBrowserExternal;
 class QWebEngineProfile;
+class TileSchemeHandler;
 
 // The program's state for its whole run: the logger memory, the tracks decoded from it, the
 // selected track, the program's folder, the language, the logger search and the page bridge.
@@ -20,7 +21,7 @@ class CTrailkeepApp : public QObject {
     Q_OBJECT
 public:
     struct Options {
-        QString moduleDir;     // the program's folder, with a trailing slash
+        QString moduleDir;     // the program's pages' folder (programDataDirectory), with '/'
         QString preferredPort; // tried first when looking for the logger
         bool persistentWebProfile = true;
     };
@@ -33,10 +34,11 @@ public:
     tk::TrackDecoder decoder{trackTable};
     int selectedTrack = -1; // the track whose list row last changed, -1 for none
 
-    // ModuleDir: where the program, its pages and language.ini stand.
+    // ModuleDir: where the program's pages and language.ini stand (beside the program, or a
+    // package's share/trailkeep).
     const QString& moduleDir() const { return moduleDir_; }
     // Where data.js is written and the pages are loaded from: ModuleDir, or a per-user copy of
-    // the pages when the program's folder cannot be written.
+    // the pages when the program's folder is a package's or cannot be written.
     const QString& pageDir() const { return pageDir_; }
     QString pagePath(const QString& name) const { return pageDir_ + name; }
 
@@ -44,6 +46,8 @@ public:
     tk::SerialConnector& connector() { return connector_; }
     CCustomBrowserExternal& bridge() { return *bridge_; }
     QWebEngineProfile* webProfile() const { return profile_; }
+    // The map every page shows (the tile server or an offline map), served to the profile.
+    TileSchemeHandler& tiles() const { return *tiles_; }
 
 private:
     QString moduleDir_;
@@ -52,4 +56,5 @@ private:
     tk::SerialConnector connector_;
     std::unique_ptr<CCustomBrowserExternal> bridge_;
     QWebEngineProfile* profile_;
+    TileSchemeHandler* tiles_;
 };

@@ -7,8 +7,8 @@
 namespace {
 
 struct MenuCaptions {
-    const char *file, *open, *save, *read, *exit, *language, *chinese, *english, *config, *help,
-        *about;
+    const char *file, *open, *save, *read, *exit, *map, *openOfflineMap, *onlineMap, *language,
+        *chinese, *english, *config, *help, *about;
 };
 
 constexpr MenuCaptions kEnglish{"File(&F)",
@@ -16,23 +16,22 @@ constexpr MenuCaptions kEnglish{"File(&F)",
                                 "Save Prj",
                                 "Read",
                                 "Exit(&X)",
+                                "Map(&M)",
+                                "Open Offline Map...",
+                                "Online Map",
                                 "Language",
                                 "Chinese",
                                 "English",
                                 "Config",
                                 "Help(&H)",
                                 "About Trailkeep(&A)..."};
-constexpr MenuCaptions kChinese{"文件(&F)",
-                                "打开工程",
-                                "保存工程",
-                                "读取轨迹",
-                                "退出(&X)",
-                                "Language",
-                                "中文",
-                                "English",
-                                "设置参数",
-                                "帮助(&H)",
-                                "关于 Trailkeep(&A)..."};
+constexpr MenuCaptions kChinese{"文件(&F)",        "打开工程",
+                                "保存工程",        "读取轨迹",
+                                "退出(&X)",        "地图(&M)",
+                                "打开离线地图...", "在线地图",
+                                "Language",        "中文",
+                                "English",         "设置参数",
+                                "帮助(&H)",        "关于 Trailkeep(&A)..."};
 
 QMenu* addMenu(QMenuBar* bar, const char* title, const char* name) {
     QMenu* menu = bar->addMenu(QString::fromUtf8(title));
@@ -54,6 +53,8 @@ void fillMainMenu(QMenuBar* bar, int languageSetting, const FrameActions& action
     name(actions.save, c.save);
     name(actions.read, c.read);
     name(actions.exit, c.exit);
+    name(actions.openOfflineMap, c.openOfflineMap);
+    name(actions.onlineMap, c.onlineMap);
     name(actions.chinese, c.chinese);
     name(actions.english, c.english);
     name(actions.config, c.config);
@@ -65,6 +66,7 @@ void fillMainMenu(QMenuBar* bar, int languageSetting, const FrameActions& action
         file->addActions({actions.open, actions.save, actions.exit, actions.read});
     else
         file->addActions({actions.open, actions.save, actions.read, actions.exit});
+    addMenu(bar, c.map, "mapMenu")->addActions({actions.openOfflineMap, actions.onlineMap});
     addMenu(bar, c.language, "languageMenu")->addActions({actions.chinese, actions.english});
     bar->addAction(actions.config);
     addMenu(bar, c.help, "helpMenu")->addAction(actions.about);

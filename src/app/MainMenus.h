@@ -9,6 +9,8 @@ struct FrameActions {
     QAction* save = nullptr;
     QAction* read = nullptr;
     QAction* exit = nullptr;
+    QAction* openOfflineMap = nullptr;
+    QAction* onlineMap = nullptr; // checked while the online map is shown
     QAction* chinese = nullptr;
     QAction* english = nullptr;
     QAction* config = nullptr;     // the menu bar's own command, shown as text

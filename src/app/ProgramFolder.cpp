@@ -7,6 +7,8 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include "ui/ProfileFile.h"
+
 namespace {
 
 bool canWriteInto(const QString& dir) {
@@ -31,7 +33,24 @@ void copyIfNewer(const QFileInfo& from, const QString& to, bool keepExisting) {
     QFile::copy(from.absoluteFilePath(), to);
 }
 
-// The user's language setting lives in the copy and is never replaced by the program's file.
+// The user's language setting lives in the copy: a newer program's file brings its new texts
+// and keeps the setting the copy had.
+void refreshLanguageFile(const QFileInfo& from, const QString& to) {
+    const QFileInfo target(to);
+    if (!target.exists() || target.lastModified() >= from.lastModified()) {
+        copyIfNewer(from, to, target.exists());
+        return;
+    }
+    const auto old = tk::ProfileFile::load(QFile::encodeName(to).toStdString());
+    auto fresh = tk::ProfileFile::load(QFile::encodeName(from.absoluteFilePath()).toStdString());
+    if (!old || !fresh)
+        return;
+    const std::string setting = old->readString("App", "Language", "");
+    if (!setting.empty())
+        fresh->writeString("App", "Language", setting);
+    fresh->save(QFile::encodeName(to).toStdString());
+}
+
 void mirrorPages(const QString& from, const QString& to) {
     QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -39,8 +58,16 @@ void mirrorPages(const QString& from, const QString& to) {
         if (!isPageFile(file))
             continue;
         const QString relative = QDir(from).relativeFilePath(file.absoluteFilePath());
-        copyIfNewer(file, to + relative, relative == QLatin1String("language.ini"));
+        if (relative == QLatin1String("language.ini"))
+            refreshLanguageFile(file, to + relative);
+        else
+            copyIfNewer(file, to + relative, false);
     }
+}
+
+QString userDirectory() {
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return dir.isEmpty() ? dir : dir + QLatin1Char('/');
 }
 
 } // namespace
@@ -49,15 +76,31 @@ QString moduleDirectory() {
     return QCoreApplication::applicationDirPath() + QLatin1Char('/');
 }
 
+QString programDataDirectory(const QString& executableDir) {
+    const QString shared =
+        QDir::cleanPath(executableDir + QStringLiteral("/../share/trailkeep")) + QLatin1Char('/');
+    return QFileInfo::exists(shared + QStringLiteral("language.ini")) ? shared : executableDir;
+}
+
+bool isPackageDataFolder(const QString& moduleDir) {
+    return QDir::cleanPath(moduleDir).endsWith(QLatin1String("/share/trailkeep"));
+}
+
 QString pageDirectoryFor(const QString& moduleDir) {
-    return canWriteInto(moduleDir) ? moduleDir : userPageDirectory(moduleDir);
+    return !isPackageDataFolder(moduleDir) && canWriteInto(moduleDir)
+               ? moduleDir
+               : userPageDirectory(moduleDir);
+}
+
+QString firmwareDirectoryFor(const QString& moduleDir) {
+    const QString user = userDirectory();
+    return isPackageDataFolder(moduleDir) && !user.isEmpty() ? user : moduleDir;
 }
 
 QString userPageDirectory(const QString& moduleDir) {
-    QString userDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString userDir = userDirectory();
     if (userDir.isEmpty())
         return moduleDir;
-    userDir += QLatin1Char('/');
     QDir().mkpath(userDir);
     mirrorPages(moduleDir, userDir);
     return userDir;

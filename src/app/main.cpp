@@ -22,6 +22,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QString::fromLatin1(tk::kProgramName));
     QApplication::setApplicationVersion(QString::fromLatin1(tk::kVersionNumber));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/trailkeep.svg")));
+    // The desktop entry's name, so the desktop shows the window under the program's entry.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(tk::kDesktopId));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("GPS track logger companion"));
@@ -35,7 +37,7 @@ int main(int argc, char** argv) {
                                  QStringLiteral("Project file (.gpl) to open."));
     parser.process(application);
 
-    CTrailkeepApp app({moduleDirectory(), parser.value(port), true});
+    CTrailkeepApp app({programDataDirectory(moduleDirectory()), parser.value(port), true});
     CMainFrame frame(app);
     frame.show();
     if (!parser.positionalArguments().isEmpty())

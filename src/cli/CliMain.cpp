@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 
 namespace tk::cli {
 namespace {
@@ -63,6 +64,45 @@ std::filesystem::path moduleDir() {
     std::error_code error;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::filesystem::current_path() : exe.parent_path();
+}
+
+namespace {
+
+bool isPackage(const std::filesystem::path& dir) {
+    return dir.filename() == "trailkeep" && dir.parent_path().filename() == "share";
+}
+
+// The desktop program's per-user folder ($XDG_DATA_HOME/Trailkeep, ~/.local/share/Trailkeep).
+std::filesystem::path userDir() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && *data == '/')
+        return std::filesystem::path(data) / "Trailkeep";
+    const char* home = std::getenv("HOME");
+    return home && *home ? std::filesystem::path(home) / ".local/share/Trailkeep"
+                         : std::filesystem::path();
+}
+
+} // namespace
+
+std::filesystem::path dataDir() {
+    const std::filesystem::path shared =
+        (moduleDir().parent_path() / "share" / "trailkeep").lexically_normal();
+    std::error_code error;
+    return std::filesystem::exists(shared / "language.ini", error) ? shared : moduleDir();
+}
+
+std::filesystem::path languageFile() {
+    const std::filesystem::path dir = dataDir();
+    std::error_code error;
+    const std::filesystem::path user = userDir() / "language.ini";
+    if (isPackage(dir) && !userDir().empty() && std::filesystem::exists(user, error))
+        return user;
+    return dir / "language.ini";
+}
+
+std::filesystem::path firmwareDir() {
+    const std::filesystem::path dir = dataDir();
+    return isPackage(dir) && !userDir().empty() ? userDir() : dir;
 }
 
 } // namespace tk::cli

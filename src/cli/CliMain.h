@@ -21,8 +21,19 @@ bool isDeviceCommand(std::string_view name);
 // 1 for a failed command.
 int runCli(int argc, char** argv, const CommandTable& commands);
 
-// ModuleDir: the folder of the executable, where language.ini, the firmware images and
-// trailkeep-cli-device lie.
+// The folder of the executable, where trailkeep-cli-device lies.
 std::filesystem::path moduleDir();
+
+// The folder of language.ini: share/trailkeep beside the executable's folder (an installed or
+// unpacked package), else the executable's own folder.
+std::filesystem::path dataDir();
+
+// The language file in force: a package's own, unless the desktop program keeps the user's copy
+// (with the user's language setting) in the per-user folder.
+std::filesystem::path languageFile();
+
+// Where the firmware images are looked for without --images: the program's folder, or for a
+// package the per-user folder (a package's folder is the system's).
+std::filesystem::path firmwareDir();
 
 } // namespace tk::cli

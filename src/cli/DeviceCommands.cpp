@@ -29,7 +29,7 @@ namespace {
 
 const Language& language() {
     static const Language instance = [] {
-        Language l((moduleDir() / "language.ini").string());
+        Language l(languageFile().string());
         l.set(l.setting());
         return l;
     }();
@@ -233,7 +233,7 @@ int runTimeZone(const CliArgs& args) {
 
 int runUpgrade(const CliArgs& args) {
     expectNoPositional(args);
-    const std::filesystem::path dir = args.value("--images").value_or(moduleDir().string());
+    const std::filesystem::path dir = args.value("--images").value_or(firmwareDir().string());
     const FirmwareImages images = loadFirmwareImages(dir);
     DeviceSession session(args);
     ProgressBar bar;

@@ -9,6 +9,8 @@
 #include <QWebEngineView>
 
 #include "map/CCustomBrowserExternal.h"
+#include "map/TileSchemeHandler.h"
+#include "map/WebProfile.h"
 
 CCustomPage::CCustomPage(QWebEngineProfile* profile, QObject* parent)
     : QWebEnginePage(profile, parent) {}
@@ -41,7 +43,7 @@ bool CCustomPage::acceptNavigationRequest(const QUrl& url, NavigationType type, 
 CCustomControlSite::CCustomControlSite(QWebEngineView* view) : QObject(view), view_(view) {}
 
 CCustomPage* CCustomControlSite::apply(QWebEngineView* view, QWebEngineProfile* profile,
-                                       CCustomBrowserExternal& bridge, const QString& extraScript) {
+                                       CCustomBrowserExternal& bridge) {
     auto* page = new CCustomPage(profile, view);
     auto* channel = new QWebChannel(page);
     channel->registerObject(QString::fromLatin1(CCustomBrowserExternal::kChannelName), &bridge);
@@ -52,9 +54,21 @@ CCustomPage* CCustomControlSite::apply(QWebEngineView* view, QWebEngineProfile* 
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(false);
-    script.setSourceCode(extraScript + CCustomBrowserExternal::documentCreationScript());
+    script.setSourceCode(CCustomBrowserExternal::documentCreationScript());
     page->scripts().insert(script);
     setPageTexts(page, bridge.pageTextsScript());
+    if (TileSchemeHandler* tiles = TileSchemeHandler::of(profile)) {
+        setTileScript(page, tiles->pageScript());
+        connect(tiles, &TileSchemeHandler::tilesChanged, page, [page, tiles] {
+            const QString script = tiles->pageScript();
+            setTileScript(page, script);
+            page->runJavaScript(script +
+                                QStringLiteral("if (typeof window.tkSetTiles === 'function')"
+                                               " window.tkSetTiles(window.TK_TILES);"));
+        });
+    } else {
+        setTileScript(page, TileSettings::load().pageScript());
+    }
 
     view->setPage(page);
     view->setContextMenuPolicy(Qt::NoContextMenu);
@@ -72,6 +86,19 @@ void CCustomControlSite::setPageTexts(QWebEnginePage* page, const QString& sourc
 
 void CCustomControlSite::setPageScript(QWebEnginePage* page, const QString& name,
                                        const QString& source) {
+    for (const QWebEngineScript& old : page->scripts().find(name))
+        page->scripts().remove(old);
+    QWebEngineScript script;
+    script.setName(name);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(source);
+    page->scripts().insert(script);
+}
+
+void CCustomControlSite::setTileScript(QWebEnginePage* page, const QString& source) {
+    const QString name = QStringLiteral("trailkeep-tiles");
     for (const QWebEngineScript& old : page->scripts().find(name))
         page->scripts().remove(old);
     QWebEngineScript script;

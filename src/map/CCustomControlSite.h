@@ -28,20 +28,24 @@ protected:
 };
 
 // Gives an embedded browser of the program its host behaviour: no context menu, F5 and
-// Ctrl+O/P/N never reach the page, and window.external is the program's bridge object from the
-// page's first script on.
+// Ctrl+O/P/N never reach the page, window.external is the program's bridge object from the
+// page's first script on, and window.TK_TILES names the map the program shows (kept up to date:
+// a page already shown gets the new map through window.tkSetTiles when the user picks another).
 class CCustomControlSite : public QObject {
     Q_OBJECT
 public:
-    // Installs a CCustomPage on the profile into the view, with the bridge on its web channel.
-    // extraScript runs at document creation before the bridge script (the tile settings).
+    // Installs a CCustomPage on the profile into the view, with the bridge on its web channel
+    // and the tiles of the profile's tile handler.
     static CCustomPage* apply(QWebEngineView* view, QWebEngineProfile* profile,
-                              CCustomBrowserExternal& bridge, const QString& extraScript = {});
+                              CCustomBrowserExternal& bridge);
 
     // Replaces the page's control captions script; the next document the page loads gets it.
     static void setPageTexts(QWebEnginePage* page, const QString& script);
     // Replaces the page's document-creation script of that name; the next document gets it.
     static void setPageScript(QWebEnginePage* page, const QString& name, const QString& script);
+
+    // Replaces the page's tile settings script (window.TK_TILES) with the handler's.
+    static void setTileScript(QWebEnginePage* page, const QString& script);
 
     static bool isBlockedKey(int key, Qt::KeyboardModifiers modifiers);
 

@@ -19,10 +19,10 @@
 #include <QUrl>
 #include <QWebEngineView>
 
-#include "ui/Prompts.h"
 #include "map/CCustomControlSite.h"
 #include "map/WebProfile.h"
 #include "tracks/FileNames.h"
+#include "ui/Prompts.h"
 
 namespace {
 
@@ -89,7 +89,7 @@ CLogTraceDlg::CLogTraceDlg(QWebEngineProfile* profile, CCustomBrowserExternal& b
     setAccessibleName(windowTitle());
     browser_->setObjectName(QStringLiteral("previewBrowser"));
     browser_->setAccessibleName(QStringLiteral("Print preview"));
-    CCustomControlSite::apply(browser_, profile, bridge, TileSettings::load().pageScript());
+    CCustomControlSite::apply(browser_, profile, bridge);
 
     printer_->setResolution(kPrinterDpi);
     printer_->setPageLayout(sheetLayout());

@@ -7,14 +7,13 @@
 
 #include "map/CCustomBrowserExternal.h"
 #include "map/CCustomControlSite.h"
-#include "map/WebProfile.h"
 
 CMapView::CMapView(QWebEngineProfile* profile, CCustomBrowserExternal& bridge, QString pageDir,
                    QWidget* parent)
     : QWebEngineView(parent), bridge_(bridge), pageDir_(std::move(pageDir)) {
     setObjectName(QStringLiteral("mapView"));
     setAccessibleName(QStringLiteral("Map"));
-    page_ = CCustomControlSite::apply(this, profile, bridge, TileSettings::load().pageScript());
+    page_ = CCustomControlSite::apply(this, profile, bridge);
 }
 
 void CMapView::showStartPage() {

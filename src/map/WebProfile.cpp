@@ -28,7 +28,18 @@ TileSettings TileSettings::load() {
         settings.value(QStringLiteral("TileAttribution"), QString::fromLatin1(kDefaultAttribution))
             .toString();
     tiles.maxZoom = qBound(1, settings.value(QStringLiteral("TileMaxZoom"), 19).toInt(), 22);
+    tiles.offlineMap = settings.value(QStringLiteral("OfflineMap")).toString();
     return tiles;
+}
+
+void TileSettings::rememberOfflineMap(const QString& path) {
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Trailkeep"),
+                       QStringLiteral("trailkeep"));
+    if (path.isEmpty())
+        settings.remove(QStringLiteral("Map/OfflineMap"));
+    else
+        settings.setValue(QStringLiteral("Map/OfflineMap"), path);
+    settings.sync();
 }
 
 QString TileSettings::pageScript() const {
@@ -59,7 +70,7 @@ QWebEngineProfile* createWebProfile(bool persistent, QObject* parent) {
                    : QString();
     profile->installUrlSchemeHandler(
         TileSchemeHandler::kScheme,
-        new TileSchemeHandler(TileSettings::load().url, tileCache, profile));
+        new TileSchemeHandler(TileSettings::load(), tileCache, profile));
     QWebEngineSettings* settings = profile->settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);

@@ -7,13 +7,16 @@ class QWebEngineProfile;
 
 // Where the map pages take their tiles from: the user's settings file (group "Map" of
 // Trailkeep/trailkeep.ini in the per-user configuration folder), OpenStreetMap's standard tiles
-// by default.
+// by default, or the offline map file the user chose (OfflineMap).
 struct TileSettings {
     QString url;
     QString attribution;
     int maxZoom = 19;
+    QString offlineMap; // an MBTiles file, empty for the online map
 
     static TileSettings load();
+    // Stores the offline map's path as OfflineMap; an empty path removes it (the online map).
+    static void rememberOfflineMap(const QString& path);
     // The script that hands the tiles to the pages as window.TK_TILES: the pages ask the
     // program for each tile, which fetches it from the server in url.
     QString pageScript() const;

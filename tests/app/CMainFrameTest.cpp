@@ -7,13 +7,13 @@
 #include <QSplitter>
 #include <QToolBar>
 
+#include "demo/DemoMemory.h"
 #include "map/CMapView.h"
 #include "panel/CMenuDlg.h"
 #include "panel/CTrackListCtrl.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
-#include "demo/DemoMemory.h"
 
 #include <fstream>
 
@@ -46,11 +46,13 @@ TEST_F(CMainFrameTest, EnglishWindowHasTheMenusToolbarAndPanes) {
     CMainFrame& frame = start();
     EXPECT_EQ(frame.windowTitle(), QStringLiteral("Trailkeep  V1.31"));
     QMenuBar* bar = frame.menuBar();
-    EXPECT_EQ(menuTitles(bar), (QStringList{"File(&F)", "Language", "Config", "Help(&H)"}));
+    EXPECT_EQ(menuTitles(bar),
+              (QStringList{"File(&F)", "Map(&M)", "Language", "Config", "Help(&H)"}));
     EXPECT_EQ(menuItems(bar, 0), (QStringList{"Open", "Save Prj", "Exit(&X)", "Read"}));
-    EXPECT_EQ(menuItems(bar, 1), (QStringList{"Chinese", "English"}));
-    EXPECT_EQ(bar->actions().at(2)->menu(), nullptr) << "Config is a command of the bar";
-    EXPECT_EQ(menuItems(bar, 3), (QStringList{"About Trailkeep(&A)..."}));
+    EXPECT_EQ(menuItems(bar, 1), (QStringList{"Open Offline Map...", "Online Map"}));
+    EXPECT_EQ(menuItems(bar, 2), (QStringList{"Chinese", "English"}));
+    EXPECT_EQ(bar->actions().at(3)->menu(), nullptr) << "Config is a command of the bar";
+    EXPECT_EQ(menuItems(bar, 4), (QStringList{"About Trailkeep(&A)..."}));
 
     QToolBar* tools = frame.findChild<QToolBar*>(QStringLiteral("toolBar"));
     ASSERT_NE(tools, nullptr);
@@ -72,9 +74,10 @@ TEST_F(CMainFrameTest, LanguageSettingChoosesTheMenu) {
     setLanguageSetting(1);
     CMainFrame& frame = start();
     EXPECT_EQ(menuTitles(frame.menuBar()),
-              (QStringList{"文件(&F)", "Language", "设置参数", "帮助(&H)"}));
+              (QStringList{"文件(&F)", "地图(&M)", "Language", "设置参数", "帮助(&H)"}));
     EXPECT_EQ(menuItems(frame.menuBar(), 0),
               (QStringList{"打开工程", "保存工程", "读取轨迹", "退出(&X)"}));
+    EXPECT_EQ(menuItems(frame.menuBar(), 1), (QStringList{"打开离线地图...", "在线地图"}));
     EXPECT_EQ(frame.panel()->findChild<QPushButton*>("playButton")->text(), "播放");
 }
 

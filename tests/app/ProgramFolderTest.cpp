@@ -56,4 +56,51 @@ TEST(ProgramFolder, UserCopyHoldsThePagesAndKeepsTheUsersLanguage) {
     qunsetenv("XDG_DATA_HOME");
 }
 
+TEST(ProgramFolder, PackageLayoutKeepsThePagesInShareBesideBin) {
+    QTemporaryDir root;
+    const QString bin = root.path() + "/usr/bin/";
+    QDir().mkpath(bin);
+    EXPECT_EQ(programDataDirectory(bin), bin); // the build folder: everything beside
+    write(root.path() + "/usr/share/trailkeep/language.ini", "[App]\nLanguage=0\n");
+    EXPECT_EQ(programDataDirectory(bin), root.path() + "/usr/share/trailkeep/");
+    EXPECT_TRUE(isPackageDataFolder(programDataDirectory(bin)));
+    EXPECT_FALSE(isPackageDataFolder(bin));
+}
+
+TEST(ProgramFolder, PackageFolderIsNeverWrittenEvenWhenItCouldBe) {
+    QTemporaryDir root, home;
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    const QString shared = root.path() + "/usr/share/trailkeep/";
+    write(shared + "Custom.html", "<html></html>");
+    write(shared + "language.ini", "[App]\nLanguage=0\n");
+    const QString pages = pageDirectoryFor(shared);
+    EXPECT_NE(pages, shared);
+    EXPECT_TRUE(pages.startsWith(home.path()));
+    EXPECT_EQ(read(pages + "Custom.html"), "<html></html>");
+    EXPECT_EQ(firmwareDirectoryFor(shared), pages);
+    EXPECT_EQ(QDir(shared).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    const QString build = root.path() + "/build/bin/";
+    QDir().mkpath(build);
+    EXPECT_EQ(firmwareDirectoryFor(build), build);
+    qunsetenv("XDG_DATA_HOME");
+}
+
+TEST(ProgramFolder, NewerLanguageFileBringsItsTextsAndKeepsTheUsersSetting) {
+    QTemporaryDir program, home;
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    const QString from = program.path() + "/";
+    write(from + "language.ini", "[App]\nLanguage=0\n[LangCh]\nOld=1\n");
+    const QString to = userPageDirectory(from);
+    write(to + "language.ini", "[App]\nLanguage=1\n[LangCh]\nOld=1\n");
+    QFile old(to + "language.ini");
+    ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(old.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                QFileDevice::FileModificationTime));
+    old.close();
+    write(from + "language.ini", "[App]\nLanguage=0\n[LangCh]\nOld=1\nNew=2\n");
+    userPageDirectory(from);
+    EXPECT_EQ(read(to + "language.ini"), "[App]\nLanguage=1\n[LangCh]\nOld=1\nNew=2\n");
+    qunsetenv("XDG_DATA_HOME");
+}
+
 } // namespace

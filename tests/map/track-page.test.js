@@ -41,6 +41,28 @@ test('tile settings fall back to the standard tiles and a sane zoom', () => {
     assert.strictEqual(tk.tileSettings({ url: 'x/{z}', maxZoom: 400 }).maxZoom, 19);
 });
 
+test('an offline map keeps its zoom levels and area for the tile layer', () => {
+    const offline = tk.tileSettings({
+        url: 'tktile:offline/1/{z}/{x}/{y}', attribution: 'Mine', maxZoom: 19,
+        minNativeZoom: 3, maxNativeZoom: 14, bounds: [[46, 7.25], [47.125, 8.5]]
+    });
+    assert.deepStrictEqual(offline, {
+        url: 'tktile:offline/1/{z}/{x}/{y}', attribution: 'Mine', maxZoom: 19,
+        maxNativeZoom: 14, minNativeZoom: 3, bounds: [[46, 7.25], [47.125, 8.5]]
+    });
+    assert.deepStrictEqual(tk.tileLayerOptions(offline), {
+        maxZoom: 19, attribution: 'Mine', minNativeZoom: 3, maxNativeZoom: 14,
+        bounds: [[46, 7.25], [47.125, 8.5]]
+    });
+    // Nonsense is left out rather than handed to Leaflet.
+    const odd = tk.tileSettings({ url: 'x', maxNativeZoom: 30, minNativeZoom: 2, bounds: [[5, 1], [4, 2]] });
+    assert.deepStrictEqual(odd, { url: 'x', attribution: '', maxZoom: 19 });
+    const shallow = tk.tileSettings({ url: 'x', maxZoom: 12, maxNativeZoom: 16, minNativeZoom: 20 });
+    assert.strictEqual(shallow.maxNativeZoom, 12);
+    assert.strictEqual(shallow.minNativeZoom, 12);
+    assert.deepStrictEqual(tk.tileLayerOptions(tk.tileSettings(null)).maxZoom, 19);
+});
+
 test('line style keeps valid colours and weights only', () => {
     assert.deepStrictEqual(tk.lineStyle({ color: '#996633', weight: 3 }),
         { color: '#996633', weight: 3, opacity: 1 });

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The package's fields and files: the built .deb of a folder, looked at with dpkg-deb.
+#   check-deb.sh DIR DESKTOP_ID
+set -euo pipefail
+dir=$1 id=$2
+debs=("$dir"/trailkeep_*_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "expected one trailkeep_VERSION_ARCH.deb in $dir"; exit 1; }
+deb=${debs[0]}
+fail=0
+check() { if ! eval "$2"; then echo "FAIL: $1"; fail=1; fi; }
+
+field() { dpkg-deb -f "$deb" "$1"; }
+version=$(sed -n 's/.*kVersionNumber\[\] = "\([0-9.]*\)".*/\1/p' "$(dirname "$0")/../../src/ui/Version.h")
+check "named trailkeep_VERSION_ARCH.deb" '[ "$(basename "$deb")" = "trailkeep_${version}_$(dpkg --print-architecture).deb" ]'
+check "Package is trailkeep" '[ "$(field Package)" = trailkeep ]'
+check "Version is the program's ($version)" '[ "$(field Version)" = "$version" ]'
+check "a Maintainer" '[[ "$(field Maintainer)" == *"<"*"@"*">" ]]'
+check "a Description with a long part" '[ "$(field Description | wc -l)" -ge 2 ]'
+# Depends from dpkg-shlibdeps: the C library and the Qt libraries the programs link, versioned.
+depends=$(field Depends)
+check "Depends from the linked libraries: $depends" \
+    '[[ "$depends" == *"libc6 (>="* && "$depends" == *"libqt6webenginecore6"* && "$depends" == *"libqt6serialport6"* && "$depends" == *"libsqlite3-0"* ]]'
+
+files=$(dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|')
+for f in /usr/bin/trailkeep /usr/bin/trailkeep-cli /usr/bin/trailkeep-cli-device /usr/bin/trailkeep-sim \
+    /usr/share/trailkeep/language.ini /usr/share/trailkeep/Custom.html /usr/share/trailkeep/print.html \
+    /usr/share/trailkeep/track-page.js /usr/share/trailkeep/map-page.js /usr/share/trailkeep/print-page.js \
+    /usr/share/trailkeep/track-page.css /usr/share/trailkeep/lib/leaflet/leaflet.js \
+    /usr/share/trailkeep/lib/leaflet/leaflet.css /usr/share/trailkeep/lib/uplot/uPlot.iife.min.js \
+    "/usr/share/applications/$id.desktop" "/usr/share/metainfo/$id.metainfo.xml" \
+    "/usr/share/mime/packages/$id.xml" "/usr/share/icons/hicolor/scalable/apps/$id.svg" \
+    "/usr/share/icons/hicolor/48x48/apps/$id.png" "/usr/share/icons/hicolor/256x256/apps/$id.png"; do
+    check "has $f" 'grep -qx "$f" <<<"$files"'
+done
+check "nothing outside /usr" '! grep -v "^/usr\(/\|$\)" <<<"$files" | grep -q .'
+check "no data.js shipped" '! grep -q "data\.js$" <<<"$files"'
+
+# The unpacked desktop files are the ones the validators pass, the icon PNGs are of their size.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+dpkg-deb -x "$deb" "$work"
+check "desktop entry valid" 'desktop-file-validate "$work/usr/share/applications/$id.desktop"'
+check "metainfo valid" 'appstreamcli validate --no-net "$work/usr/share/metainfo/$id.metainfo.xml" >/dev/null'
+check "metainfo names release $version" 'grep -q "<release version=\"$version\"" "$work/usr/share/metainfo/$id.metainfo.xml"'
+check "desktop entry uses the icon $id" 'grep -qx "Icon=$id" "$work/usr/share/applications/$id.desktop"'
+for size in 16 48 256; do
+    png="$work/usr/share/icons/hicolor/${size}x${size}/apps/$id.png"
+    check "icon ${size}x${size} is a ${size}x${size} PNG" 'file "$png" | grep -q "PNG image data, $size x $size"'
+done
+check "programs stripped" 'file "$work/usr/bin/trailkeep" | grep -q ", stripped"'
+[ $fail -eq 0 ] && echo "$(basename "$deb"): fields and files as expected"
+exit $fail
