@@ -37,7 +37,7 @@ struct MbTilesInfo {
     double west = -180, south = -85.0511287798, east = 180, north = 85.0511287798;
 };
 
-// An MBTiles file (https://github.com/mapbox/mbtiles-spec) of raster tiles, read with SQLite
+// An MBTiles file of raster tiles, read with SQLite
 // and never written. Tiles are addressed as the map pages ask for them: XYZ, row 0 at the north;
 // the file's rows count from the south (TMS) and are flipped here.
 class MbTiles {

@@ -89,7 +89,7 @@ inline std::vector<std::uint8_t> solidPng(std::uint32_t rgb, int size = 256) {
     return png;
 }
 
-// An MBTiles file being written: the schema of the specification, metadata and tiles addressed
+// An MBTiles file being written: the MBTiles schema, metadata and tiles addressed
 // as the file stores them (TMS rows, row 0 at the south).
 class MbTilesMaker {
 public:
