@@ -20,12 +20,20 @@ constexpr const char* kUsage =
     "  clear [--port DEV] --yes\n"
     "  timezone [--port DEV] [--offset HOURS]\n"
     "  upgrade [--port DEV] [--images DIR]\n"
-    "  demo -o OUT.gpl [--seed N] [--full]\n";
+    "  demo -o OUT.gpl [--seed N] [--full]\n"
+    "  geotag PROJECT.gpl PHOTO|FOLDER... [--track N] [--zone auto|+HH:MM] [--offset SECONDS]\n"
+    "         [--sync PHOTO=TIME]... [--max-gap SECONDS] [--max-extrapolate SECONDS]\n"
+    "         [--overwrite] [--sidecar] [--dry-run] [--json]\n"
+    "  geotag --undo PHOTO|FOLDER... [--json]\n";
 
 constexpr std::array<std::string_view, 6> kDeviceCommands = {"read",  "settings", "config",
                                                              "clear", "timezone", "upgrade"};
 
 } // namespace
+
+bool isPhotoCommand(std::string_view name) {
+    return name == "geotag";
+}
 
 bool isDeviceCommand(std::string_view name) {
     for (const std::string_view command : kDeviceCommands)
@@ -42,8 +50,10 @@ int runCli(int argc, char** argv, const CommandTable& commands) {
     try {
         const CliArgs args = parseArgs(argc, argv,
                                        {"--track", "-o", "--color", "--weight", "--speed", "--port",
-                                        "--step", "--unit", "--offset", "--images", "--seed"},
-                                       {"--json", "--rejects", "--yes", "--full"});
+                                        "--step", "--unit", "--offset", "--images", "--seed",
+                                        "--zone", "--sync", "--max-gap", "--max-extrapolate"},
+                                       {"--json", "--rejects", "--yes", "--full", "--overwrite",
+                                        "--sidecar", "--dry-run", "--undo"});
         const auto command = commands.find(args.command);
         if (command == commands.end())
             throw UsageError{"unknown command '" + args.command + "'"};

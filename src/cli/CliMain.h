@@ -15,6 +15,9 @@ using CommandTable = std::map<std::string, Command, std::less<>>;
 // True for the commands that talk to the logger. They need Qt, so they live in the program
 // trailkeep-cli-device beside trailkeep-cli, and the track commands start without loading Qt.
 bool isDeviceCommand(std::string_view name);
+// True for geotag: it reads and writes photos with exiv2, so it lives in trailkeep-cli-photos
+// beside trailkeep-cli, and the other commands start without loading exiv2.
+bool isPhotoCommand(std::string_view name);
 
 // Parses the command line (the usage text for --help or -h), runs the named command of the
 // table and turns its errors into one line on stderr and the exit status: 2 for a usage error,
@@ -22,7 +25,7 @@ bool isDeviceCommand(std::string_view name);
 int runCli(int argc, char** argv, const CommandTable& commands);
 
 // ModuleDir: the folder of the executable, where language.ini, the firmware images and
-// trailkeep-cli-device lie.
+// trailkeep-cli-device and trailkeep-cli-photos lie.
 std::filesystem::path moduleDir();
 
 } // namespace tk::cli
