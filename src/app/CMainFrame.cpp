@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -13,6 +14,7 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CTrailkeepApp.h"
+#include "app/GeotagCommand.h"
 #include "app/ProjectCommands.h"
 #include "app/QtTranslations.h"
 #include "app/ReadCommand.h"
@@ -23,6 +25,7 @@
 #include "map/CLogTraceDlg.h"
 #include "map/CMapView.h"
 #include "panel/CMenuDlg.h"
+#include "photos/PhotoFiles.h"
 #include "ui/Version.h"
 
 namespace {
@@ -34,6 +37,18 @@ QString droppedProject(const QMimeData* data) {
         if (url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".gpl")))
             return url.toLocalFile();
     return {};
+}
+
+// Photos and folders dropped for geotagging.
+QStringList droppedPhotos(const QMimeData* data) {
+    QStringList paths;
+    for (const QUrl& url : data->urls()) {
+        const QString path = url.toLocalFile();
+        if (url.isLocalFile() &&
+            (QFileInfo(path).isDir() || tk::photos::isPhotoName(path.toStdString())))
+            paths << path;
+    }
+    return paths;
 }
 
 } // namespace
@@ -52,6 +67,7 @@ CMainFrame::CMainFrame(CTrailkeepApp& app, QWidget* parent) : QMainWindow(parent
     config_ =
         new CConfigDlg(app_.language(), app_.connector(), app_.moduleDir().toStdString(), this);
     updateCheck_ = std::make_unique<UpdateCheck>(app_.language(), this);
+    geotag_ = std::make_unique<GeotagCommand>(app_, this);
     resize(1060, 640);
 }
 
@@ -76,6 +92,7 @@ void CMainFrame::createActions() {
     actions_.configTool =
         make("configToolAction", QStyle::SP_FileDialogDetailedView, &CMainFrame::onConfig);
     actions_.about = make("aboutAction", QStyle::SP_MessageBoxInformation, &CMainFrame::onAbout);
+    actions_.geotag = make("geotagAction", QStyle::SP_DirIcon, &CMainFrame::onGeotag);
 }
 
 void CMainFrame::createToolBar() {
@@ -86,6 +103,7 @@ void CMainFrame::createToolBar() {
     bar->addSeparator();
     bar->addAction(actions_.read);
     bar->addAction(actions_.configTool);
+    bar->addAction(actions_.geotag);
     bar->addSeparator();
     bar->addAction(actions_.about);
 }
@@ -120,7 +138,10 @@ void CMainFrame::createClient() {
 }
 
 bool CMainFrame::openFile(const QString& path) {
-    return openProjectFile(app_, *panel_, this, path);
+    const bool opened = openProjectFile(app_, *panel_, this, path);
+    if (opened)
+        geotag_->tracksChanged();
+    return opened;
 }
 
 void CMainFrame::switchLanguage(int value) {
@@ -131,14 +152,17 @@ void CMainFrame::switchLanguage(int value) {
     fillMainMenu(menuBar(), app_.language().setting(), actions_);
     useQtTranslations(app_.language().setting());
     panel_->Relabel();
+    geotag_->relabel();
 }
 
 void CMainFrame::onRead() {
     readLogger(app_, *progress_, *panel_, this);
+    geotag_->tracksChanged();
 }
 
 void CMainFrame::onOpen() {
     openProjectCommand(app_, *panel_, this);
+    geotag_->tracksChanged();
 }
 
 void CMainFrame::onSave() {
@@ -157,15 +181,23 @@ void CMainFrame::onAbout() {
     CAboutDlg(this).exec();
 }
 
+void CMainFrame::onGeotag() {
+    geotag_->open();
+}
+
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedProject(event->mimeData()).isEmpty())
+    if (!droppedProject(event->mimeData()).isEmpty() || !droppedPhotos(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
     const QString path = droppedProject(event->mimeData());
-    if (path.isEmpty())
+    const QStringList photos = droppedPhotos(event->mimeData());
+    if (path.isEmpty() && photos.isEmpty())
         return;
     event->acceptProposedAction();
-    openFile(path);
+    if (!path.isEmpty())
+        openFile(path);
+    else
+        geotag_->open(photos);
 }

@@ -10,6 +10,7 @@ class CConfigDlg;
 class CMapView;
 class CMenuDlg;
 class CTrailkeepApp;
+class GeotagCommand;
 class ProgressDialog;
 class QLabel;
 class QSplitter;
@@ -29,6 +30,7 @@ public:
     QSplitter* splitter() const { return splitter_; }
     const FrameActions& actions() const { return actions_; }
     UpdateCheck* updateCheck() const { return updateCheck_.get(); }
+    GeotagCommand* geotag() const { return geotag_.get(); }
 
     bool openFile(const QString& path);
     void switchLanguage(int value);
@@ -39,6 +41,7 @@ public:
     void onConfig();
     void onPrint();
     void onAbout();
+    void onGeotag();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -59,4 +62,5 @@ private:
     ProgressDialog* progress_ = nullptr;
     CConfigDlg* config_ = nullptr;
     std::unique_ptr<UpdateCheck> updateCheck_;
+    std::unique_ptr<GeotagCommand> geotag_;
 };

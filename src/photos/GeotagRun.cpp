@@ -192,11 +192,13 @@ std::vector<PhotoResult> matchPhotos(const std::vector<PhotoInfo>& photos,
             break;
         case Placement::gap:
             r.status = PhotoStatus::gap;
+            r.seconds = match.gapSeconds;
             r.reason = "in a gap of " + wholeSeconds(match.gapSeconds) + " s between fixes of " +
                        trackText(match.track);
             break;
         case Placement::outside:
             r.status = PhotoStatus::outside;
+            r.seconds = std::abs(match.nearestSeconds);
             r.reason = outsideReason(match, anyTrack);
             break;
         }

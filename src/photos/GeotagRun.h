@@ -78,6 +78,7 @@ struct PhotoResult {
     std::optional<Position> position;
     std::string sidecar; // the sidecar written (or to be written)
     std::string reason;
+    double seconds = 0; // gap: its length; outside: the time from the nearest fix
 };
 
 // The camera time of a photo read in the camera's zone, as UTC seconds.

@@ -7,13 +7,13 @@
 #include <QSplitter>
 #include <QToolBar>
 
+#include "demo/DemoMemory.h"
 #include "map/CMapView.h"
 #include "panel/CMenuDlg.h"
 #include "panel/CTrackListCtrl.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
-#include "demo/DemoMemory.h"
 
 #include <fstream>
 
@@ -47,7 +47,8 @@ TEST_F(CMainFrameTest, EnglishWindowHasTheMenusToolbarAndPanes) {
     EXPECT_EQ(frame.windowTitle(), QStringLiteral("Trailkeep  V1.31"));
     QMenuBar* bar = frame.menuBar();
     EXPECT_EQ(menuTitles(bar), (QStringList{"File(&F)", "Language", "Config", "Help(&H)"}));
-    EXPECT_EQ(menuItems(bar, 0), (QStringList{"Open", "Save Prj", "Exit(&X)", "Read"}));
+    EXPECT_EQ(menuItems(bar, 0),
+              (QStringList{"Open", "Save Prj", "Exit(&X)", "Read", "Geotag Photos..."}));
     EXPECT_EQ(menuItems(bar, 1), (QStringList{"Chinese", "English"}));
     EXPECT_EQ(bar->actions().at(2)->menu(), nullptr) << "Config is a command of the bar";
     EXPECT_EQ(menuItems(bar, 3), (QStringList{"About Trailkeep(&A)..."}));
@@ -58,8 +59,8 @@ TEST_F(CMainFrameTest, EnglishWindowHasTheMenusToolbarAndPanes) {
     for (QAction* action : tools->actions())
         if (!action->isSeparator())
             toolTexts << action->text();
-    EXPECT_EQ(toolTexts,
-              (QStringList{"Open", "Save Prj", "Read", "Config", "About Trailkeep(&A)..."}));
+    EXPECT_EQ(toolTexts, (QStringList{"Open", "Save Prj", "Read", "Config", "Geotag Photos...",
+                                      "About Trailkeep(&A)..."}));
 
     QSplitter* splitter = frame.splitter();
     ASSERT_EQ(splitter->count(), 2);
@@ -74,7 +75,7 @@ TEST_F(CMainFrameTest, LanguageSettingChoosesTheMenu) {
     EXPECT_EQ(menuTitles(frame.menuBar()),
               (QStringList{"文件(&F)", "Language", "设置参数", "帮助(&H)"}));
     EXPECT_EQ(menuItems(frame.menuBar(), 0),
-              (QStringList{"打开工程", "保存工程", "读取轨迹", "退出(&X)"}));
+              (QStringList{"打开工程", "保存工程", "读取轨迹", "照片地理标记...", "退出(&X)"}));
     EXPECT_EQ(frame.panel()->findChild<QPushButton*>("playButton")->text(), "播放");
 }
 
