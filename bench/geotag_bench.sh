@@ -2,7 +2,8 @@
 # Geotagging speed: trailkeep-cli geotag beside gpscorrelate and one exiftool -geotag process,
 # on the same photos (COUNT copies of a ~4 MB JPEG, one every 30 s of a demo track) and the same
 # track (the demo project, and its GPX export for the other two), each on a fresh copy. The time
-# of merely copying the photos is the floor.
+# of merely copying the photos is the floor. Then the window: the geotag dialog's table over
+# 1,000 photos, from the folder chosen to every row filled.
 #   bench/geotag_bench.sh [BIN] [COUNT] [ROUNDS]
 set -euo pipefail
 bin=${1:-build/bin}
@@ -76,3 +77,12 @@ ours=$(echo "${times[trailkeep]}" | best)
 printf 'trailkeep is %.2f x faster than gpscorrelate (goal 1.5) and %.2f x faster than exiftool (goal 3)\n' \
     "$(echo "$(echo "${times[gpscorrelate]}" | best) / $ours" | bc -l)" \
     "$(echo "$(echo "${times[exiftool]}" | best) / $ours" | bc -l)"
+
+# The window: the geotag dialog's table over 1,000 photos (hard links to the photos above).
+if [ -x "$bin/geotag_table_bench" ]; then
+    mkdir "$work/table"
+    for i in $(seq -w 1 1000); do
+        ln "$work/photos/IMG_$(printf '%0*d' ${#count} $(( (10#$i - 1) % count + 1 ))).jpg" "$work/table/P$i.jpg"
+    done
+    "$bin/geotag_table_bench" "$bin" "$work/demo.gpl" "$work/table" 2>/dev/null
+fi

@@ -134,8 +134,8 @@ void CGeotagDlg::buildControls() {
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setColumnWidth(PhotoTableModel::thumbnailColumn, kThumbnailWidth + 8);
     table_->setColumnWidth(PhotoTableModel::nameColumn, 130);
-    table_->setColumnWidth(PhotoTableModel::cameraColumn, 170);
-    table_->setColumnWidth(PhotoTableModel::utcColumn, 190);
+    table_->setColumnWidth(PhotoTableModel::cameraColumn, 150);
+    table_->setColumnWidth(PhotoTableModel::utcColumn, 170);
     table_->setColumnWidth(PhotoTableModel::trackColumn, 50);
     map_ = new CMapView(context_.profile, context_.bridge, context_.pageDir, this);
     map_->setObjectName(QStringLiteral("geotagMap"));
@@ -145,6 +145,7 @@ void CGeotagDlg::buildControls() {
     splitter->addWidget(map_);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    splitter->setSizes({660, 440});
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
