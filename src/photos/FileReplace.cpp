@@ -1,6 +1,8 @@
 #include "photos/FileReplace.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -110,6 +112,12 @@ int makeTemporary(const std::string& path, std::string& temporary) {
     return ::mkstemp(temporary.data());
 }
 
+// A symbolic link is written through: its target is replaced and the link stays a link.
+std::string writtenPath(const std::string& path) {
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
 mode_t newFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -129,8 +137,9 @@ std::optional<FileStamp> fileStamp(const std::string& path) {
     return stampOf(st);
 }
 
-std::string replaceFile(const std::string& path, const FileStamp& expected,
+std::string replaceFile(const std::string& linkOrPath, const FileStamp& expected,
                         const std::vector<ContentPiece>& pieces) {
+    const std::string path = writtenPath(linkOrPath);
     const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return systemErrorText(path);
