@@ -18,8 +18,11 @@ trap 'rm -rf "$work"' EXIT
 "$bin/trailkeep-cli" demo -o "$work/demo.gpl" >/dev/null
 "$bin/trailkeep-cli" gpx "$work/demo.gpl" -o "$work/demo.gpx"
 # Track 2 of the demo runs from 09:10:14 to 10:18:49 UTC on 2026-06-11.
+# Like a camera's: a 160x120 thumbnail in its Exif data.
 convert -size 3000x2000 xc:gray +noise Random -quality 92 "$work/base.jpg"
-exiftool -q -overwrite_original -Make=Bench -Model=Camera '-DateTimeOriginal=2026:06:11 09:11:00' "$work/base.jpg"
+convert "$work/base.jpg" -resize 160x120 "$work/thumb.jpg"
+exiftool -q -overwrite_original -Make=Bench -Model=Camera '-DateTimeOriginal=2026:06:11 09:11:00' \
+    "-ThumbnailImage<=$work/thumb.jpg" "$work/base.jpg"
 mkdir "$work/photos"
 for i in $(seq -w 1 "$count"); do cp "$work/base.jpg" "$work/photos/IMG_$i.jpg"; done
 exiftool -q -overwrite_original '-DateTimeOriginal+<0:0:${filename;s/\D//g;$_*=30}' "$work/photos"

@@ -62,7 +62,12 @@ QString clockText(const ClockTime& t) {
                              c.minute, c.second);
 }
 
-QImage thumbnailOf(const QString& path) {
+// The photo's embedded thumbnail when it has one (fast), else the photo itself scaled down.
+QImage thumbnailOf(const QString& path, const QByteArray& embedded) {
+    QImage small;
+    if (!embedded.isEmpty() && small.loadFromData(embedded, "JPEG"))
+        return small.scaled(kThumbnailWidth, kThumbnailHeight, Qt::KeepAspectRatio,
+                            Qt::SmoothTransformation);
     QImageReader reader(path);
     reader.setAutoTransform(true);
     const QSize size = reader.size();
@@ -474,9 +479,10 @@ void CGeotagDlg::loadThumbnails() {
     QPointer<CGeotagDlg> self(this);
     for (std::size_t i = 0; i < infos_.size(); ++i) {
         const QString path = QString::fromStdString(infos_[i].path);
+        const QByteArray embedded = QByteArray::fromStdString(infos_[i].thumbnail);
         const int row = static_cast<int>(i);
-        thumbnailPool_.start([self, path, row, generation] {
-            const QImage image = thumbnailOf(path);
+        thumbnailPool_.start([self, path, embedded, row, generation] {
+            const QImage image = thumbnailOf(path, embedded);
             QMetaObject::invokeMethod(
                 qApp,
                 [self, image, row, generation] {

@@ -433,6 +433,7 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
                                             ? file.layout.segments[*file.layout.exifIndex].offset
                                             : file.layout.exifInsertOffset();
             info.position = exifPosition(exif);
+            info.thumbnail = embeddedThumbnail(exif);
             Exiv2::XmpData xmp;
             const Exiv2::XmpData* xmpPointer = nullptr;
             for (const JpegHead::Segment& s : file.layout.segments) {
@@ -471,6 +472,7 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
             if (!info.position)
                 info.position = xmpPosition(image->xmpData());
             readTime(image->exifData(), &image->xmpData(), info);
+            info.thumbnail = embeddedThumbnail(image->exifData());
         }
         // The sidecar, if there is one.
         const std::string sidecar = sidecarPath(path);

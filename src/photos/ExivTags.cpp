@@ -299,4 +299,12 @@ void eraseXmpGps(Exiv2::XmpData& xmp) {
     }
 }
 
+std::string embeddedThumbnail(const Exiv2::ExifData& exif) {
+    const Exiv2::DataBuf bytes = Exiv2::ExifThumbC(exif).copy();
+    if (bytes.size_ <= 0 || std::string(Exiv2::ExifThumbC(exif).mimeType()) != "image/jpeg")
+        return {};
+    return std::string(reinterpret_cast<const char*>(bytes.pData_),
+                       static_cast<std::size_t>(bytes.size_));
+}
+
 } // namespace tk::photos::exiv

@@ -29,6 +29,9 @@ std::optional<Position> xmpPosition(const Exiv2::XmpData& xmp);
 // DateTimeOriginal with its sub-seconds and OffsetTimeOriginal; XMP's date when Exif has none.
 void readTime(const Exiv2::ExifData& exif, const Exiv2::XmpData* xmp, PhotoInfo& info);
 
+// The thumbnail the Exif data carries (JPEG bytes); empty when none.
+std::string embeddedThumbnail(const Exiv2::ExifData& exif);
+
 void setExifGps(Exiv2::ExifData& exif, const ExifGpsTexts& texts);
 void setXmpGps(Exiv2::XmpData& xmp, const XmpGpsTexts& texts);
 void eraseXmpGps(Exiv2::XmpData& xmp);

@@ -33,6 +33,7 @@ struct PhotoInfo {
     std::optional<Position> position;        // Exif GPS already in the photo
     std::optional<Position> sidecarPosition; // GPS in its sidecar
     bool sidecarExists = false;
+    std::string thumbnail; // the embedded thumbnail (JPEG bytes), when the photo has one
     FileStamp stamp;
     // What the photo and its sidecar hold before any change, for the journal.
     JournalEntry before;

@@ -154,6 +154,10 @@ TEST_F(ExivPhotos, TheTagsAreWhatExiftoolAndExiv2Read) {
     EXPECT_EQ(text(s, "GPSTimeStamp"), "00:00:05.5");
     EXPECT_EQ(text(s, "GPSDateStamp"), "2024:07:02");
 
+    // The embedded thumbnail is read for the window's table.
+    EXPECT_EQ(infos[0].thumbnail, test::exiftoolBinary(north, "ThumbnailImage"));
+    EXPECT_EQ(infos[1].thumbnail, "");
+
     // exiv2 reads the same position back.
     const PhotoInfo again = access.read(south.string());
     ASSERT_TRUE(again.position);
