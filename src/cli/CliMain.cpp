@@ -42,18 +42,19 @@ bool isDeviceCommand(std::string_view name) {
     return false;
 }
 
-int runCli(int argc, char** argv, const CommandTable& commands) {
+int runCli(int argc, char** argv, const CommandTable& commands, const OptionNames& extra) {
     if (argc >= 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
         std::fputs(kUsage, stdout);
         return 0;
     }
     try {
-        const CliArgs args = parseArgs(argc, argv,
-                                       {"--track", "-o", "--color", "--weight", "--speed", "--port",
-                                        "--step", "--unit", "--offset", "--images", "--seed",
-                                        "--zone", "--sync", "--max-gap", "--max-extrapolate"},
-                                       {"--json", "--rejects", "--yes", "--full", "--overwrite",
-                                        "--sidecar", "--dry-run", "--undo"});
+        std::set<std::string> values = {"--track",  "-o",       "--color", "--weight",
+                                        "--speed",  "--port",   "--step",  "--unit",
+                                        "--offset", "--images", "--seed"};
+        std::set<std::string> flags = {"--json", "--rejects", "--yes", "--full"};
+        values.insert(extra.values.begin(), extra.values.end());
+        flags.insert(extra.flags.begin(), extra.flags.end());
+        const CliArgs args = parseArgs(argc, argv, values, flags);
         const auto command = commands.find(args.command);
         if (command == commands.end())
             throw UsageError{"unknown command '" + args.command + "'"};

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -22,7 +23,13 @@ bool isPhotoCommand(std::string_view name);
 // Parses the command line (the usage text for --help or -h), runs the named command of the
 // table and turns its errors into one line on stderr and the exit status: 2 for a usage error,
 // 1 for a failed command.
-int runCli(int argc, char** argv, const CommandTable& commands);
+// Options only one program's commands take, beside the shared ones.
+struct OptionNames {
+    std::set<std::string> values;
+    std::set<std::string> flags;
+};
+
+int runCli(int argc, char** argv, const CommandTable& commands, const OptionNames& extra = {});
 
 // ModuleDir: the folder of the executable, where language.ini, the firmware images and
 // trailkeep-cli-device and trailkeep-cli-photos lie.

@@ -6,5 +6,7 @@
 int main(int argc, char** argv) {
     using namespace tk::cli;
     static const CommandTable commands = {{"geotag", runGeotag}};
-    return runCli(argc, argv, commands);
+    return runCli(argc, argv, commands,
+                  {{"--zone", "--sync", "--max-gap", "--max-extrapolate"},
+                   {"--overwrite", "--sidecar", "--dry-run", "--undo"}});
 }
