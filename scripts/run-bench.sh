@@ -10,5 +10,7 @@ echo "== export_bench.sh"
 "$(dirname "$0")/../bench/export_bench.sh" "$bin"
 echo "== cli_bench.sh"
 "$(dirname "$0")/../bench/cli_bench.sh" "$bin" ${BENCH_PACED:+--paced}
+echo "== geotag_bench.sh"
+"$(dirname "$0")/../bench/geotag_bench.sh" "$bin"
 echo "== gui_bench.sh"
 "$(dirname "$0")/../bench/gui_bench.sh" "$bin"

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -14,6 +15,7 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CTrailkeepApp.h"
+#include "app/GeotagCommand.h"
 #include "app/MapCommands.h"
 #include "app/ProgramFolder.h"
 #include "app/ProjectCommands.h"
@@ -27,6 +29,7 @@
 #include "map/CMapView.h"
 #include "map/TileSchemeHandler.h"
 #include "panel/CMenuDlg.h"
+#include "photos/PhotoFiles.h"
 #include "ui/FileQuestions.h"
 #include "ui/Version.h"
 
@@ -39,6 +42,18 @@ QString droppedProject(const QMimeData* data) {
         if (url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".gpl")))
             return url.toLocalFile();
     return {};
+}
+
+// Photos and folders dropped for geotagging.
+QStringList droppedPhotos(const QMimeData* data) {
+    QStringList paths;
+    for (const QUrl& url : data->urls()) {
+        const QString path = url.toLocalFile();
+        if (url.isLocalFile() &&
+            (QFileInfo(path).isDir() || tk::photos::isPhotoName(path.toStdString())))
+            paths << path;
+    }
+    return paths;
 }
 
 } // namespace
@@ -61,6 +76,7 @@ CMainFrame::CMainFrame(CTrailkeepApp& app, QWidget* parent) : QMainWindow(parent
     config_ = new CConfigDlg(app_.language(), app_.connector(),
                              firmwareDirectoryFor(app_.moduleDir()).toStdString(), this);
     updateCheck_ = std::make_unique<UpdateCheck>(app_.language(), this);
+    geotag_ = std::make_unique<GeotagCommand>(app_, this);
     resize(1060, 640);
     if (!mapProblem.isEmpty())
         QTimer::singleShot(0, this, [this, mapProblem] { tellUser(this, true, mapProblem); });
@@ -91,6 +107,7 @@ void CMainFrame::createActions() {
     actions_.configTool =
         make("configToolAction", QStyle::SP_FileDialogDetailedView, &CMainFrame::onConfig);
     actions_.about = make("aboutAction", QStyle::SP_MessageBoxInformation, &CMainFrame::onAbout);
+    actions_.geotag = make("geotagAction", QStyle::SP_DirIcon, &CMainFrame::onGeotag);
 }
 
 void CMainFrame::createToolBar() {
@@ -101,6 +118,7 @@ void CMainFrame::createToolBar() {
     bar->addSeparator();
     bar->addAction(actions_.read);
     bar->addAction(actions_.configTool);
+    bar->addAction(actions_.geotag);
     bar->addSeparator();
     bar->addAction(actions_.about);
 }
@@ -138,7 +156,10 @@ void CMainFrame::createClient() {
 }
 
 bool CMainFrame::openFile(const QString& path) {
-    return openProjectFile(app_, *panel_, this, path);
+    const bool opened = openProjectFile(app_, *panel_, this, path);
+    if (opened)
+        geotag_->tracksChanged();
+    return opened;
 }
 
 void CMainFrame::switchLanguage(int value) {
@@ -149,14 +170,17 @@ void CMainFrame::switchLanguage(int value) {
     fillMainMenu(menuBar(), app_.language().setting(), actions_);
     useQtTranslations(app_.language().setting());
     panel_->Relabel();
+    geotag_->relabel();
 }
 
 void CMainFrame::onRead() {
     readLogger(app_, *progress_, *panel_, this);
+    geotag_->tracksChanged();
 }
 
 void CMainFrame::onOpen() {
     openProjectCommand(app_, *panel_, this);
+    geotag_->tracksChanged();
 }
 
 void CMainFrame::onSave() {
@@ -188,15 +212,23 @@ void CMainFrame::onAbout() {
     CAboutDlg(this).exec();
 }
 
+void CMainFrame::onGeotag() {
+    geotag_->open();
+}
+
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedProject(event->mimeData()).isEmpty())
+    if (!droppedProject(event->mimeData()).isEmpty() || !droppedPhotos(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
     const QString path = droppedProject(event->mimeData());
-    if (path.isEmpty())
+    const QStringList photos = droppedPhotos(event->mimeData());
+    if (path.isEmpty() && photos.isEmpty())
         return;
     event->acceptProposedAction();
-    openFile(path);
+    if (!path.isEmpty())
+        openFile(path);
+    else
+        geotag_->open(photos);
 }

@@ -10,6 +10,7 @@ class CConfigDlg;
 class CMapView;
 class CMenuDlg;
 class CTrailkeepApp;
+class GeotagCommand;
 class ProgressDialog;
 class QLabel;
 class QSplitter;
@@ -29,6 +30,7 @@ public:
     QSplitter* splitter() const { return splitter_; }
     const FrameActions& actions() const { return actions_; }
     UpdateCheck* updateCheck() const { return updateCheck_.get(); }
+    GeotagCommand* geotag() const { return geotag_.get(); }
 
     bool openFile(const QString& path);
     void switchLanguage(int value);
@@ -41,6 +43,7 @@ public:
     void onAbout();
     void onOpenOfflineMap();
     void onOnlineMap();
+    void onGeotag();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -62,4 +65,5 @@ private:
     ProgressDialog* progress_ = nullptr;
     CConfigDlg* config_ = nullptr;
     std::unique_ptr<UpdateCheck> updateCheck_;
+    std::unique_ptr<GeotagCommand> geotag_;
 };

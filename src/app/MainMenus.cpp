@@ -8,7 +8,7 @@ namespace {
 
 struct MenuCaptions {
     const char *file, *open, *save, *read, *exit, *map, *openOfflineMap, *onlineMap, *language,
-        *chinese, *english, *config, *help, *about;
+        *chinese, *english, *config, *help, *about, *geotag;
 };
 
 constexpr MenuCaptions kEnglish{"File(&F)",
@@ -24,14 +24,16 @@ constexpr MenuCaptions kEnglish{"File(&F)",
                                 "English",
                                 "Config",
                                 "Help(&H)",
-                                "About Trailkeep(&A)..."};
+                                "About Trailkeep(&A)...",
+                                "Geotag Photos..."};
 constexpr MenuCaptions kChinese{"文件(&F)",        "打开工程",
                                 "保存工程",        "读取轨迹",
                                 "退出(&X)",        "地图(&M)",
                                 "打开离线地图...", "在线地图",
                                 "Language",        "中文",
                                 "English",         "设置参数",
-                                "帮助(&H)",        "关于 Trailkeep(&A)..."};
+                                "帮助(&H)",        "关于 Trailkeep(&A)...",
+                                "照片地理标记..."};
 
 QMenu* addMenu(QMenuBar* bar, const char* title, const char* name) {
     QMenu* menu = bar->addMenu(QString::fromUtf8(title));
@@ -60,12 +62,13 @@ void fillMainMenu(QMenuBar* bar, int languageSetting, const FrameActions& action
     name(actions.config, c.config);
     name(actions.configTool, c.config);
     name(actions.about, c.about);
+    name(actions.geotag, c.geotag);
 
     QMenu* file = addMenu(bar, c.file, "fileMenu");
     if (english) // the English menu lists Read after Exit
-        file->addActions({actions.open, actions.save, actions.exit, actions.read});
+        file->addActions({actions.open, actions.save, actions.exit, actions.read, actions.geotag});
     else
-        file->addActions({actions.open, actions.save, actions.read, actions.exit});
+        file->addActions({actions.open, actions.save, actions.read, actions.geotag, actions.exit});
     addMenu(bar, c.map, "mapMenu")->addActions({actions.openOfflineMap, actions.onlineMap});
     addMenu(bar, c.language, "languageMenu")->addActions({actions.chinese, actions.english});
     bar->addAction(actions.config);

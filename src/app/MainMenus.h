@@ -8,6 +8,7 @@ struct FrameActions {
     QAction* open = nullptr;
     QAction* save = nullptr;
     QAction* read = nullptr;
+    QAction* geotag = nullptr; // Geotag Photos..., also on the toolbar
     QAction* exit = nullptr;
     QAction* openOfflineMap = nullptr;
     QAction* onlineMap = nullptr; // checked while the online map is shown

@@ -19,6 +19,14 @@ std::optional<std::string> CliArgs::value(const std::string& name) const {
     return it->second;
 }
 
+std::vector<std::string> CliArgs::valuesOf(const std::string& name) const {
+    std::vector<std::string> result;
+    for (const auto& [option, text] : everyValue)
+        if (option == name)
+            result.push_back(text);
+    return result;
+}
+
 std::optional<long> CliArgs::number(const std::string& name, long low, long high) const {
     const auto text = value(name);
     if (!text)
@@ -58,6 +66,7 @@ CliArgs parseArgs(int argc, char** argv, const std::set<std::string>& valueOptio
             if (i + 1 >= argc)
                 throw UsageError{"option " + word + " needs a value"};
             args.values[word] = argv[++i];
+            args.everyValue.emplace_back(word, argv[i]);
         } else if (flagOptions.count(word)) {
             args.flags.insert(word);
         } else if (word.size() > 1 && word[0] == '-') {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tk::cli {
@@ -13,11 +14,14 @@ namespace tk::cli {
 struct CliArgs {
     std::string command;
     std::vector<std::string> positional;
-    std::map<std::string, std::string> values;
+    std::map<std::string, std::string> values;                   // the last value of each option
+    std::vector<std::pair<std::string, std::string>> everyValue; // every option value, in order
     std::set<std::string> flags;
 
     bool has(const std::string& flag) const { return flags.count(flag) != 0; }
     std::optional<std::string> value(const std::string& name) const;
+    // Every value of an option that may be given more than once, in order.
+    std::vector<std::string> valuesOf(const std::string& name) const;
     // Parses an integer option; throws UsageError when present but not a whole number in range.
     std::optional<long> number(const std::string& name, long low, long high) const;
     // Parses a decimal option ("1.8", "5"); throws UsageError when present but not a finite

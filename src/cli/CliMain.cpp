@@ -22,12 +22,20 @@ constexpr const char* kUsage =
     "  clear [--port DEV] --yes\n"
     "  timezone [--port DEV] [--offset HOURS]\n"
     "  upgrade [--port DEV] [--images DIR]\n"
-    "  demo -o OUT.gpl [--seed N] [--full]\n";
+    "  demo -o OUT.gpl [--seed N] [--full]\n"
+    "  geotag PROJECT.gpl PHOTO|FOLDER... [--track N] [--zone auto|+HH:MM] [--offset SECONDS]\n"
+    "         [--sync PHOTO=TIME]... [--max-gap SECONDS] [--max-extrapolate SECONDS]\n"
+    "         [--overwrite] [--sidecar] [--dry-run] [--json]\n"
+    "  geotag --undo PHOTO|FOLDER... [--json]\n";
 
 constexpr std::array<std::string_view, 6> kDeviceCommands = {"read",  "settings", "config",
                                                              "clear", "timezone", "upgrade"};
 
 } // namespace
+
+bool isPhotoCommand(std::string_view name) {
+    return name == "geotag";
+}
 
 bool isDeviceCommand(std::string_view name) {
     for (const std::string_view command : kDeviceCommands)
@@ -36,17 +44,20 @@ bool isDeviceCommand(std::string_view name) {
     return false;
 }
 
-int runCli(int argc, char** argv, const CommandTable& commands) {
+int runCli(int argc, char** argv, const CommandTable& commands, const OptionNames& extra) {
     if (argc >= 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
         std::fputs(kUsage, stdout);
         return 0;
     }
     try {
-        const CliArgs args = parseArgs(argc, argv,
-                                       {"--track", "-o", "--color", "--weight", "--speed", "--port",
-                                        "--step", "--unit", "--offset", "--images", "--seed",
-                                        "--moving-speed", "--climb-threshold"},
-                                       {"--json", "--rejects", "--yes", "--full"});
+        std::set<std::string> values = {"--track",          "-o",       "--color", "--weight",
+                                        "--speed",          "--port",   "--step",  "--unit",
+                                        "--offset",         "--images", "--seed",  "--moving-speed",
+                                        "--climb-threshold"};
+        std::set<std::string> flags = {"--json", "--rejects", "--yes", "--full"};
+        values.insert(extra.values.begin(), extra.values.end());
+        flags.insert(extra.flags.begin(), extra.flags.end());
+        const CliArgs args = parseArgs(argc, argv, values, flags);
         const auto command = commands.find(args.command);
         if (command == commands.end())
             throw UsageError{"unknown command '" + args.command + "'"};

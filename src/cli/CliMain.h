@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -15,13 +16,23 @@ using CommandTable = std::map<std::string, Command, std::less<>>;
 // True for the commands that talk to the logger. They need Qt, so they live in the program
 // trailkeep-cli-device beside trailkeep-cli, and the track commands start without loading Qt.
 bool isDeviceCommand(std::string_view name);
+// True for geotag: it reads and writes photos with exiv2, so it lives in trailkeep-cli-photos
+// beside trailkeep-cli, and the other commands start without loading exiv2.
+bool isPhotoCommand(std::string_view name);
 
 // Parses the command line (the usage text for --help or -h), runs the named command of the
 // table and turns its errors into one line on stderr and the exit status: 2 for a usage error,
 // 1 for a failed command.
-int runCli(int argc, char** argv, const CommandTable& commands);
+// Options only one program's commands take, beside the shared ones.
+struct OptionNames {
+    std::set<std::string> values;
+    std::set<std::string> flags;
+};
 
-// The folder of the executable, where trailkeep-cli-device lies.
+int runCli(int argc, char** argv, const CommandTable& commands, const OptionNames& extra = {});
+
+// ModuleDir: the folder of the executable, where language.ini, the firmware images and
+// trailkeep-cli-device and trailkeep-cli-photos lie.
 std::filesystem::path moduleDir();
 
 // The folder of language.ini: share/trailkeep beside the executable's folder (an installed or

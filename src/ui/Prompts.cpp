@@ -16,6 +16,14 @@ QString Prompts::saveFileName(QWidget* parent, const QString& filter) {
     return QFileDialog::getSaveFileName(parent, QString(), QString(), filter);
 }
 
+QStringList Prompts::openFileNames(QWidget* parent, const QString& filter) {
+    return QFileDialog::getOpenFileNames(parent, QString(), QString(), filter);
+}
+
+QString Prompts::folderName(QWidget* parent) {
+    return QFileDialog::getExistingDirectory(parent);
+}
+
 Prompts& Prompts::current() {
     static Prompts builtIn;
     return installed ? *installed : builtIn;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -14,6 +15,9 @@ public:
     virtual QString openFileName(QWidget* parent, const QString& filter);
     // A save-file dialog that asks before replacing an existing file.
     virtual QString saveFileName(QWidget* parent, const QString& filter);
+    // An open-files dialog for several files at once, and a folder dialog.
+    virtual QStringList openFileNames(QWidget* parent, const QString& filter);
+    virtual QString folderName(QWidget* parent);
 
     // The prompts in force; the program's own unless a test installed others.
     static Prompts& current();

@@ -48,7 +48,8 @@ TEST_F(CMainFrameTest, EnglishWindowHasTheMenusToolbarAndPanes) {
     QMenuBar* bar = frame.menuBar();
     EXPECT_EQ(menuTitles(bar),
               (QStringList{"File(&F)", "Map(&M)", "Language", "Config", "Help(&H)"}));
-    EXPECT_EQ(menuItems(bar, 0), (QStringList{"Open", "Save Prj", "Exit(&X)", "Read"}));
+    EXPECT_EQ(menuItems(bar, 0),
+              (QStringList{"Open", "Save Prj", "Exit(&X)", "Read", "Geotag Photos..."}));
     EXPECT_EQ(menuItems(bar, 1), (QStringList{"Open Offline Map...", "Online Map"}));
     EXPECT_EQ(menuItems(bar, 2), (QStringList{"Chinese", "English"}));
     EXPECT_EQ(bar->actions().at(3)->menu(), nullptr) << "Config is a command of the bar";
@@ -60,8 +61,8 @@ TEST_F(CMainFrameTest, EnglishWindowHasTheMenusToolbarAndPanes) {
     for (QAction* action : tools->actions())
         if (!action->isSeparator())
             toolTexts << action->text();
-    EXPECT_EQ(toolTexts,
-              (QStringList{"Open", "Save Prj", "Read", "Config", "About Trailkeep(&A)..."}));
+    EXPECT_EQ(toolTexts, (QStringList{"Open", "Save Prj", "Read", "Config", "Geotag Photos...",
+                                      "About Trailkeep(&A)..."}));
 
     QSplitter* splitter = frame.splitter();
     ASSERT_EQ(splitter->count(), 2);
@@ -76,7 +77,7 @@ TEST_F(CMainFrameTest, LanguageSettingChoosesTheMenu) {
     EXPECT_EQ(menuTitles(frame.menuBar()),
               (QStringList{"文件(&F)", "地图(&M)", "Language", "设置参数", "帮助(&H)"}));
     EXPECT_EQ(menuItems(frame.menuBar(), 0),
-              (QStringList{"打开工程", "保存工程", "读取轨迹", "退出(&X)"}));
+              (QStringList{"打开工程", "保存工程", "读取轨迹", "照片地理标记...", "退出(&X)"}));
     EXPECT_EQ(menuItems(frame.menuBar(), 1), (QStringList{"打开离线地图...", "在线地图"}));
     EXPECT_EQ(frame.panel()->findChild<QPushButton*>("playButton")->text(), "播放");
 }

@@ -15,9 +15,9 @@
 
 #include "app/CMainFrame.h"
 #include "app/CTrailkeepApp.h"
-#include "ui/Prompts.h"
 #include "map/CMapView.h"
 #include "support/qt/Wait.h"
+#include "ui/Prompts.h"
 
 inline void copyProgramPages(const QString& from, const QString& to) {
     QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
@@ -36,6 +36,8 @@ class ScriptedPrompts : public Prompts {
 public:
     QString openAnswer;
     QString saveAnswer;
+    QStringList openFilesAnswer;
+    QString folderAnswer;
     QStringList filters;
 
     QString openFileName(QWidget*, const QString& filter) override {
@@ -46,6 +48,11 @@ public:
         filters << filter;
         return saveAnswer;
     }
+    QStringList openFileNames(QWidget*, const QString& filter) override {
+        filters << filter;
+        return openFilesAnswer;
+    }
+    QString folderName(QWidget*) override { return folderAnswer; }
 };
 
 class ProgramFixture : public ::testing::Test {

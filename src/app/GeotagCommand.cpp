@@ -1,0 +1,34 @@
+#include "app/GeotagCommand.h"
+
+#include "app/CTrailkeepApp.h"
+#include "photos/CGeotagDlg.h"
+#include "photos/ExivPhotoAccess.h"
+
+GeotagCommand::GeotagCommand(CTrailkeepApp& app, QWidget* window) : app_(app), window_(window) {}
+
+GeotagCommand::~GeotagCommand() {
+    delete dialog_; // before the photo access it uses
+}
+
+void GeotagCommand::open(const QStringList& photos) {
+    if (!dialog_) {
+        access_ = std::make_unique<tk::photos::ExivPhotoAccess>();
+        dialog_ = new CGeotagDlg({app_.language(), app_.trackTable, *access_, app_.webProfile(),
+                                  app_.bridge(), app_.pageDir()},
+                                 window_);
+    }
+    dialog_->show();
+    dialog_->raise();
+    dialog_->activateWindow();
+    dialog_->addPaths(photos);
+}
+
+void GeotagCommand::tracksChanged() {
+    if (dialog_)
+        dialog_->tracksChanged();
+}
+
+void GeotagCommand::relabel() {
+    if (dialog_)
+        dialog_->relabel();
+}

@@ -1,0 +1,162 @@
+#include "cli/PhotoCommands.h"
+
+#include "cli/CliOutput.h"
+#include "cli/PhotoOutput.h"
+#include "photos/ExivPhotoAccess.h"
+#include "tracks/ProjectFile.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+namespace tk::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tk::photos;
+
+// A decimal number of seconds (--offset may be negative); UsageError when malformed.
+double secondsOption(const CliArgs& args, const std::string& name, double fallback,
+                     bool signedValue) {
+    const auto text = args.value(name);
+    if (!text)
+        return fallback;
+    double value = 0;
+    const char* begin = text->data();
+    const char* end = begin + text->size();
+    if (begin != end && *begin == '+' && signedValue)
+        ++begin;
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value) || std::abs(value) > 1e10 ||
+        (!signedValue && value < 0))
+        throw UsageError{"invalid value for " + name + ": '" + *text + "' (expected " +
+                         (signedValue ? "seconds, e.g. -3600 or 12.5" : "seconds, 0 or more") +
+                         ")"};
+    return value;
+}
+
+ZoneChoice zoneOption(const CliArgs& args) {
+    const std::string text = args.value("--zone").value_or("auto");
+    const auto zone = ZoneChoice::parse(text);
+    if (!zone)
+        throw UsageError{"invalid value for --zone: '" + text +
+                         "' (expected auto or an offset such as +02:00 or -05:30)"};
+    return *zone;
+}
+
+struct SyncText {
+    std::string photo;
+    ZonedClockTime shown;
+};
+
+std::vector<SyncText> syncOptions(const CliArgs& args) {
+    std::vector<SyncText> syncs;
+    for (const std::string& text : args.valuesOf("--sync")) {
+        const auto equals = text.rfind('=');
+        if (equals == std::string::npos || equals == 0)
+            throw UsageError{"invalid value for --sync: '" + text + "' (expected PHOTO=TIME)"};
+        const auto shown = parseIsoTime(text.substr(equals + 1));
+        if (!shown)
+            throw UsageError{"invalid time in --sync: '" + text.substr(equals + 1) +
+                             "' (expected YYYY-MM-DDTHH:MM:SS[.fff] with Z, +HH:MM or nothing)"};
+        syncs.push_back({text.substr(0, equals), *shown});
+    }
+    return syncs;
+}
+
+std::string canonical(const std::string& path) {
+    std::error_code error;
+    const fs::path p = fs::weakly_canonical(path, error);
+    return error ? path : p.string();
+}
+
+// The index of the sync photo among the photos found.
+std::size_t syncPhotoIndex(const std::string& photo, const std::vector<FoundPhoto>& found) {
+    const std::string wanted = canonical(photo);
+    for (std::size_t i = 0; i < found.size(); ++i)
+        if (found[i].path == photo || canonical(found[i].path) == wanted)
+            return i;
+    throw UsageError{"the --sync photo '" + photo + "' is not among the photos"};
+}
+
+std::vector<FixTrack> projectTracks(const CliArgs& args, const std::string& project) {
+    std::optional<int> only;
+    if (const auto number = args.number("--track", 1, 1L << 30))
+        only = static_cast<int>(*number);
+    auto buffer = std::make_unique<PageBuffer>();
+    TrackTable table;
+    TrackDecoder decoder(table);
+    const ProjectLoad load = openProject(project, *buffer, decoder);
+    if (!load.ok())
+        throw CommandError{load.error};
+    std::vector<FixTrack> tracks = fixTracks(table, only);
+    if (tracks.empty())
+        throw CommandError{only ? "track " + std::to_string(*only) + " has no points"
+                                : "no track with points in " + project};
+    return tracks;
+}
+
+int runUndo(const CliArgs& args) {
+    if (args.positional.empty())
+        throw UsageError{"missing PHOTO|FOLDER to undo"};
+    ExivPhotoAccess access;
+    const std::vector<UndoResult> results = undoGeotagging(access, args.positional);
+    const std::string text = args.has("--json") ? undoJson(results) : undoTable(results);
+    std::fputs(text.c_str(), stdout);
+    for (const UndoResult& r : results)
+        if (r.status == "error")
+            return 1;
+    return 0;
+}
+
+} // namespace
+
+int runGeotag(const CliArgs& args) {
+    if (args.has("--undo"))
+        return runUndo(args);
+    if (args.positional.empty())
+        throw UsageError{"missing PROJECT.gpl"};
+    if (args.positional.size() < 2)
+        throw UsageError{"missing PHOTO|FOLDER"};
+    // Every option is checked before anything is read or written.
+    GeotagSettings settings;
+    settings.zone = zoneOption(args);
+    settings.offset = secondsOption(args, "--offset", 0, true);
+    settings.limits.maxGap = secondsOption(args, "--max-gap", 300, false);
+    settings.limits.maxExtrapolate = secondsOption(args, "--max-extrapolate", 0, false);
+    settings.overwrite = args.has("--overwrite");
+    settings.sidecar = args.has("--sidecar");
+    const bool dryRun = args.has("--dry-run");
+    const std::vector<SyncText> syncs = syncOptions(args);
+    if (!syncs.empty() && args.value("--offset"))
+        throw UsageError{"--offset and --sync cannot be given together"};
+    args.number("--track", 1, 1L << 30);
+
+    const std::vector<FixTrack> tracks = projectTracks(args, args.positional[0]);
+    const std::vector<std::string> paths(args.positional.begin() + 1, args.positional.end());
+    const std::vector<FoundPhoto> found = findPhotos(paths);
+    for (const SyncText& sync : syncs)
+        settings.syncs.push_back({syncPhotoIndex(sync.photo, found), sync.shown});
+
+    ExivPhotoAccess access;
+    const std::vector<PhotoInfo> photos = readPhotos(access, found);
+    std::string syncError;
+    const ClockCorrection correction = clockCorrection(settings, photos, syncError);
+    if (!syncError.empty())
+        throw UsageError{syncError};
+    std::vector<PhotoResult> results = matchPhotos(photos, tracks, settings, correction);
+    if (!dryRun)
+        writePhotos(access, photos, results, settings);
+
+    const std::string text =
+        args.has("--json") ? geotagJson(found, results) : geotagTable(found, results, dryRun);
+    std::fputs(text.c_str(), stdout);
+    for (const PhotoResult& r : results)
+        if (r.status == PhotoStatus::error)
+            return 1;
+    return 0;
+}
+
+} // namespace tk::cli

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "photos/GeotagRun.h"
+
+namespace tk::photos {
+
+// Photos read and written with exiv2. JPEG files are handled segment by segment: only their Exif
+// APP1 segment is made anew (by exiv2's Exif encoder), every other byte is copied as it was, and
+// the undo journal keeps the old segment, so undoing gives back the very same bytes. The other
+// formats exiv2 writes (TIFF, DNG, CR2, NEF, ORF, PEF, PNG, WebP...) are written whole by exiv2,
+// and checked afterwards: every tag but the GPS ones must read back as before. Formats exiv2 only
+// reads (CR3, ARW, RAF, RW2, HEIC...) get an XMP sidecar.
+//
+// Safe to use from several threads at once.
+class ExivPhotoAccess : public PhotoAccess {
+public:
+    ExivPhotoAccess();
+
+    PhotoInfo read(const std::string& path) override;
+    std::string write(const PhotoInfo& info, const Position& position, double utc, bool sidecar,
+                      bool& unchanged) override;
+    std::string undo(const std::string& folder, const JournalEntry& entry,
+                     bool& unchanged) override;
+};
+
+} // namespace tk::photos

@@ -1,0 +1,310 @@
+#include "photos/ExivTags.h"
+
+#include "photos/GpsTags.h"
+
+#include <algorithm>
+
+namespace tk::photos::exiv {
+const char* const kXmpGpsKeys[9] = {
+    "Xmp.exif.GPSVersionID",   "Xmp.exif.GPSLatitude", "Xmp.exif.GPSLongitude",
+    "Xmp.exif.GPSAltitudeRef", "Xmp.exif.GPSAltitude", "Xmp.exif.GPSTimeStamp",
+    "Xmp.exif.GPSMapDatum",    "Xmp.exif.GPSSpeedRef", "Xmp.exif.GPSSpeed"};
+
+const Exiv2::byte* bytePointer(std::string_view bytes) {
+    return reinterpret_cast<const Exiv2::byte*>(bytes.data());
+}
+
+std::uint64_t hashOf(std::string_view bytes) {
+    std::uint64_t h = 1469598103934665603ULL;
+    for (const char c : bytes) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ULL;
+    }
+    return h;
+}
+
+bool endsWith(const std::string& text, std::string_view end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading tags
+
+std::string exifText(const Exiv2::ExifData& exif, const Exiv2::ExifKey& key) {
+    const auto it = exif.findKey(key);
+    return it == exif.end() ? std::string() : it->toString();
+}
+
+std::string xmpText(const Exiv2::XmpData& xmp, const char* key) {
+    const auto it = xmp.findKey(Exiv2::XmpKey(key));
+    return it == xmp.end() ? std::string() : it->toString();
+}
+
+static std::optional<double> rationalValue(const Exiv2::Exifdatum& d, long index) {
+    if (d.count() <= index)
+        return std::nullopt;
+    const Exiv2::Rational r = d.toRational(index);
+    if (r.second == 0)
+        return std::nullopt;
+    return static_cast<double>(r.first) / r.second;
+}
+
+static std::optional<double> exifCoordinate(const Exiv2::ExifData& exif, const char* key,
+                                            const char* refKey, char negative, char positive) {
+    const auto it = exif.findKey(Exiv2::ExifKey(key));
+    const std::string ref = exifText(exif, Exiv2::ExifKey(refKey));
+    if (it == exif.end() || it->count() < 3 || ref.empty())
+        return std::nullopt;
+    std::array<Rational, 3> dms{};
+    for (long i = 0; i < 3; ++i) {
+        const Exiv2::Rational r = it->toRational(i);
+        if (r.first < 0 || r.second <= 0)
+            return std::nullopt;
+        dms[static_cast<std::size_t>(i)] = {static_cast<std::uint32_t>(r.first),
+                                            static_cast<std::uint32_t>(r.second)};
+    }
+    return degreesFromRationals(dms, ref[0], negative, positive);
+}
+
+std::optional<Position> exifPosition(const Exiv2::ExifData& exif) {
+    if (exifText(exif, Exiv2::ExifKey("Exif.GPSInfo.GPSStatus")).rfind('V', 0) == 0)
+        return std::nullopt; // the receiver said its measurement was void
+    const auto latitude =
+        exifCoordinate(exif, "Exif.GPSInfo.GPSLatitude", "Exif.GPSInfo.GPSLatitudeRef", 'S', 'N');
+    const auto longitude =
+        exifCoordinate(exif, "Exif.GPSInfo.GPSLongitude", "Exif.GPSInfo.GPSLongitudeRef", 'W', 'E');
+    if (!latitude || !longitude)
+        return std::nullopt;
+    Position p;
+    p.latitude = *latitude;
+    p.longitude = *longitude;
+    const auto altitude = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSAltitude"));
+    if (altitude != exif.end())
+        if (const auto value = rationalValue(*altitude, 0))
+            p.altitude = exifText(exif, Exiv2::ExifKey("Exif.GPSInfo.GPSAltitudeRef")) == "1"
+                             ? -*value
+                             : *value;
+    const auto speed = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSSpeed"));
+    if (speed != exif.end())
+        p.speed = rationalValue(*speed, 0).value_or(0);
+    return p;
+}
+
+static std::optional<double> rationalText(const std::string& text) {
+    const auto slash = text.find('/');
+    try {
+        if (slash == std::string::npos)
+            return std::stod(text);
+        const double d = std::stod(text.substr(slash + 1));
+        return d == 0 ? std::nullopt : std::optional<double>(std::stod(text.substr(0, slash)) / d);
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+std::optional<Position> xmpPosition(const Exiv2::XmpData& xmp) {
+    const auto latitude = degreesFromXmp(xmpText(xmp, "Xmp.exif.GPSLatitude"));
+    const auto longitude = degreesFromXmp(xmpText(xmp, "Xmp.exif.GPSLongitude"));
+    if (!latitude || !longitude)
+        return std::nullopt;
+    Position p;
+    p.latitude = *latitude;
+    p.longitude = *longitude;
+    if (const auto altitude = rationalText(xmpText(xmp, "Xmp.exif.GPSAltitude")))
+        p.altitude = xmpText(xmp, "Xmp.exif.GPSAltitudeRef") == "1" ? -*altitude : *altitude;
+    if (const auto speed = rationalText(xmpText(xmp, "Xmp.exif.GPSSpeed")))
+        p.speed = *speed;
+    return p;
+}
+
+void readTime(const Exiv2::ExifData& exif, const Exiv2::XmpData* xmp, PhotoInfo& info) {
+    std::string dateTime = exifText(exif, Exiv2::ExifKey("Exif.Photo.DateTimeOriginal"));
+    if (dateTime.empty())
+        dateTime = exifText(exif, Exiv2::ExifKey(0x9003, "Image")); // TIFF/EP's place
+    const std::string subSeconds = exifText(exif, Exiv2::ExifKey("Exif.Photo.SubSecTimeOriginal"));
+    info.cameraTime = parseExifDateTime(dateTime, subSeconds);
+    info.ownOffset = parseZoneOffset(exifText(exif, Exiv2::ExifKey(0x9011, "Photo")));
+    if (info.cameraTime || !xmp || !dateTime.empty())
+        return;
+    for (const char* key : {"Xmp.exif.DateTimeOriginal", "Xmp.photoshop.DateCreated"}) {
+        const auto zoned = parseIsoTime(xmpText(*xmp, key));
+        if (!zoned)
+            continue;
+        if (zoned->time.civil.year == 0)
+            continue;
+        info.cameraTime = zoned->time;
+        info.ownOffset = zoned->offset;
+        return;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing tags
+
+static void setExifTag(Exiv2::ExifData& exif, const char* key, Exiv2::TypeId type,
+                       const std::string& text) {
+    const Exiv2::ExifKey k(key);
+    for (auto it = exif.findKey(k); it != exif.end(); it = exif.findKey(k))
+        exif.erase(it);
+    const Exiv2::Value::AutoPtr value = Exiv2::Value::create(type);
+    value->read(text);
+    exif.add(k, value.get());
+}
+
+void setExifGps(Exiv2::ExifData& exif, const ExifGpsTexts& t) {
+    using Exiv2::asciiString;
+    using Exiv2::unsignedByte;
+    using Exiv2::unsignedRational;
+    setExifTag(exif, "Exif.GPSInfo.GPSVersionID", unsignedByte, t.versionId);
+    setExifTag(exif, "Exif.GPSInfo.GPSLatitudeRef", asciiString, t.latitudeRef);
+    setExifTag(exif, "Exif.GPSInfo.GPSLatitude", unsignedRational, t.latitude);
+    setExifTag(exif, "Exif.GPSInfo.GPSLongitudeRef", asciiString, t.longitudeRef);
+    setExifTag(exif, "Exif.GPSInfo.GPSLongitude", unsignedRational, t.longitude);
+    setExifTag(exif, "Exif.GPSInfo.GPSAltitudeRef", unsignedByte, t.altitudeRef);
+    setExifTag(exif, "Exif.GPSInfo.GPSAltitude", unsignedRational, t.altitude);
+    setExifTag(exif, "Exif.GPSInfo.GPSTimeStamp", unsignedRational, t.timeStamp);
+    setExifTag(exif, "Exif.GPSInfo.GPSMapDatum", asciiString, t.mapDatum);
+    setExifTag(exif, "Exif.GPSInfo.GPSDateStamp", asciiString, t.dateStamp);
+    setExifTag(exif, "Exif.GPSInfo.GPSSpeedRef", asciiString, t.speedRef);
+    setExifTag(exif, "Exif.GPSInfo.GPSSpeed", unsignedRational, t.speed);
+}
+
+void setXmpGps(Exiv2::XmpData& xmp, const XmpGpsTexts& t) {
+    const std::pair<const char*, const std::string*> values[] = {
+        {"Xmp.exif.GPSVersionID", &t.versionId}, {"Xmp.exif.GPSLatitude", &t.latitude},
+        {"Xmp.exif.GPSLongitude", &t.longitude}, {"Xmp.exif.GPSAltitudeRef", &t.altitudeRef},
+        {"Xmp.exif.GPSAltitude", &t.altitude},   {"Xmp.exif.GPSTimeStamp", &t.timeStamp},
+        {"Xmp.exif.GPSMapDatum", &t.mapDatum},   {"Xmp.exif.GPSSpeedRef", &t.speedRef},
+        {"Xmp.exif.GPSSpeed", &t.speed}};
+    for (const auto& [key, text] : values) {
+        const Exiv2::XmpKey k(key);
+        for (auto it = xmp.findKey(k); it != xmp.end(); it = xmp.findKey(k))
+            xmp.erase(it);
+        const Exiv2::XmpTextValue value(*text);
+        xmp.add(k, &value);
+    }
+}
+
+// Tags whose values are places in the file (they move when the layout changes) or belong to
+// the GPS directory; the check that nothing else changed leaves them out.
+static bool leftOutOfCheck(const Exiv2::Exifdatum& d) {
+    const std::string group = d.groupName();
+    if (group == "GPSInfo" || group == "MakerNote")
+        return true;
+    const std::string name = d.tagName();
+    for (const std::string_view end :
+         {"Offset", "Offsets", "Start", "IFD", "SubIFDs", "Tag", "JPEGInterchangeFormat"})
+        if (endsWith(name, end))
+            return true;
+    return false;
+}
+
+// Every Exif tag but the GPS ones and the places, with its type and value (and the data a
+// thumbnail tag points to), sorted: equal signatures mean nothing else changed.
+std::vector<std::string> exifSignature(const Exiv2::ExifData& exif) {
+    std::vector<std::string> lines;
+    for (const Exiv2::Exifdatum& d : exif) {
+        std::string line;
+        if (!leftOutOfCheck(d))
+            line = d.key() + " " + std::to_string(d.typeId()) + " " + std::to_string(d.count()) +
+                   " " + std::to_string(hashOf(d.toString()));
+        if (d.sizeDataArea() > 0) {
+            const Exiv2::DataBuf area = d.dataArea();
+            line +=
+                d.key() + " area " +
+                std::to_string(hashOf(std::string_view(reinterpret_cast<const char*>(area.pData_),
+                                                       static_cast<std::size_t>(area.size_))));
+        }
+        if (!line.empty())
+            lines.push_back(std::move(line));
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// The GPS tags as "key type value" lines, in order: what the journal keeps.
+std::vector<std::string> gpsTagLines(const Exiv2::ExifData& exif) {
+    std::vector<std::string> lines;
+    for (const Exiv2::Exifdatum& d : exif)
+        if (d.groupName() == "GPSInfo")
+            lines.push_back(d.key() + " " + Exiv2::TypeInfo::typeName(d.typeId()) + " " +
+                            d.toString());
+    return lines;
+}
+
+// The same GPS tags, in whatever order the directory lists them.
+bool sameGps(std::vector<std::string> a, std::vector<std::string> b) {
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    return a == b;
+}
+
+void restoreGpsTags(Exiv2::ExifData& exif, const std::vector<std::string>& lines) {
+    exif.erase(std::remove_if(exif.begin(), exif.end(),
+                              [](const Exiv2::Exifdatum& d) { return d.groupName() == "GPSInfo"; }),
+               exif.end());
+    for (const std::string& line : lines) {
+        const auto first = line.find(' ');
+        const auto second = first == std::string::npos ? first : line.find(' ', first + 1);
+        if (second == std::string::npos)
+            continue;
+        const Exiv2::TypeId type =
+            Exiv2::TypeInfo::typeId(line.substr(first + 1, second - first - 1));
+        if (type == Exiv2::invalidTypeId)
+            continue;
+        const Exiv2::Value::AutoPtr value = Exiv2::Value::create(type);
+        value->read(line.substr(second + 1));
+        exif.add(Exiv2::ExifKey(line.substr(0, first)), value.get());
+    }
+}
+
+std::vector<std::string> xmpLines(const Exiv2::XmpData& xmp, bool gps) {
+    std::vector<std::string> lines;
+    for (const Exiv2::Xmpdatum& d : xmp) {
+        const bool ours =
+            std::find_if(std::begin(kXmpGpsKeys), std::end(kXmpGpsKeys),
+                         [&](const char* k) { return d.key() == k; }) != std::end(kXmpGpsKeys);
+        if (ours == gps)
+            lines.push_back(d.key() + " " + d.toString());
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::vector<std::string> iptcLines(const Exiv2::IptcData& iptc) {
+    std::vector<std::string> lines;
+    for (const Exiv2::Iptcdatum& d : iptc)
+        lines.push_back(d.key() + " " + d.toString());
+    return lines;
+}
+
+// The Exif TIFF data of a segment decoded; false when it cannot be.
+bool decodeExif(std::string_view tiff, Exiv2::ExifData& exif, Exiv2::ByteOrder& order) {
+    exif.clear();
+    if (tiff.empty()) {
+        order = Exiv2::littleEndian;
+        return true;
+    }
+    order =
+        Exiv2::ExifParser::decode(exif, bytePointer(tiff), static_cast<std::uint32_t>(tiff.size()));
+    return order != Exiv2::invalidByteOrder;
+}
+
+void eraseXmpGps(Exiv2::XmpData& xmp) {
+    for (const char* key : kXmpGpsKeys) {
+        const Exiv2::XmpKey k(key);
+        for (auto it = xmp.findKey(k); it != xmp.end(); it = xmp.findKey(k))
+            xmp.erase(it);
+    }
+}
+
+std::string embeddedThumbnail(const Exiv2::ExifData& exif) {
+    const Exiv2::DataBuf bytes = Exiv2::ExifThumbC(exif).copy();
+    if (bytes.size_ <= 0 || std::string(Exiv2::ExifThumbC(exif).mimeType()) != "image/jpeg")
+        return {};
+    return std::string(reinterpret_cast<const char*>(bytes.pData_),
+                       static_cast<std::size_t>(bytes.size_));
+}
+
+} // namespace tk::photos::exiv

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tk::photos {
+
+// What identifies a file's content as it was read: a write goes ahead only while the file is
+// still the same, and the new file takes the old one's permissions, owner and times.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t mtimeSeconds = 0;
+    std::int64_t mtimeNanoseconds = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of the file at path; nothing when it cannot be read (errno set).
+std::optional<FileStamp> fileStamp(const std::string& path);
+
+// A piece of the new content: bytes from memory, or a range of the original file.
+struct ContentPiece {
+    std::string_view bytes;
+    std::int64_t originalOffset = -1; // >= 0: copy originalLength bytes of the original from here
+    std::int64_t originalLength = 0;
+
+    static ContentPiece memory(std::string_view bytes) { return {bytes, -1, 0}; }
+    static ContentPiece original(std::int64_t offset, std::int64_t length) {
+        return {{}, offset, length};
+    }
+};
+
+// Replaces the file at path, which must still have the stamp, with the pieces: they go to a
+// hidden temporary file in the same folder that takes the original's permissions, owner,
+// extended attributes, access and modification times, is synced to the disk and renamed over
+// the original. A failure leaves the original as it was. Returns the error text, empty on
+// success.
+std::string replaceFile(const std::string& path, const FileStamp& expected,
+                        const std::vector<ContentPiece>& pieces);
+
+// Writes bytes to path through a hidden temporary file renamed over it: an existing file keeps
+// its permissions, a new one gets the usual ones (0666 less the umask). Returns the error text.
+std::string writeWholeFile(const std::string& path, std::string_view bytes);
+
+// Reads the whole file, or up to limit bytes; nothing when it cannot be read (errno set).
+std::optional<std::string> readFileBytes(const std::string& path,
+                                         std::size_t limit = static_cast<std::size_t>(-1));
+// Reads length bytes at offset; fewer at the end of the file.
+std::optional<std::string> readFileRange(const std::string& path, std::int64_t offset,
+                                         std::size_t length);
+
+// The text for errno about path: "path: Permission denied".
+std::string systemErrorText(const std::string& path);
+
+} // namespace tk::photos

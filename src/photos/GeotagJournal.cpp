@@ -1,0 +1,252 @@
+#include "photos/GeotagJournal.h"
+
+#include "photos/FileReplace.h"
+#include "photos/PhotoTime.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <unistd.h>
+
+namespace tk::photos {
+namespace {
+
+constexpr char kHeader[] = "# Trailkeep geotagging journal 1: what geotagging changed in this "
+                           "folder, for trailkeep-cli geotag --undo\n";
+constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+std::string escaped(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '%' || c == '\t' || c == '\n' || c == '\r') {
+            char code[4];
+            std::snprintf(code, sizeof code, "%%%02X", static_cast<unsigned char>(c));
+            out += code;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool unescaped(const std::string& text, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size())
+            return false;
+        unsigned value = 0;
+        if (std::sscanf(text.c_str() + i + 1, "%2x", &value) != 1)
+            return false;
+        out += static_cast<char>(value);
+        i += 2;
+    }
+    return true;
+}
+
+std::vector<std::string> split(const std::string& line, char separator) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const auto at = line.find(separator, start);
+        fields.push_back(
+            line.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos)
+            return fields;
+        start = at + 1;
+    }
+}
+
+const char* methodName(JournalEntry::Method method) {
+    switch (method) {
+    case JournalEntry::Method::exifSegment:
+        return "exif-segment";
+    case JournalEntry::Method::gpsTags:
+        return "gps-tags";
+    case JournalEntry::Method::none:
+        break;
+    }
+    return "none";
+}
+
+bool methodFromName(const std::string& name, JournalEntry::Method& method) {
+    for (const auto m : {JournalEntry::Method::none, JournalEntry::Method::exifSegment,
+                         JournalEntry::Method::gpsTags})
+        if (name == methodName(m)) {
+            method = m;
+            return true;
+        }
+    return false;
+}
+
+std::string entryLine(const JournalEntry& e) {
+    std::string tags;
+    for (std::size_t i = 0; i < e.gpsTags.size(); ++i)
+        tags += (i ? "\n" : "") + e.gpsTags[i];
+    return "E\t" + escaped(e.run) + "\t" + escaped(e.name) + "\t" + methodName(e.method) + "\t" +
+           (e.hadSegment ? "1" : "0") + "\t" + std::to_string(e.segmentOffset) + "\t" +
+           base64Encode(e.segment) + "\t" + escaped(tags) + "\t" + escaped(e.sidecar) + "\t" +
+           (e.sidecarCreated ? "1" : "0") + "\t" + base64Encode(e.sidecarBefore) + "\n";
+}
+
+bool parseEntry(const std::string& line, JournalEntry& e) {
+    const std::vector<std::string> f = split(line, '\t');
+    if (f.size() != 11 || f[0] != "E")
+        return false;
+    std::string tags;
+    if (!unescaped(f[1], e.run) || !unescaped(f[2], e.name) || !methodFromName(f[3], e.method) ||
+        !base64Decode(f[6], e.segment) || !unescaped(f[7], tags) || !unescaped(f[8], e.sidecar) ||
+        !base64Decode(f[10], e.sidecarBefore))
+        return false;
+    e.hadSegment = f[4] == "1";
+    e.sidecarCreated = f[9] == "1";
+    try {
+        e.segmentOffset = std::stoull(f[5]);
+    } catch (...) {
+        return false;
+    }
+    e.gpsTags.clear();
+    if (!tags.empty())
+        e.gpsTags = split(tags, '\n');
+    return !e.name.empty() && e.name.find('/') == std::string::npos;
+}
+
+} // namespace
+
+std::string journalPath(const std::string& folder) {
+    return (folder.empty() ? std::string(".") : folder) + "/" + kJournalName;
+}
+
+std::vector<JournalEntry> readJournal(const std::string& folder, std::string& error) {
+    error.clear();
+    const std::string path = journalPath(folder);
+    const auto bytes = readFileBytes(path);
+    if (!bytes) {
+        if (errno != ENOENT)
+            error = systemErrorText(path);
+        return {};
+    }
+    std::vector<JournalEntry> entries;
+    std::size_t start = 0;
+    while (start < bytes->size()) {
+        auto end = bytes->find('\n', start);
+        if (end == std::string::npos)
+            end = bytes->size();
+        const std::string line = bytes->substr(start, end - start);
+        start = end + 1;
+        if (line.empty() || line[0] == '#')
+            continue;
+        JournalEntry entry;
+        if (!parseEntry(line, entry)) {
+            error = path + ": not a geotagging journal this program can read";
+            return {};
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+std::string writeJournal(const std::string& folder, const std::vector<JournalEntry>& entries) {
+    const std::string path = journalPath(folder);
+    if (entries.empty()) {
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+            return systemErrorText(path);
+        return {};
+    }
+    std::string text = kHeader;
+    for (const JournalEntry& e : entries)
+        text += entryLine(e);
+    return writeWholeFile(path, text);
+}
+
+std::string appendJournal(const std::string& folder, const std::vector<JournalEntry>& entries) {
+    std::string error;
+    std::vector<JournalEntry> all = readJournal(folder, error);
+    if (!error.empty())
+        return error;
+    all.insert(all.end(), entries.begin(), entries.end());
+    return writeJournal(folder, all);
+}
+
+std::string newRunName() {
+    static std::atomic<int> counter{0};
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const double seconds = std::chrono::duration<double>(now).count();
+    return isoUtcText(seconds) + "/" + std::to_string(::getpid()) + "/" + std::to_string(++counter);
+}
+
+std::string base64Encode(const std::string& bytes) {
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    std::size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) |
+                           (static_cast<unsigned char>(bytes[i + 1]) << 8) |
+                           static_cast<unsigned char>(bytes[i + 2]);
+        out += kBase64[(v >> 18) & 63];
+        out += kBase64[(v >> 12) & 63];
+        out += kBase64[(v >> 6) & 63];
+        out += kBase64[v & 63];
+    }
+    if (i < bytes.size()) {
+        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size())
+            v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        out += kBase64[(v >> 18) & 63];
+        out += kBase64[(v >> 12) & 63];
+        out += i + 1 < bytes.size() ? kBase64[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+bool base64Decode(const std::string& text, std::string& bytes) {
+    bytes.clear();
+    if (text.size() % 4 != 0)
+        return false;
+    auto value = [](char c) -> int {
+        if (c >= 'A' && c <= 'Z')
+            return c - 'A';
+        if (c >= 'a' && c <= 'z')
+            return c - 'a' + 26;
+        if (c >= '0' && c <= '9')
+            return c - '0' + 52;
+        if (c == '+')
+            return 62;
+        if (c == '/')
+            return 63;
+        return -1;
+    };
+    for (std::size_t i = 0; i < text.size(); i += 4) {
+        int v[4];
+        int pad = 0;
+        for (int k = 0; k < 4; ++k) {
+            const char c = text[i + static_cast<std::size_t>(k)];
+            if (c == '=' && i + 4 == text.size() && k >= 2) {
+                v[k] = 0;
+                ++pad;
+                continue;
+            }
+            if (pad > 0)
+                return false;
+            v[k] = value(c);
+            if (v[k] < 0)
+                return false;
+        }
+        const unsigned n = (static_cast<unsigned>(v[0]) << 18) |
+                           (static_cast<unsigned>(v[1]) << 12) |
+                           (static_cast<unsigned>(v[2]) << 6) | static_cast<unsigned>(v[3]);
+        bytes += static_cast<char>((n >> 16) & 0xFF);
+        if (pad < 2)
+            bytes += static_cast<char>((n >> 8) & 0xFF);
+        if (pad < 1)
+            bytes += static_cast<char>(n & 0xFF);
+    }
+    return true;
+}
+
+} // namespace tk::photos

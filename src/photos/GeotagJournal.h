@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tk::photos {
+
+// What one geotagging run changed in one photo: enough to put the photo back as it was.
+struct JournalEntry {
+    enum class Method {
+        none,        // only a sidecar was written
+        exifSegment, // a JPEG: its Exif APP1 segment was replaced (or added)
+        gpsTags,     // another format: its Exif GPS tags were replaced
+    };
+
+    std::string run;  // the run that made the change
+    std::string name; // the photo's file name in its folder
+    Method method = Method::none;
+    bool hadSegment = false;          // exifSegment: the photo had an Exif segment
+    std::uint64_t segmentOffset = 0;  // exifSegment: where it was, or where the new one went
+    std::string segment;              // exifSegment: the segment's bytes before the run
+    std::vector<std::string> gpsTags; // gpsTags: "key type value" of each GPS tag before
+    std::string sidecar;              // the sidecar's file name; empty when none was written
+    bool sidecarCreated = false;      // the run made the sidecar
+    std::string sidecarBefore;        // else the sidecar's bytes before the run
+};
+
+// The journal of a folder is a hidden file in it: never a visible file among the photos.
+inline constexpr char kJournalName[] = ".trailkeep-geotag";
+std::string journalPath(const std::string& folder);
+
+// The entries of the folder's journal, oldest first; none when there is no journal. error is
+// set when a journal exists but cannot be read or understood.
+std::vector<JournalEntry> readJournal(const std::string& folder, std::string& error);
+// Writes the entries as the folder's journal (whole or not at all); no entries removes it.
+// Returns the error text, empty on success.
+std::string writeJournal(const std::string& folder, const std::vector<JournalEntry>& entries);
+// Adds entries to the folder's journal.
+std::string appendJournal(const std::string& folder, const std::vector<JournalEntry>& entries);
+
+// A name for a run, unique enough to tell runs apart: its UTC time and the process.
+std::string newRunName();
+
+std::string base64Encode(const std::string& bytes);
+bool base64Decode(const std::string& text, std::string& bytes);
+
+} // namespace tk::photos

@@ -1,0 +1,428 @@
+#include "photos/GeotagRun.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace tk::photos {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string wholeSeconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", std::abs(seconds));
+    return text;
+}
+
+std::string trackText(int number) {
+    return "track " + std::to_string(number);
+}
+
+std::string outsideReason(const TrackMatch& match, bool anyTrack) {
+    if (!anyTrack)
+        return "no track has fixes";
+    const double s = match.nearestSeconds;
+    return "outside the tracks: " + wholeSeconds(s) + " s " + (s < 0 ? "before" : "after") +
+           " the nearest fix";
+}
+
+bool writesSidecar(const PhotoInfo& info, const GeotagSettings& settings) {
+    return settings.sidecar || info.mode == PhotoWriteMode::sidecarOnly;
+}
+
+// Journal folders under folder (recursively, hidden folders left out).
+void findJournalFolders(const fs::path& folder, std::vector<std::string>& folders) {
+    std::error_code error;
+    if (fs::exists(folder / kJournalName, error))
+        folders.push_back(folder.string());
+    fs::directory_iterator it(folder, error);
+    if (error)
+        return;
+    std::vector<fs::path> subfolders;
+    for (; it != fs::directory_iterator(); it.increment(error)) {
+        if (error)
+            break;
+        const std::string name = it->path().filename().string();
+        std::error_code typeError;
+        if (!name.empty() && name[0] != '.' && it->is_directory(typeError) &&
+            !it->is_symlink(typeError))
+            subfolders.push_back(it->path());
+    }
+    std::sort(subfolders.begin(), subfolders.end());
+    for (const fs::path& sub : subfolders)
+        findJournalFolders(sub, folders);
+}
+
+// A reason without the path it begins with: the file is named beside it.
+std::string withoutPath(const std::string& reason, const std::string& path) {
+    const std::string prefix = path + ": ";
+    return reason.rfind(prefix, 0) == 0 ? reason.substr(prefix.size()) : reason;
+}
+
+std::string joined(const std::string& folder, const std::string& name) {
+    return folder == "." ? name : (folder == "/" ? "/" + name : folder + "/" + name);
+}
+
+// Writing waits on the disk more than on the processor: twice the cores, at least 8, keep the
+// disk busy.
+unsigned writeThreads() {
+    return std::max(8u, 2 * std::thread::hardware_concurrency());
+}
+
+} // namespace
+
+const char* statusName(PhotoStatus status) {
+    switch (status) {
+    case PhotoStatus::tagged:
+        return "tagged";
+    case PhotoStatus::wouldTag:
+        return "would-tag";
+    case PhotoStatus::hasPosition:
+        return "has-position";
+    case PhotoStatus::gap:
+        return "gap";
+    case PhotoStatus::outside:
+        return "outside";
+    case PhotoStatus::noTime:
+        return "no-time";
+    case PhotoStatus::unsupported:
+        return "unsupported";
+    case PhotoStatus::error:
+        break;
+    }
+    return "error";
+}
+
+std::optional<double> cameraUtc(const PhotoInfo& info, const ZoneChoice& zone) {
+    if (!info.error.empty() || !info.cameraTime)
+        return std::nullopt;
+    return info.cameraTime->asUtc() - zone.offsetFor(*info.cameraTime, info.ownOffset);
+}
+
+ClockCorrection clockCorrection(const GeotagSettings& settings,
+                                const std::vector<PhotoInfo>& photos, std::string& error) {
+    error.clear();
+    if (settings.syncs.empty())
+        return ClockCorrection(settings.offset);
+    std::vector<std::pair<double, double>> points;
+    for (const SyncPoint& sync : settings.syncs) {
+        if (sync.photo >= photos.size()) {
+            error = "the sync photo is not among the photos";
+            return {};
+        }
+        const PhotoInfo& info = photos[sync.photo];
+        const auto camera = cameraUtc(info, settings.zone);
+        if (!camera) {
+            error = info.path + ": the sync photo has no date and time" +
+                    (info.error.empty() ? "" : " (" + info.error + ")");
+            return {};
+        }
+        // A shown time without a zone is read in the camera's zone at that time.
+        const int zone = sync.shown.offset
+                             ? *sync.shown.offset
+                             : settings.zone.offsetFor(sync.shown.time, info.ownOffset);
+        const double shownUtc = sync.shown.time.asUtc() - zone;
+        for (const auto& [t, offset] : points)
+            if (t == *camera && std::abs(offset - (shownUtc - *camera)) > 1e-9) {
+                error = info.path + ": two sync photos with the same camera time disagree";
+                return {};
+            }
+        points.emplace_back(*camera, shownUtc - *camera);
+    }
+    return ClockCorrection::fromSyncPoints(std::move(points));
+}
+
+std::vector<PhotoResult> matchPhotos(const std::vector<PhotoInfo>& photos,
+                                     const std::vector<FixTrack>& tracks,
+                                     const GeotagSettings& settings,
+                                     const ClockCorrection& correction) {
+    std::vector<PhotoResult> results(photos.size());
+    const bool anyTrack = std::any_of(tracks.begin(), tracks.end(),
+                                      [](const FixTrack& t) { return !t.fixes.empty(); });
+    for (std::size_t i = 0; i < photos.size(); ++i) {
+        const PhotoInfo& info = photos[i];
+        PhotoResult& r = results[i];
+        if (!info.error.empty()) {
+            r.status = PhotoStatus::error;
+            r.reason = withoutPath(info.error, info.path);
+            continue;
+        }
+        if (info.mode == PhotoWriteMode::unsupported) {
+            r.status = PhotoStatus::unsupported;
+            r.reason = "exiv2 can neither read nor write " +
+                       (info.format.empty() ? std::string("this format") : info.format);
+            continue;
+        }
+        r.cameraUtc = cameraUtc(info, settings.zone);
+        if (!r.cameraUtc) {
+            r.status = PhotoStatus::noTime;
+            r.reason = "no date and time in the photo";
+            continue;
+        }
+        r.utc = *r.cameraUtc + correction.offsetAt(*r.cameraUtc);
+        const bool sidecar = writesSidecar(info, settings);
+        const std::optional<Position> existing =
+            info.position ? info.position : info.sidecarPosition;
+        const TrackMatch match = matchTime(tracks, *r.utc, settings.limits);
+        if (match.track != 0)
+            r.track = match.track;
+        if (existing && !settings.overwrite) {
+            r.status = PhotoStatus::hasPosition;
+            r.position = existing;
+            r.reason =
+                info.position ? "already has a position" : "its sidecar already has a position";
+            continue;
+        }
+        switch (match.placement) {
+        case Placement::interpolated:
+        case Placement::extrapolated:
+            r.status = PhotoStatus::wouldTag;
+            r.position = match.position;
+            if (sidecar)
+                r.sidecar = sidecarPath(info.path);
+            if (match.placement == Placement::extrapolated)
+                r.reason = "nearest fix, " + wholeSeconds(match.nearestSeconds) + " s " +
+                           (match.nearestSeconds < 0 ? "before" : "after") + " it";
+            break;
+        case Placement::gap:
+            r.status = PhotoStatus::gap;
+            r.seconds = match.gapSeconds;
+            r.reason = "in a gap of " + wholeSeconds(match.gapSeconds) + " s between fixes of " +
+                       trackText(match.track);
+            break;
+        case Placement::outside:
+            r.status = PhotoStatus::outside;
+            r.seconds = std::abs(match.nearestSeconds);
+            r.reason = outsideReason(match, anyTrack);
+            break;
+        }
+    }
+    return results;
+}
+
+void parallelFor(std::size_t count, const std::function<void(std::size_t)>& work,
+                 unsigned threads) {
+    if (threads == 0)
+        threads = std::max(4u, std::thread::hardware_concurrency());
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, count));
+    if (threads <= 1) {
+        for (std::size_t i = 0; i < count; ++i)
+            work(i);
+        return;
+    }
+    std::atomic<std::size_t> next{0};
+    std::vector<std::thread> pool;
+    pool.reserve(threads);
+    for (unsigned t = 0; t < threads; ++t)
+        pool.emplace_back([&] {
+            for (std::size_t i; (i = next.fetch_add(1)) < count;)
+                work(i);
+        });
+    for (std::thread& thread : pool)
+        thread.join();
+}
+
+std::vector<PhotoInfo> readPhotos(PhotoAccess& access, const std::vector<FoundPhoto>& found,
+                                  const std::function<void(std::size_t)>& progress) {
+    std::vector<PhotoInfo> photos(found.size());
+    std::atomic<std::size_t> done{0};
+    parallelFor(found.size(), [&](std::size_t i) {
+        if (!found[i].error.empty()) {
+            photos[i].path = found[i].path;
+            photos[i].error = found[i].error;
+        } else {
+            photos[i] = access.read(found[i].path);
+        }
+        const std::size_t n = ++done;
+        if (progress)
+            progress(n);
+    });
+    return photos;
+}
+
+std::string writePhotos(PhotoAccess& access, const std::vector<PhotoInfo>& photos,
+                        std::vector<PhotoResult>& results, const GeotagSettings& settings,
+                        const WriteControl& control) {
+    const std::string run = control.run.empty() ? newRunName() : control.run;
+    std::vector<std::size_t> todo;
+    for (std::size_t i = 0; i < photos.size() && i < results.size(); ++i)
+        if (results[i].status == PhotoStatus::wouldTag && results[i].position && results[i].utc)
+            todo.push_back(i);
+
+    // The journal first: a photo is only changed once its folder's journal can put it back.
+    std::map<std::string, std::vector<std::size_t>> byFolder;
+    for (const std::size_t i : todo)
+        byFolder[folderOfPath(photos[i].path)].push_back(i);
+    std::vector<std::size_t> ready;
+    for (const auto& [folder, members] : byFolder) {
+        std::vector<JournalEntry> entries;
+        for (const std::size_t i : members) {
+            JournalEntry e = photos[i].before;
+            e.run = run;
+            e.name = nameOfPath(photos[i].path);
+            if (writesSidecar(photos[i], settings)) {
+                e.method = JournalEntry::Method::none;
+                e.segment.clear();
+                e.gpsTags.clear();
+                e.sidecar = nameOfPath(sidecarPath(photos[i].path));
+                e.sidecarCreated = !photos[i].sidecarExists;
+                if (e.sidecarCreated)
+                    e.sidecarBefore.clear();
+            } else {
+                e.sidecar.clear();
+                e.sidecarCreated = false;
+                e.sidecarBefore.clear();
+            }
+            entries.push_back(std::move(e));
+        }
+        const std::string error = appendJournal(folder, entries);
+        for (const std::size_t i : members) {
+            if (error.empty()) {
+                ready.push_back(i);
+            } else {
+                results[i].status = PhotoStatus::error;
+                results[i].reason = "cannot keep the undo journal: " + error;
+            }
+        }
+    }
+    std::sort(ready.begin(), ready.end());
+
+    std::atomic<std::size_t> done{0};
+    std::vector<char> changed(photos.size(), 0);
+    parallelFor(
+        ready.size(),
+        [&](std::size_t k) {
+            const std::size_t i = ready[k];
+            PhotoResult& r = results[i];
+            if (control.cancel && control.cancel->load()) {
+                r.reason = "cancelled";
+            } else {
+                bool unchanged = false;
+                const std::string error = access.write(
+                    photos[i], *r.position, *r.utc, writesSidecar(photos[i], settings), unchanged);
+                if (error.empty()) {
+                    r.status = PhotoStatus::tagged;
+                    changed[i] = unchanged ? 0 : 1;
+                } else {
+                    r.status = PhotoStatus::error;
+                    r.reason = withoutPath(error, photos[i].path);
+                }
+            }
+            const std::size_t n = ++done;
+            if (control.progress)
+                control.progress(n, ready.size());
+        },
+        writeThreads());
+
+    // Entries of photos this run did not change go again.
+    for (const auto& [folder, members] : byFolder) {
+        std::set<std::string> unchangedNames;
+        for (const std::size_t i : members)
+            if (!changed[i])
+                unchangedNames.insert(nameOfPath(photos[i].path));
+        if (unchangedNames.empty())
+            continue;
+        std::string error;
+        std::vector<JournalEntry> entries = readJournal(folder, error);
+        if (!error.empty())
+            continue;
+        std::erase_if(entries, [&](const JournalEntry& e) {
+            return e.run == run && unchangedNames.count(e.name) != 0;
+        });
+        writeJournal(folder, entries);
+    }
+    return run;
+}
+
+std::vector<UndoResult> undoGeotagging(PhotoAccess& access, const std::vector<std::string>& paths,
+                                       const std::string& onlyRun) {
+    // Which photos of which folders: every photo of a journal for a folder given.
+    std::map<std::string, std::set<std::string>> wanted; // folder -> names; empty = all
+    std::map<std::string, bool> wholeFolder;
+    std::vector<UndoResult> results;
+    for (const std::string& path : paths) {
+        std::error_code error;
+        if (fs::is_directory(path, error)) {
+            std::string folder = path;
+            while (folder.size() > 1 && folder.back() == '/')
+                folder.pop_back();
+            std::vector<std::string> folders;
+            findJournalFolders(folder, folders);
+            for (const std::string& f : folders)
+                wholeFolder[f] = true;
+        } else {
+            // A photo, or one that is gone: its folder's journal tells.
+            wanted[folderOfPath(path)].insert(nameOfPath(path));
+        }
+    }
+    std::set<std::string> folders;
+    for (const auto& [f, names] : wanted)
+        folders.insert(f);
+    for (const auto& [f, all] : wholeFolder)
+        folders.insert(f);
+
+    for (const std::string& folder : folders) {
+        std::string error;
+        std::vector<JournalEntry> entries = readJournal(folder, error);
+        const bool all = wholeFolder.count(folder) != 0;
+        const std::set<std::string> names =
+            wanted.count(folder) ? wanted[folder] : std::set<std::string>{};
+        if (!error.empty()) {
+            for (const std::string& name : names)
+                results.push_back({joined(folder, name), "error", error});
+            if (all)
+                results.push_back({folder, "error", error});
+            continue;
+        }
+        // The entries to undo, per photo, newest first.
+        std::map<std::string, std::vector<std::size_t>> perPhoto;
+        for (std::size_t k = entries.size(); k-- > 0;) {
+            const JournalEntry& e = entries[k];
+            if ((all || names.count(e.name)) && (onlyRun.empty() || e.run == onlyRun))
+                perPhoto[e.name].push_back(k);
+        }
+        for (const std::string& name : names)
+            if (!perPhoto.count(name) && !all)
+                results.push_back(
+                    {joined(folder, name), "not-geotagged", "no geotagging of this photo to undo"});
+        std::vector<std::string> photoNames;
+        for (const auto& [name, ks] : perPhoto)
+            photoNames.push_back(name);
+        std::vector<UndoResult> folderResults(photoNames.size());
+        std::vector<char> undone(entries.size(), 0);
+        parallelFor(photoNames.size(), [&](std::size_t p) {
+            UndoResult& r = folderResults[p];
+            r.file = joined(folder, photoNames[p]);
+            bool anyChange = false;
+            for (const std::size_t k : perPhoto[photoNames[p]]) {
+                bool unchanged = false;
+                const std::string undoError = access.undo(folder, entries[k], unchanged);
+                if (!undoError.empty()) {
+                    r.status = "error";
+                    r.reason = withoutPath(undoError, r.file);
+                    return;
+                }
+                undone[k] = 1;
+                anyChange = anyChange || !unchanged;
+            }
+            r.status = anyChange ? "restored" : "unchanged";
+        });
+        std::vector<JournalEntry> kept;
+        for (std::size_t k = 0; k < entries.size(); ++k)
+            if (!undone[k])
+                kept.push_back(std::move(entries[k]));
+        const std::string writeError = writeJournal(folder, kept);
+        if (!writeError.empty())
+            results.push_back({journalPath(folder), "error", writeError});
+        results.insert(results.end(), folderResults.begin(), folderResults.end());
+    }
+    return results;
+}
+
+} // namespace tk::photos

@@ -1,0 +1,396 @@
+// Photos made in the test, geotagged with exiv2 and read back with exiftool (the independent
+// reader) and exiv2: the tags other programs read, everything else left as it was, undo, sidecars
+// for formats exiv2 only reads, and bad photos.
+#include "photos/ExivPhotoAccess.h"
+#include "e2e/SimProcess.h"
+#include "photos/JpegSegments.h"
+#include "photos/PhotoSamples.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace tk::photos {
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::TempDir;
+using test::exiftoolDump;
+using test::exiftoolJson;
+using test::exiftoolSet;
+using test::readAll;
+using test::writeAll;
+
+constexpr double kT0 = 1719828000;       // 2024-07-01T10:00:00Z
+constexpr double kMidnight = 1719878400; // 2024-07-02T00:00:00Z
+
+double number(const std::map<std::string, std::string>& tags, const std::string& key) {
+    const auto it = tags.find(key);
+    return it == tags.end() ? NAN : std::stod(it->second);
+}
+
+std::string text(const std::map<std::string, std::string>& tags, const std::string& key) {
+    const auto it = tags.find(key);
+    return it == tags.end() ? std::string("(missing)") : it->second;
+}
+
+// The bytes of a JPEG from its start of scan on, and its segments other than the Exif one.
+struct JpegParts {
+    std::string image;
+    std::vector<std::string> otherSegments;
+};
+
+JpegParts partsOf(const std::string& file) {
+    JpegHead head;
+    std::size_t wanted = 0;
+    EXPECT_EQ(parseJpegHead(file, head, wanted), JpegHeadState::complete);
+    JpegParts parts;
+    parts.image = file.substr(head.scanOffset);
+    for (std::size_t i = 0; i < head.segments.size(); ++i)
+        if (!head.exifIndex || i != *head.exifIndex)
+            parts.otherSegments.push_back(
+                file.substr(head.segments[i].offset, head.segments[i].size));
+    return parts;
+}
+
+class ExivPhotos : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!test::haveExiftool())
+            GTEST_SKIP() << "exiftool is not installed (Debian: libimage-exiftool-perl)";
+        // Track 1: every 10 s from 10:00:00Z in the north-east; track 2 around midnight UTC in
+        // the south-west, below sea level.
+        FixTrack north{1, {}};
+        for (int i = 0; i <= 30; ++i)
+            north.fixes.push_back(
+                {kT0 + 10 * i, 47.0 + 0.001 * i, 8.0 + 0.002 * i, 400.0 + i, 10.0 + i});
+        FixTrack south{2, {}};
+        for (int i = -3; i <= 3; ++i)
+            south.fixes.push_back(
+                {kMidnight + 10 * i, -33.0 - 0.001 * i, -70.0 - 0.003 * i, -5.0 - i, 3});
+        tracks = {north, south};
+    }
+
+    // A JPEG with an Exif date (and more tags) set by exiftool.
+    fs::path jpeg(const std::string& name, std::vector<std::string> tags) {
+        const fs::path path = dir / name;
+        writeAll(path, test::tinyJpeg());
+        if (!tags.empty()) {
+            EXPECT_TRUE(exiftoolSet(path, tags)) << name;
+        }
+        return path;
+    }
+
+    // A photo with Exif, a thumbnail, IPTC, XMP, an ICC profile and a comment.
+    fs::path richJpeg(const std::string& name) {
+        const fs::path icc = dir / "profile.icc";
+        writeAll(icc, test::tinyIccProfile());
+        const fs::path thumb = dir / "thumb.jpg";
+        writeAll(thumb, test::tinyJpeg());
+        const fs::path path =
+            jpeg(name, {"-icc_profile<=" + icc.string(), "-ThumbnailImage<=" + thumb.string(),
+                        "-DateTimeOriginal=2024:07:01 12:00:05", "-SubSecTimeOriginal=25",
+                        "-OffsetTimeOriginal=+02:00", "-Make=Trailkeep", "-Model=Test Camera",
+                        "-Artist=Me", "-Copyright=(c) test", "-XMP-dc:Title=A title",
+                        "-XMP-dc:Subject=one", "-XMP-dc:Subject=two", "-IPTC:Keywords=k1",
+                        "-IPTC:Caption-Abstract=caption", "-Comment=a comment"});
+        fs::remove(icc);
+        fs::remove(thumb);
+        return path;
+    }
+
+    std::vector<PhotoResult> geotag(const std::vector<std::string>& paths, bool write = true) {
+        const auto found = findPhotos(paths);
+        infos = readPhotos(access, found);
+        std::string error;
+        const ClockCorrection correction = clockCorrection(settings, infos, error);
+        EXPECT_EQ(error, "");
+        auto results = matchPhotos(infos, tracks, settings, correction);
+        if (write)
+            writePhotos(access, infos, results, settings);
+        return results;
+    }
+
+    TempDir dir;
+    ExivPhotoAccess access;
+    std::vector<FixTrack> tracks;
+    std::vector<PhotoInfo> infos;
+    GeotagSettings settings;
+};
+
+TEST_F(ExivPhotos, TheTagsAreWhatExiftoolAndExiv2Read) {
+    const fs::path north = richJpeg("north.jpg");
+    // 20:00:05.5 at -04:00 is 00:00:05.5 UTC the next day.
+    const fs::path south =
+        jpeg("south.jpg", {"-DateTimeOriginal=2024:07:01 20:00:05", "-SubSecTimeOriginal=5",
+                           "-OffsetTimeOriginal=-04:00"});
+    const auto results = geotag({north.string(), south.string()});
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0].status, PhotoStatus::tagged) << results[0].reason;
+    EXPECT_EQ(results[1].status, PhotoStatus::tagged) << results[1].reason;
+
+    // 10:00:05.25 is 0.525 of the way from the first fix of track 1 to the second.
+    const auto n = exiftoolJson(north);
+    EXPECT_NEAR(number(n, "GPSLatitude"), 47.000525, 1e-9);
+    EXPECT_NEAR(number(n, "GPSLongitude"), 8.00105, 1e-9);
+    EXPECT_EQ(text(n, "GPSLatitudeRef"), "N");
+    EXPECT_EQ(text(n, "GPSLongitudeRef"), "E");
+    EXPECT_NEAR(number(n, "GPSAltitude"), 400.525, 1e-3);
+    EXPECT_EQ(number(n, "GPSAltitudeRef"), 0);
+    EXPECT_EQ(text(n, "GPSTimeStamp"), "10:00:05.25");
+    EXPECT_EQ(text(n, "GPSDateStamp"), "2024:07:01");
+    EXPECT_EQ(text(n, "GPSVersionID"), "2 3 0 0");
+    EXPECT_EQ(text(n, "GPSMapDatum"), "WGS-84");
+    EXPECT_EQ(text(n, "GPSSpeedRef"), "K");
+    EXPECT_NEAR(number(n, "GPSSpeed"), 10.525, 1e-3);
+
+    const auto s = exiftoolJson(south);
+    EXPECT_NEAR(number(s, "GPSLatitude"), -33.00055, 1e-9);
+    EXPECT_NEAR(number(s, "GPSLongitude"), -70.00165, 1e-9);
+    EXPECT_EQ(text(s, "GPSLatitudeRef"), "S");
+    EXPECT_EQ(text(s, "GPSLongitudeRef"), "W");
+    EXPECT_EQ(number(s, "GPSAltitudeRef"), 1);
+    EXPECT_NEAR(number(s, "GPSAltitude"), -5.55, 1e-3); // exiftool signs it by the reference
+    EXPECT_EQ(text(s, "GPSTimeStamp"), "00:00:05.5");
+    EXPECT_EQ(text(s, "GPSDateStamp"), "2024:07:02");
+
+    // The embedded thumbnail is read for the window's table.
+    EXPECT_EQ(infos[0].thumbnail, test::exiftoolBinary(north, "ThumbnailImage"));
+    EXPECT_EQ(infos[1].thumbnail, "");
+
+    // exiv2 reads the same position back.
+    const PhotoInfo again = access.read(south.string());
+    ASSERT_TRUE(again.position);
+    EXPECT_NEAR(again.position->latitude, -33.00055, 1e-9);
+    EXPECT_NEAR(again.position->altitude, -5.55, 1e-3);
+}
+
+TEST_F(ExivPhotos, NothingElseChanges) {
+    const fs::path photo = richJpeg("rich.jpg");
+    fs::permissions(photo, fs::perms(0640));
+    test::setMtime(photo, 1500000000123456789LL);
+    const std::string before = readAll(photo);
+    const auto dumpBefore = exiftoolDump(photo, false);
+    const std::string thumbnail = test::exiftoolBinary(photo, "ThumbnailImage");
+    const std::string icc = test::exiftoolBinary(photo, "ICC_Profile");
+    ASSERT_FALSE(thumbnail.empty());
+    ASSERT_EQ(icc, test::tinyIccProfile());
+
+    const auto results = geotag({photo.string()});
+    ASSERT_EQ(results[0].status, PhotoStatus::tagged) << results[0].reason;
+    const std::string after = readAll(photo);
+    EXPECT_NE(after, before);
+    EXPECT_EQ(exiftoolDump(photo, false), dumpBefore);
+    EXPECT_EQ(test::exiftoolBinary(photo, "ThumbnailImage"), thumbnail);
+    EXPECT_EQ(test::exiftoolBinary(photo, "ICC_Profile"), icc);
+    const JpegParts was = partsOf(before);
+    const JpegParts is = partsOf(after);
+    EXPECT_EQ(is.image, was.image) << "the image data must stay as it was";
+    EXPECT_EQ(is.otherSegments, was.otherSegments) << "only the Exif segment may change";
+    EXPECT_EQ(test::modeOf(photo), 0640u);
+    EXPECT_EQ(test::mtimeNanoseconds(photo), 1500000000123456789LL);
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        EXPECT_TRUE(entry.path().filename() == "rich.jpg" ||
+                    entry.path().filename() == ".trailkeep-geotag")
+            << "left behind: " << entry.path();
+    }
+
+    // A second run changes no byte: the photo has a position now, and overwriting it with the
+    // same one writes nothing either.
+    EXPECT_EQ(geotag({photo.string()})[0].status, PhotoStatus::hasPosition);
+    EXPECT_EQ(readAll(photo), after);
+    settings.overwrite = true;
+    EXPECT_EQ(geotag({photo.string()})[0].status, PhotoStatus::tagged);
+    EXPECT_EQ(readAll(photo), after);
+    EXPECT_EQ(test::mtimeNanoseconds(photo), 1500000000123456789LL);
+}
+
+TEST_F(ExivPhotos, ADryRunChangesNothing) {
+    const fs::path photo = richJpeg("dry.jpg");
+    const std::string before = readAll(photo);
+    const auto results = geotag({photo.string()}, false);
+    EXPECT_EQ(results[0].status, PhotoStatus::wouldTag);
+    EXPECT_EQ(readAll(photo), before);
+    EXPECT_FALSE(fs::exists(dir / ".trailkeep-geotag"));
+}
+
+TEST_F(ExivPhotos, UndoGivesBackTheVeryBytes) {
+    const fs::path rich = richJpeg("rich.jpg");
+    // No Exif at all, its time only in XMP: the Exif segment is added, and undo takes it out.
+    const fs::path bare = jpeg("bare.jpg", {"-XMP-exif:DateTimeOriginal=2024:07:01 10:01:00Z"});
+    const std::string richBefore = readAll(rich);
+    const std::string bareBefore = readAll(bare);
+    ASSERT_FALSE(partsOf(bareBefore).otherSegments.empty());
+    auto results = geotag({dir.path().string()});
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0].status, PhotoStatus::tagged) << results[0].reason;
+    EXPECT_EQ(results[1].status, PhotoStatus::tagged) << results[1].reason;
+    EXPECT_NEAR(number(exiftoolJson(bare), "GPSLatitude"), 47.006, 1e-9);
+    // A second run with another offset changes the position again; undo goes back past both.
+    settings.overwrite = true;
+    settings.offset = 3;
+    geotag({dir.path().string()});
+    EXPECT_NEAR(number(exiftoolJson(bare), "GPSLatitude"), 47.0063, 1e-9);
+
+    const auto undone = undoGeotagging(access, {dir.path().string()});
+    ASSERT_EQ(undone.size(), 2u);
+    for (const UndoResult& r : undone)
+        EXPECT_EQ(r.status, "restored") << r.file << ": " << r.reason;
+    EXPECT_EQ(readAll(rich), richBefore);
+    EXPECT_EQ(readAll(bare), bareBefore);
+    EXPECT_FALSE(fs::exists(dir / ".trailkeep-geotag"));
+}
+
+TEST_F(ExivPhotos, UndoAfterAnotherProgramChangedThePhotoPutsOnlyTheGpsTagsBack) {
+    const fs::path photo = richJpeg("rich.jpg");
+    ASSERT_EQ(geotag({photo.string()})[0].status, PhotoStatus::tagged);
+    ASSERT_TRUE(exiftoolSet(photo, {"-Artist=Someone else"}));
+    const auto undone = undoGeotagging(access, {photo.string()});
+    ASSERT_EQ(undone.size(), 1u);
+    EXPECT_EQ(undone[0].status, "restored") << undone[0].reason;
+    const auto tags = exiftoolJson(photo);
+    EXPECT_EQ(tags.count("GPSLatitude"), 0u);
+    EXPECT_EQ(text(tags, "Artist"), "Someone else");
+}
+
+TEST_F(ExivPhotos, TiffIsWrittenInPlace) {
+    const fs::path tiff = dir / "scan.tif";
+    writeAll(tiff, test::tinyTiff());
+    ASSERT_TRUE(
+        exiftoolSet(tiff, {"-DateTimeOriginal=2024:07:01 10:00:20", "-OffsetTimeOriginal=+00:00",
+                           "-Make=Scanner", "-XMP-dc:Title=Scan", "-IPTC:Keywords=paper"}));
+    auto withoutPlaces = [](std::vector<std::string> lines) {
+        std::erase_if(lines, [](const std::string& l) {
+            return l.find("StripOffsets=") != std::string::npos;
+        });
+        return lines;
+    };
+    const auto dumpBefore = withoutPlaces(exiftoolDump(tiff, true));
+    const std::string pixels = test::pixelSignature(tiff);
+    const auto results = geotag({tiff.string()});
+    ASSERT_EQ(results[0].status, PhotoStatus::tagged) << results[0].reason;
+    const auto tags = exiftoolJson(tiff);
+    EXPECT_NEAR(number(tags, "GPSLatitude"), 47.002, 1e-9);
+    EXPECT_EQ(text(tags, "GPSTimeStamp"), "10:00:20");
+    EXPECT_EQ(withoutPlaces(exiftoolDump(tiff, false)), [&] {
+        auto d = dumpBefore;
+        std::erase_if(d, [](const std::string& l) {
+            return l.find(":ThumbnailOffset=") != std::string::npos;
+        });
+        return d;
+    }());
+    if (!pixels.empty()) {
+        EXPECT_EQ(test::pixelSignature(tiff), pixels);
+    }
+    const auto undone = undoGeotagging(access, {tiff.string()});
+    ASSERT_EQ(undone.size(), 1u);
+    EXPECT_EQ(undone[0].status, "restored") << undone[0].reason;
+    EXPECT_EQ(withoutPlaces(exiftoolDump(tiff, true)), dumpBefore);
+}
+
+TEST_F(ExivPhotos, AFormatExiv2OnlyReadsGetsASidecar) {
+    // A Sony ARW is a TIFF that exiv2 reads but does not write.
+    const fs::path raw = dir / "DSC0001.ARW";
+    writeAll(raw, test::tinyTiff());
+    ASSERT_TRUE(
+        exiftoolSet(raw, {"-DateTimeOriginal=2024:07:01 10:00:30", "-OffsetTimeOriginal=+00:00"}));
+    const std::string rawBefore = readAll(raw);
+    const auto results = geotag({raw.string()});
+    ASSERT_EQ(results[0].status, PhotoStatus::tagged) << results[0].reason;
+    EXPECT_EQ(results[0].sidecar, raw.string() + ".xmp");
+    EXPECT_EQ(readAll(raw), rawBefore);
+    const auto tags = exiftoolJson(raw.string() + ".xmp");
+    EXPECT_NEAR(number(tags, "GPSLatitude"), 47.003, 1e-9);
+    EXPECT_NEAR(number(tags, "GPSLongitude"), 8.006, 1e-9);
+    EXPECT_NEAR(number(tags, "GPSAltitude"), 403, 1e-3);
+    EXPECT_EQ(text(tags, "GPSDateTime").rfind("2024:07:01 10:00:30", 0), 0u)
+        << text(tags, "GPSDateTime");
+    // The sidecar counts as a position for the next run.
+    EXPECT_EQ(geotag({raw.string()})[0].status, PhotoStatus::hasPosition);
+    const auto undone = undoGeotagging(access, {raw.string()});
+    ASSERT_EQ(undone.size(), 1u);
+    EXPECT_EQ(undone[0].status, "restored") << undone[0].reason;
+    EXPECT_FALSE(fs::exists(raw.string() + ".xmp"));
+}
+
+TEST_F(ExivPhotos, AnExistingSidecarIsMergedAndGivenBackOnUndo) {
+    const fs::path photo = richJpeg("side.jpg");
+    const fs::path sidecar = photo.string() + ".xmp";
+    ASSERT_TRUE(exiftoolSet(sidecar, {"-XMP-dc:Title=Kept", "-XMP-xmp:Rating=4"}));
+    const std::string sidecarBefore = readAll(sidecar);
+    const std::string photoBefore = readAll(photo);
+    settings.sidecar = true;
+    const auto results = geotag({photo.string()});
+    ASSERT_EQ(results[0].status, PhotoStatus::tagged) << results[0].reason;
+    EXPECT_EQ(readAll(photo), photoBefore) << "--sidecar leaves the photo itself alone";
+    const auto tags = exiftoolJson(sidecar);
+    EXPECT_EQ(text(tags, "Title"), "Kept");
+    EXPECT_EQ(text(tags, "Rating"), "4");
+    EXPECT_NEAR(number(tags, "GPSLatitude"), 47.000525, 1e-9);
+    const auto undone = undoGeotagging(access, {dir.path().string()});
+    ASSERT_EQ(undone.size(), 1u);
+    EXPECT_EQ(undone[0].status, "restored") << undone[0].reason;
+    EXPECT_EQ(readAll(sidecar), sidecarBefore);
+}
+
+TEST_F(ExivPhotos, BadPhotosAreReportedAndLeftAsTheyWere) {
+    const fs::path good = richJpeg("good.jpg");
+    const fs::path text = dir / "notes.jpg";
+    writeAll(text, "this is not a picture\n");
+    const std::string rich = readAll(good);
+    const fs::path cut = dir / "cut.jpg";
+    writeAll(cut, rich.substr(0, 40)); // inside the Exif segment
+    const fs::path zeros = jpeg("zeros.jpg", {"-DateTimeOriginal#=0000:00:00 00:00:00"});
+    const fs::path nodate = jpeg("nodate.jpg", {"-Make=NoClock"});
+    const fs::path locked = dir / "locked.jpg";
+    writeAll(locked, rich);
+    fs::permissions(locked, fs::perms(0444));
+    std::map<fs::path, std::string> before;
+    for (const fs::path& p : {text, cut, zeros, nodate, locked})
+        before[p] = readAll(p);
+
+    const auto results = geotag({dir.path().string()});
+    std::map<std::string, PhotoResult> byName;
+    for (std::size_t i = 0; i < results.size(); ++i)
+        byName[fs::path(infos[i].path).filename().string()] = results[i];
+    EXPECT_EQ(byName["good.jpg"].status, PhotoStatus::tagged);
+    EXPECT_EQ(byName["notes.jpg"].status, PhotoStatus::error);
+    EXPECT_EQ(byName["cut.jpg"].status, PhotoStatus::error);
+    EXPECT_NE(byName["cut.jpg"].reason.find("cut short"), std::string::npos)
+        << byName["cut.jpg"].reason;
+    EXPECT_EQ(byName["zeros.jpg"].status, PhotoStatus::noTime);
+    EXPECT_EQ(byName["nodate.jpg"].status, PhotoStatus::noTime);
+    EXPECT_EQ(byName["locked.jpg"].status, PhotoStatus::error);
+    EXPECT_NE(byName["locked.jpg"].reason.find("read-only"), std::string::npos)
+        << byName["locked.jpg"].reason;
+    for (const auto& [path, bytes] : before)
+        EXPECT_EQ(readAll(path), bytes) << path;
+    std::string error;
+    const auto journal = readJournal(dir.path().string(), error);
+    ASSERT_EQ(journal.size(), 1u) << "only the photo that was written is in the journal";
+    EXPECT_EQ(journal[0].name, "good.jpg");
+}
+
+TEST_F(ExivPhotos, ManyPhotosAreWrittenInParallel) {
+    const fs::path first =
+        jpeg("p000.jpg", {"-DateTimeOriginal=2024:07:01 10:00:00", "-OffsetTimeOriginal=+00:00"});
+    const std::string bytes = readAll(first);
+    std::vector<std::string> paths;
+    for (int i = 1; i < 60; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "p%03d.jpg", i);
+        writeAll(dir / name, bytes);
+        paths.push_back((dir / name).string());
+    }
+    settings.offset = 0;
+    const auto results = geotag({dir.path().string()});
+    ASSERT_EQ(results.size(), 60u);
+    for (const PhotoResult& r : results)
+        EXPECT_EQ(r.status, PhotoStatus::tagged) << r.reason;
+    EXPECT_NEAR(number(exiftoolJson(dir / "p059.jpg"), "GPSLatitude"), 47.0, 1e-9);
+    std::string error;
+    EXPECT_EQ(readJournal(dir.path().string(), error).size(), 60u);
+}
+
+} // namespace
+} // namespace tk::photos

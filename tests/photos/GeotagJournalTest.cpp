@@ -1,0 +1,110 @@
+// The undo journal's file and the JPEG head parser.
+#include "photos/GeotagJournal.h"
+#include "e2e/SimProcess.h"
+#include "photos/JpegSegments.h"
+
+#include <gtest/gtest.h>
+
+namespace tk::photos {
+namespace {
+
+using e2e::TempDir;
+
+TEST(GeotagJournal, EntriesReadBackAsWritten) {
+    const TempDir dir;
+    JournalEntry a;
+    a.run = newRunName();
+    a.name = "IMG 1\t%weird\nname.jpg";
+    a.method = JournalEntry::Method::exifSegment;
+    a.hadSegment = true;
+    a.segmentOffset = 20;
+    a.segment = std::string("\xFF\xE1\x00\x08Exif\0\0", 10) + std::string(300, '\x7F');
+    JournalEntry b;
+    b.run = a.run;
+    b.name = "b.tif";
+    b.method = JournalEntry::Method::gpsTags;
+    b.gpsTags = {"Exif.GPSInfo.GPSVersionID Byte 2 2 0 0", "Exif.GPSInfo.GPSLatitudeRef Ascii N"};
+    b.sidecar = "b.tif.xmp";
+    b.sidecarBefore = "<x:xmpmeta/>";
+    ASSERT_EQ(appendJournal(dir.path().string(), {a}), "");
+    ASSERT_EQ(appendJournal(dir.path().string(), {b}), "");
+    std::string error;
+    const auto entries = readJournal(dir.path().string(), error);
+    ASSERT_EQ(error, "");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, a.name);
+    EXPECT_EQ(entries[0].segment, a.segment);
+    EXPECT_EQ(entries[0].segmentOffset, 20u);
+    EXPECT_TRUE(entries[0].hadSegment);
+    EXPECT_EQ(entries[1].gpsTags, b.gpsTags);
+    EXPECT_EQ(entries[1].sidecar, "b.tif.xmp");
+    EXPECT_FALSE(entries[1].sidecarCreated);
+    EXPECT_EQ(entries[1].sidecarBefore, "<x:xmpmeta/>");
+    // The journal is hidden, and goes when its last entry does.
+    EXPECT_TRUE(std::filesystem::exists(dir / ".trailkeep-geotag"));
+    ASSERT_EQ(writeJournal(dir.path().string(), {}), "");
+    EXPECT_FALSE(std::filesystem::exists(dir / ".trailkeep-geotag"));
+    EXPECT_TRUE(readJournal(dir.path().string(), error).empty());
+    EXPECT_EQ(error, "");
+}
+
+TEST(GeotagJournal, AJournalThatCannotBeUnderstoodIsAnError) {
+    const TempDir dir;
+    e2e::writeBytes(dir / ".trailkeep-geotag", {'E', '\t', 'x', '\n'});
+    std::string error;
+    EXPECT_TRUE(readJournal(dir.path().string(), error).empty());
+    EXPECT_NE(error, "");
+    EXPECT_NE(appendJournal(dir.path().string(), {JournalEntry{}}), "");
+}
+
+TEST(GeotagJournal, Base64) {
+    for (const std::string s : {"", "f", "fo", "foo", "foob", "fooba", "foobar"}) {
+        std::string back;
+        ASSERT_TRUE(base64Decode(base64Encode(s), back));
+        EXPECT_EQ(back, s);
+    }
+    EXPECT_EQ(base64Encode("foobar"), "Zm9vYmFy");
+    EXPECT_EQ(base64Encode("fo"), "Zm8=");
+    std::string out;
+    EXPECT_FALSE(base64Decode("Zm9", out));
+    EXPECT_FALSE(base64Decode("Z=9v", out));
+}
+
+std::string bytes(std::initializer_list<int> values) {
+    std::string s;
+    for (const int v : values)
+        s += static_cast<char>(v);
+    return s;
+}
+
+TEST(JpegSegmentsTest, HeadUpToTheStartOfScan) {
+    const std::string jfif = bytes({0xFF, 0xE0, 0x00, 0x04, 1, 2});
+    const std::string exif = bytes({0xFF, 0xE1, 0x00, 0x0A}) + std::string("Exif\0\0", 6) + "II";
+    const std::string file = bytes({0xFF, 0xD8}) + jfif + exif +
+                             bytes({0xFF, 0xFF, 0xDB, 0x00, 0x02}) +
+                             bytes({0xFF, 0xDA, 0x00, 0x02, 0x11, 0x22, 0xFF, 0xD9});
+    JpegHead head;
+    std::size_t wanted = 0;
+    ASSERT_EQ(parseJpegHead(file, head, wanted), JpegHeadState::complete);
+    ASSERT_EQ(head.segments.size(), 3u);
+    EXPECT_EQ(head.exifIndex, 1u);
+    EXPECT_EQ(head.segments[1].offset, 8u);
+    EXPECT_EQ(head.segments[1].size, 12u);
+    EXPECT_EQ(head.segments[2].size, 5u); // a fill byte before the marker
+    EXPECT_EQ(head.scanOffset, 25u);
+    EXPECT_EQ(head.exifInsertOffset(), 8u);
+    EXPECT_EQ(exifTiffData(file.substr(8, 12)), "II");
+    EXPECT_EQ(*exifSegment("II"), file.substr(8, 12));
+    EXPECT_FALSE(exifSegment(std::string(65528, 'x')));
+    // Cut short inside the Exif segment: more is needed, and there is no more.
+    EXPECT_EQ(parseJpegHead(file.substr(0, 15), head, wanted), JpegHeadState::needMore);
+    EXPECT_GT(wanted, 15u);
+    EXPECT_EQ(parseJpegHead("GIF89a", head, wanted), JpegHeadState::notJpeg);
+    EXPECT_EQ(parseJpegHead(bytes({0xFF, 0xD8, 0xFF, 0xD9}), head, wanted),
+              JpegHeadState::malformed);
+    EXPECT_EQ(parseJpegHead(bytes({0xFF, 0xD8, 0x00, 0x00}), head, wanted),
+              JpegHeadState::malformed);
+}
+
+} // namespace
+} // namespace tk::photos
