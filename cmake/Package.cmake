@@ -28,7 +28,8 @@ foreach(size ${TK_ICON_SIZES})
 endforeach()
 add_custom_target(trailkeep_icons ALL DEPENDS ${icon_outputs})
 
-install(TARGETS trailkeep trailkeep-cli trailkeep-cli-device trailkeep-sim RUNTIME DESTINATION bin)
+install(TARGETS trailkeep trailkeep-cli trailkeep-cli-device trailkeep-cli-photos trailkeep-sim
+    RUNTIME DESTINATION bin)
 install(FILES ${RES_FILES} DESTINATION share/trailkeep)
 foreach(page ${TK_WEB_PAGES})
     install(FILES ${TK_WEB_OUT}/${page} DESTINATION share/trailkeep)
@@ -50,8 +51,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Trailkeep downloads the memory of a small serial GPS track logger, turns it
 into tracks with their figures and shows each on a map with its altitude and
 speed profile, online or from an offline MBTiles map. It exports tracks as KML
-and GPX, keeps downloads as project files (.gpl) and sets the logger's logging
-step, speed unit and time zone.
+and GPX, keeps downloads as project files (.gpl), geotags photos from the
+tracks and sets the logger's logging step, speed unit and time zone.
 .
 Also in the package: the command-line tool trailkeep-cli and the logger
 simulator trailkeep-sim.")

@@ -22,7 +22,9 @@ check "Depends from the linked libraries: $depends" \
     '[[ "$depends" == *"libc6 (>="* && "$depends" == *"libqt6webenginecore6"* && "$depends" == *"libqt6serialport6"* && "$depends" == *"libsqlite3-0"* ]]'
 
 files=$(dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|')
-for f in /usr/bin/trailkeep /usr/bin/trailkeep-cli /usr/bin/trailkeep-cli-device /usr/bin/trailkeep-sim \
+for f in /usr/bin/trailkeep /usr/bin/trailkeep-cli /usr/bin/trailkeep-cli-device \
+    /usr/bin/trailkeep-cli-photos /usr/bin/trailkeep-sim /usr/share/trailkeep/geotag.html \
+    /usr/share/trailkeep/geotag-page.js \
     /usr/share/trailkeep/language.ini /usr/share/trailkeep/Custom.html /usr/share/trailkeep/print.html \
     /usr/share/trailkeep/track-page.js /usr/share/trailkeep/map-page.js /usr/share/trailkeep/print-page.js \
     /usr/share/trailkeep/track-page.css /usr/share/trailkeep/lib/leaflet/leaflet.js \

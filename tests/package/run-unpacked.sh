@@ -41,6 +41,9 @@ sed -i 's/^Language=0/Language=1/' "$root/usr/share/trailkeep/language.ini"
 said=$("$bin/trailkeep-cli" settings --port /dev/null-no-logger 2>&1 || true)
 grep -q "未找到记录仪串口" <<<"$said" || fail "trailkeep-cli-device did not answer in the package's language: $said"
 sed -i 's/^Language=1/Language=0/' "$root/usr/share/trailkeep/language.ini"
+mkdir -p "$work/photos"
+"$bin/trailkeep-cli" geotag "$work/demo.gpl" "$work/photos" --dry-run | grep -q "^0 photos" ||
+    fail "trailkeep-cli geotag did not run its photo helper"
 "$bin/trailkeep-sim" --demo >"$work/sim.out" &
 pid=$!
 for _ in $(seq 100); do grep -q '^PORT ' "$work/sim.out" && break; sleep 0.1; done
