@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include "panel/CTrackListCtrl.h"
 #include "panel/FigureRows.h"
 #include "panel/FigureSettingsStore.h"
+#include "panel/FittingScrollArea.h"
 #include "panel/LineColour.h"
 #include "panel/TrackExport.h"
 #include "panel/TrackMenu.h"
@@ -21,6 +23,8 @@
 #include "ui/Captions.h"
 
 namespace {
+
+constexpr int kRowsAlwaysShown = 5;
 
 // The property rows as they stand on screen: Peak Altitude above Distance.
 constexpr const char* kPropertyKeys[7] = {"Name",       "Start Time",    "End Time", "Step Time",
@@ -50,11 +54,18 @@ CMenuDlg::CMenuDlg(const PanelContext& context, QWidget* parent)
     playRow->addWidget(showNone_);
     playRow->addStretch(1);
     playRow->addWidget(play_);
+    // On a short window the figures scroll rather than squeeze the list below a few rows.
+    auto* figures = new FittingScrollArea(this);
+    figures->setObjectName(QStringLiteral("propertyScroll"));
+    figures->setWidget(property_);
+    list_->setMinimumHeight(list_->horizontalHeader()->sizeHint().height() +
+                            kRowsAlwaysShown * list_->verticalHeader()->defaultSectionSize() +
+                            2 * list_->frameWidth());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 4);
     layout->addWidget(list_, 1);
     layout->addLayout(playRow);
-    layout->addWidget(property_);
+    layout->addWidget(figures);
 
     connect(list_, &QTableWidget::itemClicked, this, &CMenuDlg::showTrack);
     // Keys and accessibility tools move the current row or the selection without a click; the

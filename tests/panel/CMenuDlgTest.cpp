@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QWebEngineView>
@@ -292,3 +294,22 @@ TEST_F(FigureRowsTest, ThresholdsDialogChangesTheFiguresAndTheSettingsFileKeepsT
 }
 
 } // namespace
+
+// On a short window the figures scroll; the list keeps room for five rows.
+TEST_F(CMenuDlgTest, ShortWindowScrollsTheFiguresAndKeepsFiveRowsOfTheList) {
+    startWithDemo();
+    clickRow(0);
+    auto* figures = frame_->panel()->findChild<QScrollArea*>("propertyScroll");
+    ASSERT_NE(figures, nullptr);
+    const auto rowsShown = [this] {
+        return list()->viewport()->height() / list()->verticalHeader()->defaultSectionSize();
+    };
+    frame_->resize(1000, 420);
+    EXPECT_TRUE(waitUntil([&] { return figures->verticalScrollBar()->maximum() > 0; }))
+        << "the figures scroll; the window is " << frame_->height() << " high";
+    EXPECT_GE(rowsShown(), 5);
+
+    frame_->resize(1000, 1000);
+    ASSERT_TRUE(waitUntil([&] { return figures->verticalScrollBar()->maximum() == 0; }))
+        << "a tall window shows every figure at once";
+}
