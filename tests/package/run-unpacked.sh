@@ -36,14 +36,14 @@ unset QT_QPA_PLATFORM
 
 # The command-line tool: its own work, its device helper beside it, the package's language file.
 "$bin/trailkeep-cli" demo -o "$work/demo.gpl" >/dev/null || fail "trailkeep-cli demo"
-"$bin/trailkeep-cli" tracks "$work/demo.gpl" | grep -q . || fail "trailkeep-cli tracks"
+listed=$("$bin/trailkeep-cli" tracks "$work/demo.gpl") && [ -n "$listed" ] || fail "trailkeep-cli tracks"
 sed -i 's/^Language=0/Language=1/' "$root/usr/share/trailkeep/language.ini"
 said=$("$bin/trailkeep-cli" settings --port /dev/null-no-logger 2>&1 || true)
 grep -q "未找到记录仪串口" <<<"$said" || fail "trailkeep-cli-device did not answer in the package's language: $said"
 sed -i 's/^Language=1/Language=0/' "$root/usr/share/trailkeep/language.ini"
 mkdir -p "$work/photos"
-"$bin/trailkeep-cli" geotag "$work/demo.gpl" "$work/photos" --dry-run | grep -q "^0 photos" ||
-    fail "trailkeep-cli geotag did not run its photo helper"
+tagged=$("$bin/trailkeep-cli" geotag "$work/demo.gpl" "$work/photos" --dry-run 2>&1) || true
+grep -q "^0 photos" <<<"$tagged" || fail "trailkeep-cli geotag did not run its photo helper: $tagged"
 "$bin/trailkeep-sim" --demo >"$work/sim.out" &
 pid=$!
 for _ in $(seq 100); do grep -q '^PORT ' "$work/sim.out" && break; sleep 0.1; done
@@ -64,6 +64,13 @@ screen_share() {
     convert "$work/shot.png" -fuzz 4% -fill black +opaque "#$1" -fill white -opaque "#$1" \
         -colorspace gray -format '%[fx:mean]' info:
 }
+
+# On a busy machine the X server may still be coming up when xvfb-run hands over: wait for it.
+for _ in $(seq 60); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.5
+done
+xdotool getdisplaygeometry >/dev/null 2>&1 || fail "the X server on $DISPLAY did not come up"
 
 # The desktop program with an offline map of solid teal tiles, a project given on its command line.
 "$make_mbtiles" "$work/teal.mbtiles" 2a9d8f 0 3
