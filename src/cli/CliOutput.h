@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 namespace tk::cli {
@@ -10,5 +11,12 @@ struct CommandError {
 };
 
 void warn(const std::string& message);
+
+// One line of a table, printf-formatted (at most 511 characters).
+template <typename... Values> std::string row(const char* format, Values... values) {
+    char line[512];
+    std::snprintf(line, sizeof line, format, values...);
+    return line;
+}
 
 } // namespace tk::cli

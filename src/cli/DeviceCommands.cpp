@@ -1,7 +1,5 @@
 #include "cli/DeviceCommands.h"
 
-#include "ui/Language.h"
-#include "ui/TextFill.h"
 #include "cli/CliMain.h"
 #include "cli/CliOutput.h"
 #include "cli/ProgressBar.h"
@@ -13,6 +11,8 @@
 #include "link/SerialConnector.h"
 #include "tracks/FileIO.h"
 #include "tracks/ProjectFile.h"
+#include "ui/Language.h"
+#include "ui/TextFill.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,17 +1,12 @@
 #include "cli/TrackListing.h"
 
+#include "cli/CliOutput.h"
 #include "map/MapDataScript.h"
 
 #include <cstdio>
 
 namespace tk::cli {
 namespace {
-
-std::string row(const char* format, auto... values) {
-    char line[512];
-    std::snprintf(line, sizeof line, format, values...);
-    return line;
-}
 
 constexpr const char* kRowFormat = "%4s  %-20s %7s  %-8s  %-8s %5s  %10s  %10s  %10s\n";
 

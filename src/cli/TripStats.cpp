@@ -1,17 +1,12 @@
 #include "cli/TripStats.h"
 
+#include "cli/CliOutput.h"
 #include "map/FigureJson.h"
 
 #include <cstdio>
 
 namespace tk::cli {
 namespace {
-
-std::string row(const char* format, auto... values) {
-    char line[512];
-    std::snprintf(line, sizeof line, format, values...);
-    return line;
-}
 
 std::string hoursText(std::int64_t seconds) {
     const char* sign = seconds < 0 ? "-" : "";

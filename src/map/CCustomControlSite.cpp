@@ -98,16 +98,7 @@ void CCustomControlSite::setPageScript(QWebEnginePage* page, const QString& name
 }
 
 void CCustomControlSite::setTileScript(QWebEnginePage* page, const QString& source) {
-    const QString name = QStringLiteral("trailkeep-tiles");
-    for (const QWebEngineScript& old : page->scripts().find(name))
-        page->scripts().remove(old);
-    QWebEngineScript script;
-    script.setName(name);
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setWorldId(QWebEngineScript::MainWorld);
-    script.setRunsOnSubFrames(false);
-    script.setSourceCode(source);
-    page->scripts().insert(script);
+    setPageScript(page, QStringLiteral("trailkeep-tiles"), source);
 }
 
 bool CCustomControlSite::isBlockedKey(int key, Qt::KeyboardModifiers modifiers) {

@@ -124,6 +124,14 @@ mode_t newFileMode() {
     return 0666 & ~mask;
 }
 
+// Closes a file a read failed on, keeping the read's errno for the caller.
+std::nullopt_t closedAfterFailure(int fd) {
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return std::nullopt;
+}
+
 } // namespace
 
 std::string systemErrorText(const std::string& path) {
@@ -235,12 +243,8 @@ std::optional<std::string> readFileBytes(const std::string& path, std::size_t li
             ::read(fd, buffer, std::min<std::size_t>(sizeof buffer, limit - bytes.size()));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            const int saved = errno;
-            ::close(fd);
-            errno = saved;
-            return std::nullopt;
-        }
+        if (n < 0)
+            return closedAfterFailure(fd);
         if (n == 0)
             break;
         bytes.append(buffer, static_cast<std::size_t>(n));
@@ -261,12 +265,8 @@ std::optional<std::string> readFileRange(const std::string& path, std::int64_t o
             ::pread(fd, bytes.data() + got, length - got, static_cast<off_t>(offset + got));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            const int saved = errno;
-            ::close(fd);
-            errno = saved;
-            return std::nullopt;
-        }
+        if (n < 0)
+            return closedAfterFailure(fd);
         if (n == 0)
             break;
         got += static_cast<std::size_t>(n);

@@ -42,19 +42,6 @@ protected:
         QObject::disconnect(connection);
     }
 
-    // Lists the demo trips, clicks the first and answers whether its page finished drawing.
-    bool showFirstDemoTrack() {
-        const std::vector<std::uint8_t> memory = tk::makeDemoMemory();
-        tk::loadProject(memory, app_->pageBuffer, app_->decoder);
-        frame_->panel()->refill();
-        CTrackListCtrl* list = frame_->panel()->trackList();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(0, 1)).center());
-        return waitUntil(
-            [&] { return evaluate("window.tkPage && window.tkPage.ready === true").toBool(); },
-            20000);
-    }
-
     QVariant evaluate(const QString& script) {
         struct Answer {
             QVariant value;

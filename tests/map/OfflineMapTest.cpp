@@ -82,27 +82,8 @@ protected:
         return waitUntil([&] { return shareOnMap(rgb) >= atLeast; }, timeoutMs);
     }
 
-    static QVariant evaluateIn(QWebEnginePage* page, const QString& script) {
-        auto answer = std::make_shared<std::pair<QVariant, bool>>();
-        page->runJavaScript(script, [answer](const QVariant& value) { *answer = {value, true}; });
-        EXPECT_TRUE(waitUntil([&] { return answer->second; }));
-        return answer->first;
-    }
-
     QVariant evaluate(const QString& script) {
         return evaluateIn(frame_->mapView()->page(), script);
-    }
-
-    bool showFirstDemoTrack() {
-        const std::vector<std::uint8_t> memory = tk::makeDemoMemory();
-        tk::loadProject(memory, app_->pageBuffer, app_->decoder);
-        frame_->panel()->refill();
-        CTrackListCtrl* list = frame_->panel()->trackList();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(0, 1)).center());
-        return waitUntil(
-            [&] { return evaluate("window.tkPage && window.tkPage.ready === true").toBool(); },
-            20000);
     }
 
     QTemporaryDir home_;

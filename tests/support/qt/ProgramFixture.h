@@ -15,8 +15,12 @@
 
 #include "app/CMainFrame.h"
 #include "app/CTrailkeepApp.h"
+#include "demo/DemoMemory.h"
 #include "map/CMapView.h"
+#include "panel/CMenuDlg.h"
+#include "panel/CTrackListCtrl.h"
 #include "support/qt/Wait.h"
+#include "tracks/ProjectFile.h"
 #include "ui/Prompts.h"
 
 inline void copyProgramPages(const QString& from, const QString& to) {
@@ -118,6 +122,23 @@ protected:
     }
 
     QString path(const QString& name) const { return moduleDir_ + name; }
+
+    // Lists the demo trips, clicks the first and answers whether its page finished drawing.
+    bool showFirstDemoTrack() {
+        const std::vector<std::uint8_t> memory = tk::makeDemoMemory();
+        tk::loadProject(memory, app_->pageBuffer, app_->decoder);
+        frame_->panel()->refill();
+        CTrackListCtrl* list = frame_->panel()->trackList();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(0, 1)).center());
+        return waitUntil(
+            [&] {
+                return evaluateIn(frame_->mapView()->page(),
+                                  "window.tkPage && window.tkPage.ready === true")
+                    .toBool();
+            },
+            20000);
+    }
 
     QTemporaryDir folder_;
     QString moduleDir_;

@@ -3,10 +3,15 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QString>
 #include <QTimer>
+#include <QVariant>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 // Runs the event loop until the condition holds or the time is up; answers whether it held.
 // A real event loop, so the embedded browser gets its events as it would for a user. Use inside
@@ -52,4 +57,13 @@ template <typename Page> bool settle(Page* page, int timeoutMs = 20000) {
     auto answered = std::make_shared<bool>(false);
     page->runJavaScript(QStringLiteral("1"), [answered](const QVariant&) { *answered = true; });
     return waitUntil([&] { return *answered; }, timeoutMs);
+}
+
+// Runs a script in the page and waits for its value (a test failure when none comes).
+template <typename Page>
+QVariant evaluateIn(Page* page, const QString& script, int timeoutMs = 10000) {
+    auto answer = std::make_shared<std::pair<QVariant, bool>>();
+    page->runJavaScript(script, [answer](const QVariant& value) { *answer = {value, true}; });
+    EXPECT_TRUE(waitUntil([&] { return answer->second; }, timeoutMs)) << script.toStdString();
+    return answer->first;
 }
