@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # make run   — installs what is missing, builds, runs the demo on the logger simulator
 # make test  — installs what is missing, builds, runs every test
 # make package — builds build/trailkeep_VERSION_ARCH.deb

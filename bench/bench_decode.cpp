@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding a full logger memory (2,048 pages of realistic tracks), as Open project and a
 // download do it.
 #include "demo/DemoMemory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trip figures of every track of a full logger memory (2,048 pages), as the panel and
 // `trailkeep-cli stats` work them out, and the all-tracks view's thinned JSON of them all.
 #include "demo/DemoMemory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening an offline map and reading its tiles as the map pages ask for them: a file of every
 // tile of zoom 0 to 9 (349,525 small tiles), as an area map of a few hundred megabytes has rows.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time to write a full logger memory's worth of points (2,048 pages of 11 fixes) as one track.
 
 #include "map/GpxWriter.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Whole-program figures: peak memory of `tracks --json` on a full memory, and the full-memory
 # download over a pseudo-terminal, unpaced and (with --paced) at the real 57,600 baud.
 set -euo pipefail

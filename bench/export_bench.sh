@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Whole-process figures of the export commands beside GPSBabel converting the same points from
 # GPX to KML, measured side by side: every round starts each command once, in turn, and each
 # figure is the median over the rounds. Also the bare start-up (--help) against `tracks --json`,

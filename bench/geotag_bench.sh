@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Geotagging speed: trailkeep-cli geotag beside gpscorrelate and one exiftool -geotag process,
 # on the same photos (COUNT copies of a ~4 MB JPEG, one every 30 s of a demo track) and the same
 # track (the demo project, and its GPX export for the other two), each on a fresh copy. The time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The geotag dialog's table over a folder of photos, in the real main window (offscreen):
 //   geotag_table_bench BIN_DIR PROJECT.gpl FOLDER
 // prints the time from the folder being chosen to every row of the table filled (times,

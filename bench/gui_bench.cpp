@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program's timings, run under a display (bench/gui_bench.sh starts Xvfb):
 //   gui_bench start DIR RUNS   start to start page loaded, whole processes: the main window over
 //                              the program folder DIR against a bare browser view loading a blank

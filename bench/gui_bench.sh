@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop program's figures under Xvfb, as a table:
 #   start to start page loaded against a bare browser view loading a blank page (whole processes,
 #   alternating runs, medians); Read of the whole 2,048-page memory from the simulator (unpaced)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package (`make package`): the programs in /usr/bin, the pages, their libraries and the
 # language file in /usr/share/trailkeep (the programs look in ../share/trailkeep first), and the
 # desktop's files under the program's one ID: desktop entry, icon, metainfo and project file type.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The map pages and their npm libraries, copied beside the programs into ${CMAKE_BINARY_DIR}/bin.
 #
 # npm runs only when web/package-lock.json (or package.json) changed, and then only when

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parses arbitrary bytes as a profile file, looks names up and writes one key in memory. Besides
 // memory safety it checks that a written key reads back and that no other key changes.
 #include "ui/ProfileFile.h"

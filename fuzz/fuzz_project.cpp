@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decodes arbitrary bytes as a project file, and feeds the same bytes to a second table as a
 // download would, record by record, to catch any out-of-bounds access in decoding.
 #include "tracks/ProjectFile.h"

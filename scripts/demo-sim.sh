@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the demo scripts: starts trailkeep-sim --demo from $bin in the background and sets
 # $sim (its process) and $port (its pseudo-terminal). The caller's EXIT trap must stop it.
 portfile=$(mktemp)

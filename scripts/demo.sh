@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # make run: with a display, the desktop program on the logger simulator (scripts/run-desktop.sh).
 # Without one, the headless demo: the simulator serves a generated memory, trailkeep-cli reads it
 # over the pseudo-terminal, lists the tracks and exports the first one.

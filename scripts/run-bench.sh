@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every benchmark program of a build's bin folder.
 set -euo pipefail
 bin=${1:-build/bin}

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop demo: the logger simulator serves a demo memory on a pseudo-terminal and the
 # program starts pointed at it; press Read and click a trip. The program runs in the foreground,
 # so closing its window (or Ctrl-C) ends this script, and the simulator is stopped with it.

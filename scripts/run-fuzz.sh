@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every fuzz target of a folder for the given number of seconds, each from its own corpus.
 set -euo pipefail
 bin=${1:-build-fuzz/bin}

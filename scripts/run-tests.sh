@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every registered test of a build folder and ends with one summary line.
 set -uo pipefail
 build=${1:-build}

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A screenshot of the main window with a demo track on the map, taken under Xvfb:
 #   scripts/screenshot.sh [OUT.png] [--chinese]      (default docs/screenshot.png)
 # The program runs from a copy of its folder (so the language setting and data.js of build/bin

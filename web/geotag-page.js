@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The geotag dialog's map: the tracks as lines and the photos as markers. The program hands the
 // data in through window.tkGeotag; a click on a marker is told back through the page title
 // ("photo N K", K counting clicks), which the dialog watches.

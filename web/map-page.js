@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map view's page: the whole track at once, a marker playing it back, the summary table and
 // the altitude and speed profile; the trip figures of the track or of the stretch selected on the
 // profile, as the program works them out; the other checked tracks of the all-tracks view

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The print page: the whole track on a still map with its summary, laid out for one A4 landscape
 // sheet. window.tkPage.ready turns true once the track is drawn and the visible tiles have either
 // loaded or failed (or after a few seconds at most), so a print shows what the preview shows.

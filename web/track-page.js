@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the map page and the print page: reads the track that data.js declares (size, line,
 // locations, data), draws it with Leaflet and talks to the program through window.external.
 // Everything taken from data.js is shown with textContent: a track name may hold markup.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Qt's own texts (the OK, Yes, No and Cancel buttons, the file dialog) in the interface language:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration dialog against trailkeep-sim on a pseudo-terminal: what it shows for the
 // logger's reply, the bytes each button sends, its messages, and that it stays responsive while
 // an exchange runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // trailkeep-cli settings, config, clear and timezone against the logger simulator: what the
 // program prints and every byte it sends (the simulator logs what it receives).
 #include "e2e/SimProcess.h"

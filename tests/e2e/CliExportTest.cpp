@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // trailkeep-cli's exports against the library's own writers on the same project files: the
 // command streams what the writers would build whole, decodes files as Open project does, and
 // starts without the Qt libraries that only the logger commands need.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // trailkeep-cli geotag on photos made in the test and the demo project: the JSON and the table,
 // options checked before anything is written, dry run, undo, bad photos, and the command's own
 // program (trailkeep-cli starts without exiv2).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // trailkeep-cli read against the logger simulator on a pseudo-terminal: what is written, what is
 // said, and how long a failing logger can hold the download.
 #include "e2e/SimProcess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // trailkeep-cli stats: its JSON read back with Qt's JSON parser against the engine's figures of
 // the same tracks decoded in process, a hand-made trip across midnight below sea level, and the
 // answers to bad options.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // trailkeep-cli upgrade against the simulator's boot loader: the image bytes the logger ends up
 // with, every byte the program sends, and when it gives up.
 #include "e2e/SimProcess.h"

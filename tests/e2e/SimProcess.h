@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Runs the built programs for the end-to-end tests: trailkeep-sim on its pseudo-terminal, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger simulator itself, driven over its pseudo-terminal by a bare raw-mode client.
 #include "e2e/SimProcess.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The print preview over the program's print page in the real embedded browser, with a data.js
 // written by the program's own writer. No request leaves the machine: the profile blocks every
 // address that is not a file, so the sheet is drawn on the offline background.

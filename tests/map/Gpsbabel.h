@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Runs the gpsbabel converter on files the writers produce, to prove that a reader other than

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // data.js as a JavaScript engine reads it: the globals the map pages use, with their values.
 #include "map/Gpsbabel.h"
 #include "map/MapDataScript.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map pages beside the program, loaded in the real embedded browser with a data.js written
 // by the program's own writer. No request leaves the machine: a profile-wide interceptor blocks
 // every non-file request and records it, so offline drawing is what is tested.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Offline maps in the real program: MBTiles files made here with solid-colour tiles, served
 // through the program's tile scheme and looked for on screen (the colour in a grab of the view).
 // The online tile server is an address nobody answers, so any colour comes from the file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The writers' streamed form: the pieces put together are the whole document, byte for byte,
 // and no piece is much longer than a chunk.
 #include "map/GpxWriter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The figures the page shows: the rows of data.js mapped back to fixes, the texts in the track's
 // units, and a stretch's figures by the engine.
 #include "map/StretchFigures.h"

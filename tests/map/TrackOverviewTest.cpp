@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The all-tracks view's thinning and its JSON.
 #include "map/TrackOverview.h"
 

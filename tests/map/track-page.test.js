@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pure parts of the pages' shared script, as node runs them: reading the ready-made texts of
 // data.js, the profile's time axis and the choice of tile server.
 'use strict';

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The package's fields and files: the built .deb of a folder, looked at with dpkg-deb.
 #   check-deb.sh DIR DESKTOP_ID
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes an offline map for the package tests: every tile of zoom FROM to TO in one colour.
 //   tk_make_mbtiles OUT.mbtiles RRGGBB [FROM TO]
 #include <cstdio>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The project file type: the shared MIME database built from the package's type file alone
 # names it for *.gpl, and the desktop entry opens that type.
 #   mime-type.sh TYPE.xml ENTRY.desktop

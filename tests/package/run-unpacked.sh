@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The package unpacked with dpkg-deb -x into a temporary folder runs from there, as a user would
 # run it, under Xvfb and without any tile server: the command-line tool finds its helper and its
 # language file in ../share/trailkeep, the window shows an offline map (solid-colour tiles, looked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The geotag dialog in the real main window, on the offscreen platform with the real embedded
 // browser: photos added from a folder, the dry run following every setting, the map's markers
 // and the table selecting each other, the GPS-clock photo, Write with its summary, and Undo.

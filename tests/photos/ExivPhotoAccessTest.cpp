@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Photos made in the test, geotagged with exiv2 and read back with exiftool (the independent
 // reader) and exiv2: the tags other programs read, everything else left as it was, undo, sidecars
 // for formats exiv2 only reads, and bad photos.

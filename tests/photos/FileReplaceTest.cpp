@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replacing a photo through a temporary file: the new content from memory and from ranges of the
 // original, the original's permissions, times and extended attributes kept, and every failure
 // leaving the original as it was with no temporary file behind.

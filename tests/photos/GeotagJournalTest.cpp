@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The undo journal's file and the JPEG head parser.
 #include "photos/GeotagJournal.h"
 #include "e2e/SimProcess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The matching of a photo's true time to the tracks' fixes, and the clock correction.
 #include "photos/GeotagMatch.h"
 

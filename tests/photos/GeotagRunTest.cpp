@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The geotagging run over a stand-in for exiv2: statuses, the clock correction from sync photos,
 // sidecars, the journal written before any photo, and undo.
 #include "photos/GeotagRun.h"

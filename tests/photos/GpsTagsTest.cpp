@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GPS tag values written: fine enough for a centimetre, the UTC stamp to the millisecond.
 #include "photos/GpsTags.h"
 #include "tracks/CivilTime.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Photos made in the tests: a tiny JPEG and TIFF built in code, tags set on them with exiftool

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Camera times, zones and clock readings: Exif's texts, the camera's zone at the photo's own date,
 // and the UTC texts the command line prints.
 #include "photos/PhotoTime.h"

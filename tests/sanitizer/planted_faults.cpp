@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults planted in our own code, run in a process that starts the embedded browser with the same
 // sanitizer settings as the widget tests: the run must still report them, so the browser's
 // suppressions hide nothing of ours.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Offline map files for tests: MBTiles files written with SQLite whose tiles are solid-colour

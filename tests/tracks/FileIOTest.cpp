@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files written whole or not at all, and files read back in pieces of a fixed size.
 #include "tracks/FileIO.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trip figures against answers worked out by hand on small made-up tracks.
 #include "tracks/TripFigures.h"
 

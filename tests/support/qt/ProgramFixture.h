@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A program folder of its own for each widget test: a copy of the built pages, libraries and
