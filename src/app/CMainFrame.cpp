@@ -31,7 +31,7 @@
 #include "map/TileSchemeHandler.h"
 #include "panel/TrackPanel.h"
 #include "photos/PhotoFiles.h"
-#include "ui/FileQuestions.h"
+#include "ui/Messages.h"
 #include "ui/Version.h"
 
 namespace {

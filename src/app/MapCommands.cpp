@@ -9,7 +9,7 @@
 #include "map/TileSchemeHandler.h"
 #include "map/WebProfile.h"
 #include "ui/Captions.h"
-#include "ui/FileQuestions.h"
+#include "ui/Messages.h"
 #include "ui/Prompts.h"
 
 namespace {

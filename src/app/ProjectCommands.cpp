@@ -6,6 +6,7 @@
 #include "tracks/FileNames.h"
 #include "tracks/ProjectFile.h"
 #include "ui/FileQuestions.h"
+#include "ui/Messages.h"
 #include "ui/Prompts.h"
 #include "ui/TextFill.h"
 

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ReadCommand.h"
 
-#include <QMessageBox>
-
 #include "app/CTrailkeepApp.h"
 #include "link/ProgressDialog.h"
 #include "panel/TrackPanel.h"
+#include "ui/Messages.h"
 #include "ui/TextFill.h"
 
 namespace {
@@ -26,10 +25,6 @@ void readLogger(CTrailkeepApp& app, ProgressDialog& dialog, TrackPanel& panel, Q
     panel.refill();
     if (result.outcome == tk::DownloadOutcome::CountFailed)
         return;
-    QMessageBox box(result.outcome == tk::DownloadOutcome::Complete ? QMessageBox::Information
-                                                                    : QMessageBox::Warning,
-                    QStringLiteral("Trailkeep"), outcomeText(app.language(), result),
-                    QMessageBox::Ok, window);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    tellUser(window, result.outcome != tk::DownloadOutcome::Complete,
+             outcomeText(app.language(), result));
 }

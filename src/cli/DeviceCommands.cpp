@@ -10,7 +10,6 @@
 #include "device/TimeZone.h"
 #include "link/Download.h"
 #include "link/SerialConnector.h"
-#include "tracks/FileIO.h"
 #include "tracks/ProjectFile.h"
 #include "ui/Language.h"
 #include "ui/TextFill.h"

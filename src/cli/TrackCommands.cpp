@@ -6,10 +6,11 @@
 #include "cli/TrackListing.h"
 #include "cli/TripStats.h"
 #include "demo/DemoMemory.h"
+#include "files/AtomicFile.h"
+#include "files/FileIO.h"
 #include "map/GpxWriter.h"
 #include "map/KmlWriter.h"
 #include "map/MapDataScript.h"
-#include "tracks/FileIO.h"
 #include "tracks/TrackDecoder.h"
 #include "tracks/TripFigures.h"
 

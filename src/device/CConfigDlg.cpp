@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "device/CConfigDlg.h"
 
-#include "ui/Language.h"
-#include "device/DeviceWorker.h"
 #include "device/Firmware.h"
 #include "device/LoggerSettings.h"
 #include "device/TimeZone.h"
 #include "link/MessageKeys.h"
 #include "link/SerialConnector.h"
+#include "ui/JobRunner.h"
+#include "ui/Language.h"
+#include "ui/Messages.h"
 
 #include <QButtonGroup>
 #include <QDateTime>
@@ -15,7 +16,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -30,7 +30,6 @@ namespace {
 constexpr std::string_view kClearQuestion =
     "Clearing erases every track on the logger. Clear the logger's memory now?";
 constexpr const char* kNoZoneLabel = "(Not set time zone)";
-constexpr const char* kMessageTitle = "Trailkeep";
 
 QString fromText(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -72,10 +71,11 @@ bool reportsSuccess(std::string_view key) {
 CConfigDlg::CConfigDlg(tk::Language& language, tk::SerialConnector& connector,
                        std::string imagesDir, QWidget* parent)
     : QDialog(parent), language_(language), connector_(connector), imagesDir_(std::move(imagesDir)),
-      worker_(new DeviceWorker(this)) {
+      worker_(new JobRunner(this)) {
     setObjectName("configDialog");
     buildControls();
     retranslate();
+    connect(worker_, &JobRunner::progressed, this, &CConfigDlg::showUpgradeProgress);
 }
 
 CConfigDlg::~CConfigDlg() = default;
@@ -236,10 +236,7 @@ QString CConfigDlg::say(std::string_view key) const {
 }
 
 void CConfigDlg::message(std::string_view key) {
-    QMessageBox box(reportsSuccess(key) ? QMessageBox::Information : QMessageBox::Warning,
-                    kMessageTitle, say(key), QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    tellUser(this, !reportsSuccess(key), say(key));
 }
 
 void CConfigDlg::loadLoggerSettings() {
@@ -305,11 +302,7 @@ void CConfigDlg::save() {
 }
 
 void CConfigDlg::clear() {
-    QMessageBox ask(QMessageBox::Question, kMessageTitle, say(kClearQuestion),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    ask.setTextFormat(Qt::PlainText);
-    ask.setDefaultButton(QMessageBox::No);
-    if (ask.exec() != QMessageBox::Yes)
+    if (!askUser(this, say(kClearQuestion)))
         return;
     setBusy(true);
     worker_->run([&connector = connector_] { return tk::clearMemory(connector); },
@@ -341,10 +334,10 @@ void CConfigDlg::upgrade() {
     setBusy(true);
     const std::filesystem::path dir = imagesDir_;
     worker_->run(
-        [&connector = connector_, dir, worker = worker_, dialog = this] {
+        [&connector = connector_, dir](const JobControl& control) {
             const tk::FirmwareImages images = tk::loadFirmwareImages(dir);
-            return tk::upgradeFirmware(connector, images, [=](int block, int blocks) {
-                worker->post([=] { dialog->showUpgradeProgress(block, blocks); });
+            return tk::upgradeFirmware(connector, images, [&control](int block, int blocks) {
+                control.progress(block, blocks);
             });
         },
         [this](const tk::UpgradeResult& result) {

@@ -12,7 +12,7 @@ class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class DeviceWorker;
+class JobRunner;
 
 namespace tk {
 class Language;
@@ -64,7 +64,7 @@ private:
     tk::Language& language_;
     tk::SerialConnector& connector_;
     std::string imagesDir_;
-    DeviceWorker* worker_ = nullptr;
+    JobRunner* worker_ = nullptr;
 
     // The dialog's fields, kept from one run to the next.
     std::uint8_t zoneCode_ = 0;

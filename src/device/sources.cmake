@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The logger's settings, clear, time zone and firmware exchanges (std only); the configuration
-# dialog and its worker (Qt).
+# dialog (Qt).
 tk_sources(TK_CORE_SOURCES
     Firmware.cpp
     LoggerSettings.cpp
@@ -8,5 +8,4 @@ tk_sources(TK_CORE_SOURCES
 )
 tk_sources(TK_GUI_SOURCES
     CConfigDlg.cpp
-    DeviceWorker.cpp
 )

@@ -4,20 +4,20 @@
 #include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "ui/Language.h"
-#include "link/DownloadThread.h"
 #include "link/MessageKeys.h"
 #include "tracks/LogRecord.h"
+#include "ui/JobRunner.h"
+#include "ui/Language.h"
+#include "ui/Messages.h"
 
 ProgressDialog::ProgressDialog(const tk::Language& language, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      language_(language) {
+      language_(language), runner_(new JobRunner(this)) {
     setObjectName(QStringLiteral("progressDialog"));
     setModal(true);
     bar_ = new QProgressBar(this);
@@ -35,18 +35,13 @@ ProgressDialog::ProgressDialog(const tk::Language& language, QWidget* parent)
     layout->addWidget(bar_);
     layout->addWidget(buttons);
     connect(cancel_, &QPushButton::clicked, this, [this] {
-        if (thread_)
-            thread_->cancel();
+        runner_->cancel();
         cancel_->setEnabled(false);
     });
+    connect(runner_, &JobRunner::progressed, this, &ProgressDialog::setProgress);
 }
 
-ProgressDialog::~ProgressDialog() {
-    if (thread_) {
-        thread_->cancel();
-        thread_->wait();
-    }
-}
+ProgressDialog::~ProgressDialog() = default;
 
 tk::DownloadResult ProgressDialog::run(tk::LoggerConnector& connector, tk::PageBuffer& buffer,
                                        tk::TrackDecoder& decoder) {
@@ -56,20 +51,28 @@ tk::DownloadResult ProgressDialog::run(tk::LoggerConnector& connector, tk::PageB
     cancel_->setEnabled(true);
     finished_ = false;
     result_ = {};
-    thread_ = new DownloadThread(connector, buffer, decoder, this);
-    connect(thread_, &DownloadThread::pageCountKnown, this, &ProgressDialog::setPageCount,
-            Qt::BlockingQueuedConnection);
-    connect(thread_, &DownloadThread::progressed, this, &ProgressDialog::setProgress,
-            Qt::BlockingQueuedConnection);
-    connect(thread_, &QThread::finished, this, &ProgressDialog::finishDownload);
-    QTimer::singleShot(kStartDelayMs, this, &ProgressDialog::startDownload);
+    QTimer::singleShot(kStartDelayMs, this, [this, &connector, &buffer, &decoder] {
+        startDownload(connector, buffer, decoder);
+    });
     exec();
-    delete std::exchange(thread_, nullptr);
     return result_;
 }
 
-void ProgressDialog::startDownload() {
-    thread_->start();
+// The download runs on the runner's thread; the page count and the progress reach the bar
+// through the runner, and the result when the download has ended.
+void ProgressDialog::startDownload(tk::LoggerConnector& connector, tk::PageBuffer& buffer,
+                                   tk::TrackDecoder& decoder) {
+    runner_->run(
+        [&connector, &buffer, &decoder, this](const JobControl& control) {
+            tk::DownloadCallbacks callbacks;
+            callbacks.onPageCount = [&control, this](int pages) {
+                control.post([this, pages] { setPageCount(pages); });
+            };
+            callbacks.onProgress = [&control](int attempted) { control.progress(attempted, 0); };
+            callbacks.shouldCancel = [&control] { return control.cancelled(); };
+            return tk::downloadMemory(connector, buffer, decoder, callbacks);
+        },
+        [this](const tk::DownloadResult& result) { finishDownload(result); });
 }
 
 void ProgressDialog::setPageCount(int pages) {
@@ -80,9 +83,8 @@ void ProgressDialog::setProgress(int recordsAttempted) {
     bar_->setValue(recordsAttempted / static_cast<int>(tk::kRecordsPerPage));
 }
 
-void ProgressDialog::finishDownload() {
-    thread_->wait();
-    result_ = thread_->result();
+void ProgressDialog::finishDownload(const tk::DownloadResult& result) {
+    result_ = result;
     if (result_.outcome == tk::DownloadOutcome::NoLogger ||
         result_.outcome == tk::DownloadOutcome::CountFailed) {
         // "Connect Failed" is the one download message that is not looked up.
@@ -90,10 +92,7 @@ void ProgressDialog::finishDownload() {
         const QString text = result_.outcome == tk::DownloadOutcome::CountFailed
                                  ? QString::fromLatin1(key.data(), static_cast<int>(key.size()))
                                  : QString::fromStdString(language_.text(key));
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Trailkeep"), text, QMessageBox::Ok,
-                        this);
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
+        tellUser(this, true, text);
     }
     finished_ = true;
     done(QDialog::Accepted);

@@ -5,7 +5,7 @@
 
 #include "link/Download.h"
 
-class DownloadThread;
+class JobRunner;
 class QProgressBar;
 class QPushButton;
 
@@ -40,15 +40,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void startDownload();
+    void startDownload(tk::LoggerConnector& connector, tk::PageBuffer& buffer,
+                       tk::TrackDecoder& decoder);
     void setPageCount(int pages);
     void setProgress(int recordsAttempted);
-    void finishDownload();
+    void finishDownload(const tk::DownloadResult& result);
 
     const tk::Language& language_;
     QProgressBar* bar_;
     QPushButton* cancel_;
-    DownloadThread* thread_ = nullptr;
+    JobRunner* runner_;
     tk::DownloadResult result_;
     bool finished_ = false;
 };

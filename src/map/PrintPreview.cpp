@@ -3,8 +3,7 @@
 
 #include <QBoxLayout>
 #include <QDir>
-#include <QFileInfo>
-#include <QMessageBox>
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -13,22 +12,23 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShortcut>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineView>
 
+#include "files/AtomicFile.h"
 #include "map/BrowserPolicy.h"
 #include "map/WebProfile.h"
 #include "tracks/FileNames.h"
 #include "ui/Captions.h"
+#include "ui/FileQuestions.h"
+#include "ui/Messages.h"
 #include "ui/Prompts.h"
 
 namespace {
 
-constexpr char kMessageTitle[] = "Trailkeep";
 constexpr int kReadyPollMs = 100;
 // print.html gives up waiting for tiles after 3 s; a page that never reports ready (a broken
 // data.js) is printed as it stands after this many polls. Other pages (the browser's error page)
@@ -145,17 +145,8 @@ void PrintPreview::askForPdf() {
     if (chosen.isEmpty())
         return;
     const QString path = QString::fromStdString(tk::withExtension(chosen.toStdString(), ".pdf"));
-    // The dialog asked before replacing the name it returned; the name with the extension
-    // appended may be another file, so ask for that one.
-    if (chosen != path && QFileInfo::exists(path)) {
-        QMessageBox box(QMessageBox::Question, QString::fromLatin1(kMessageTitle),
-                        QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path),
-                        QMessageBox::Yes | QMessageBox::No, this);
-        box.setTextFormat(Qt::PlainText);
-        box.setDefaultButton(QMessageBox::No);
-        if (box.exec() != QMessageBox::Yes)
-            return;
-    }
+    if (!mayReplace(this, chosen, path))
+        return;
     enqueue({Job::Kind::Pdf, path});
 }
 
@@ -208,20 +199,19 @@ void PrintPreview::printPdf(const QByteArray& pdf) {
     emit printed(ok);
 }
 
-// Written through a save file, so a failure leaves neither a partial file nor a replaced one
-// half overwritten.
+// Written whole or not at all, so a failure leaves neither a partial file nor a replaced one half
+// overwritten.
 void PrintPreview::pdfReady(const QString& path, const QByteArray& pdf) {
     finishJob();
     QString error;
     if (pdf.isEmpty()) {
         error = QStringLiteral("The page could not be turned into a PDF.");
     } else {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
-            error = file.errorString();
+        error = QString::fromStdString(tk::writeFileAtomically(
+            QFile::encodeName(path).toStdString(), std::string_view(pdf.constData(), pdf.size())));
     }
     if (!error.isEmpty())
-        tell(QStringLiteral("%1: %2").arg(path, error));
+        tell(error);
     emit pdfWritten(path, error.isEmpty());
 }
 
@@ -281,8 +271,5 @@ void PrintPreview::updateButtons() {
 }
 
 void PrintPreview::tell(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kMessageTitle), text, QMessageBox::Ok,
-                    this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    tellUser(this, true, text);
 }

@@ -3,12 +3,13 @@
 
 #include <QString>
 
+#include "files/AtomicFile.h"
 #include "map/GpxWriter.h"
 #include "map/KmlWriter.h"
-#include "tracks/FileIO.h"
 #include "tracks/FileNames.h"
 #include "tracks/Track.h"
 #include "ui/FileQuestions.h"
+#include "ui/Messages.h"
 #include "ui/Prompts.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "files/AtomicFile.h"
 #include "map/TrackOverview.h"
 #include "panel/CFigureSettingsDlg.h"
 #include "panel/CLinePropertiesDlg.h"
@@ -20,7 +21,6 @@
 #include "panel/TrackExport.h"
 #include "panel/TrackList.h"
 #include "panel/TrackMenu.h"
-#include "tracks/FileIO.h"
 #include "ui/Captions.h"
 
 namespace {

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "files/AtomicFile.h"
+#include "files/FileIO.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -36,17 +39,17 @@ struct ContentPiece {
     }
 };
 
-// Replaces the file at path, which must still have the stamp, with the pieces: they go to a
-// hidden temporary file in the same folder that takes the original's permissions, owner,
-// extended attributes, access and modification times, is synced to the disk and renamed over
-// the original. A failure leaves the original as it was. Returns the error text, empty on
-// success.
+// Replaces the file at path, which must still have the stamp, with the pieces, through an
+// AtomicFile that keeps the original's permissions, owner, extended attributes and times. A
+// failure leaves the original as it was. Returns the error text, empty on success.
 std::string replaceFile(const std::string& path, const FileStamp& expected,
                         const std::vector<ContentPiece>& pieces);
 
-// Writes bytes to path through a hidden temporary file renamed over it: an existing file keeps
-// its permissions, a new one gets the usual ones (0666 less the umask). Returns the error text.
-std::string writeWholeFile(const std::string& path, std::string_view bytes);
+// Sidecars and journals are written like every other file (AtomicFile): an existing file keeps
+// its permissions, a new one gets the usual ones. Returns the error text.
+inline std::string writeWholeFile(const std::string& path, std::string_view bytes) {
+    return writeFileAtomically(path, bytes);
+}
 
 // Reads the whole file, or up to limit bytes; nothing when it cannot be read (errno set).
 std::optional<std::string> readFileBytes(const std::string& path,
@@ -56,6 +59,8 @@ std::optional<std::string> readFileRange(const std::string& path, std::int64_t o
                                          std::size_t length);
 
 // The text for errno about path: "path: Permission denied".
-std::string systemErrorText(const std::string& path);
+inline std::string systemErrorText(const std::string& path) {
+    return fileErrorText(path);
+}
 
 } // namespace tk::photos

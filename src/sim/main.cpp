@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "demo/DemoMemory.h"
+#include "files/AtomicFile.h"
 #include "sim/LoggerModel.h"
 #include "sim/PtyLink.h"
 #include "sim/SimOptions.h"
-#include "demo/DemoMemory.h"
 
 #include <csignal>
 #include <cstdio>
@@ -63,20 +64,12 @@ std::optional<std::vector<std::uint8_t>> loadMemory(const tk::sim::SimOptions& o
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-// Written beside the target and renamed, so a reader never sees half an image.
+// Written whole or not at all, so a reader never sees half an image.
 void writeImage(const std::string& path, const std::vector<std::uint8_t>& image) {
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(image.data()),
-                  static_cast<std::streamsize>(image.size()));
-        if (!out.flush()) {
-            std::cerr << "trailkeep-sim: cannot write " << temporary << "\n";
-            return;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0)
-        std::cerr << "trailkeep-sim: cannot write " << path << "\n";
+    const std::string error = tk::writeFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
+    if (!error.empty())
+        std::cerr << "trailkeep-sim: cannot write " << error << "\n";
 }
 
 int run(const tk::sim::SimOptions& options) {

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tracks/ProjectFile.h"
 
-#include "tracks/FileIO.h"
+#include "files/AtomicFile.h"
+#include "files/FileIO.h"
 
 #include <cstdio>
 #include <memory>

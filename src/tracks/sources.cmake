@@ -1,8 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Log records, the page buffer, decoding, the project file, file writing, trip figures: std only.
+# Log records, the page buffer, decoding, the project file, trip figures: std only.
 tk_sources(TK_CORE_SOURCES
     CivilTime.cpp
-    FileIO.cpp
     FileNames.cpp
     LogRecord.cpp
     PageBuffer.cpp

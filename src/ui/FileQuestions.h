@@ -8,6 +8,3 @@ class QWidget;
 // The save dialogs ask before replacing the name they return; a name that only got its
 // extension afterwards may stand for another existing file, so this asks for that one.
 bool mayReplace(QWidget* window, const QString& chosen, const QString& path);
-
-// A message box with an OK button and the text shown as plain text.
-void tellUser(QWidget* window, bool warning, const QString& text);

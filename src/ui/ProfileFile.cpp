@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ProfileFile.h"
 
-#include <atomic>
-#include <chrono>
+#include "files/AtomicFile.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -90,12 +90,6 @@ int parseProfileInt(std::string_view text) {
     return static_cast<int>(value);
 }
 
-std::string uniqueSuffix() {
-    static std::atomic<unsigned> counter{0};
-    auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    return ".tmp" + std::to_string(ticks) + "-" + std::to_string(counter++);
-}
-
 } // namespace
 
 ProfileFile::ProfileFile(std::string bytes) : bytes_(std::move(bytes)) {
@@ -118,30 +112,8 @@ std::optional<ProfileFile> ProfileFile::load(const std::string& path) {
     return ProfileFile(std::move(bytes));
 }
 
-bool ProfileFile::save(const std::string& path) const {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path temp = target;
-    temp += uniqueSuffix();
-    std::error_code error;
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(bytes_.data(), static_cast<std::streamsize>(bytes_.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temp, error);
-            return false;
-        }
-    }
-    auto status = fs::status(target, error);
-    if (!error && fs::exists(status))
-        fs::permissions(temp, status.permissions(), error);
-    fs::rename(temp, target, error);
-    if (error) {
-        fs::remove(temp, error);
-        return false;
-    }
-    return true;
+std::string ProfileFile::save(const std::string& path) const {
+    return writeFileAtomically(path, bytes_);
 }
 
 std::string ProfileFile::readString(std::string_view section, std::string_view key,

@@ -26,8 +26,8 @@ public:
     // A file that does not exist reads as an empty profile (as the profile functions treat it);
     // nullopt when the file exists but cannot be read.
     static std::optional<ProfileFile> load(const std::string& path);
-    // Writes a temporary file beside path and renames it over path; false on any failure.
-    bool save(const std::string& path) const;
+    // Writes the file whole or not at all (AtomicFile); the error text, empty on success.
+    std::string save(const std::string& path) const;
 
     std::string readString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;

@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The language file and its lookups (std only); prompts and file questions (Qt).
+# The language file and its lookups (std only); prompts, file questions, messages and the job runner (Qt).
 tk_sources(TK_CORE_SOURCES
     Language.cpp
     ProfileFile.cpp
@@ -7,5 +7,7 @@ tk_sources(TK_CORE_SOURCES
 )
 tk_sources(TK_GUI_SOURCES
     FileQuestions.cpp
+    JobRunner.cpp
+    Messages.cpp
     Prompts.cpp
 )

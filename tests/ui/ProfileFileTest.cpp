@@ -108,13 +108,14 @@ TEST(ProfileFileTest, SavesAndLoadsThroughTheFileSystem) {
 
     ProfileFile file("[App]\r\nLanguage=0\r\n");
     ASSERT_TRUE(file.writeString("App", "Language", "1"));
-    ASSERT_TRUE(file.save(path));
+    ASSERT_EQ(file.save(path), "");
     auto loaded = ProfileFile::load(path);
     ASSERT_TRUE(loaded.has_value());
     EXPECT_EQ(loaded->bytes(), "[App]\r\nLanguage=1\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 
-    EXPECT_FALSE(file.save((dir / "absent" / "p.ini").string()));
+    EXPECT_EQ(file.save((dir / "absent" / "p.ini").string()),
+              (dir / "absent" / "p.ini").string() + ": No such file or directory");
     fs::remove_all(dir);
 }
 

@@ -4,3 +4,6 @@ tk_sources(TK_UNIT_TEST_SOURCES
     LanguageTest.cpp
     ProfileFileTest.cpp
 )
+tk_sources(TK_WIDGET_TEST_SOURCES
+    JobRunnerTest.cpp
+)

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "files/FileIO.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tk {
+namespace {
+
+// Fills buffer as far as the file goes; the count read, or -1 with errno set.
+ssize_t readFull(int fd, std::span<char> buffer) {
+    std::size_t got = 0;
+    while (got < buffer.size()) {
+        const ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(got);
+}
+
+} // namespace
+
+std::string fileErrorText(const std::string& path) {
+    return path + ": " + std::strerror(errno);
+}
+
+std::string readFileInPieces(const std::string& path, std::span<char> piece,
+                             const std::function<void(std::string_view)>& use) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return fileErrorText(path);
+    std::string error;
+    for (;;) {
+        const ssize_t got = readFull(fd, piece);
+        if (got < 0) {
+            error = fileErrorText(path);
+            break;
+        }
+        if (got > 0)
+            use(std::string_view(piece.data(), static_cast<std::size_t>(got)));
+        if (static_cast<std::size_t>(got) < piece.size() || piece.empty())
+            break;
+    }
+    ::close(fd);
+    return error;
+}
+
+} // namespace tk
