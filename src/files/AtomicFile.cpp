@@ -15,21 +15,6 @@
 namespace tk {
 namespace {
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // Copies through a buffer what the kernel could not copy for us.
 bool copyThroughBuffer(int in, int out, off_t from, std::int64_t left) {
     char buffer[1 << 16];

@@ -27,6 +27,21 @@ ssize_t readFull(int fd, std::span<char> buffer) {
 
 } // namespace
 
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
 std::string fileErrorText(const std::string& path) {
     return path + ": " + std::strerror(errno);
 }

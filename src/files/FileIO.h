@@ -15,6 +15,10 @@ namespace tk {
 std::string readFileInPieces(const std::string& path, std::span<char> piece,
                              const std::function<void(std::string_view)>& use);
 
+// Writes all the bytes to fd, going on after short writes and interruptions; false with errno
+// set when the file takes no more.
+bool writeAll(int fd, std::string_view bytes);
+
 // The system's text for the last error of a file operation on path.
 std::string fileErrorText(const std::string& path);
 

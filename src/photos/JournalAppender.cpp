@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photos/JournalAppender.h"
 
+#include "files/FileIO.h"
 #include "photos/FileReplace.h"
 
 #include <algorithm>
@@ -11,21 +12,6 @@
 
 namespace tk::photos {
 namespace {
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
 
 // The size of the journal without a last line that was cut short (when the program stopped
 // while writing it: its photo was never changed); -1 when it cannot be read.
