@@ -104,7 +104,8 @@ bool appendsToTiff(const std::string& format) {
 
 std::string appendToTiffFile(const std::string& path, const FileStamp& stamp,
                              const std::vector<tiff::Field>& fields, GpsMerge merge,
-                             const Position* position, bool& unchanged) {
+                             const Position* position,
+                             const std::function<std::string()>& beforeReplace, bool& unchanged) {
     unchanged = false;
     const auto bytes = readFileBytes(path);
     if (!bytes)
@@ -123,6 +124,11 @@ std::string appendToTiffFile(const std::string& path, const FileStamp& stamp,
             checkWrittenPosition(appended.appliedTo(tiff::bytesOf(*bytes)), *position);
         if (!error.empty())
             return path + ": " + error;
+    }
+    if (beforeReplace) {
+        const std::string error = beforeReplace();
+        if (!error.empty())
+            return error;
     }
     const auto at = static_cast<std::int64_t>(appended.pointerAt);
     const std::string_view pointer(reinterpret_cast<const char*>(appended.pointer.data()), 4);

@@ -6,6 +6,7 @@
 #include "photos/GeotagMatch.h"
 #include "photos/JpegSegments.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,9 +42,11 @@ bool appendsToTiff(const std::string& format);
 
 // Appends the GPS fields to the TIFF file at path, which must still have the stamp: the file's
 // bytes stay, one 4-byte pointer changes and the new directories follow its end. With position,
-// the result must read it back. Returns the error text.
+// the result must read it back. beforeReplace (when given) runs just before the file is
+// replaced, and its error text stops the write. Returns the error text.
 std::string appendToTiffFile(const std::string& path, const FileStamp& stamp,
                              const std::vector<tiff::Field>& fields, GpsMerge merge,
-                             const Position* position, bool& unchanged);
+                             const Position* position,
+                             const std::function<std::string()>& beforeReplace, bool& unchanged);
 
 } // namespace tk::photos

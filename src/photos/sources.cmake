@@ -1,0 +1,26 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Geotagging: photo times, matching, the undo journal, file replacing, the Exif writer that
+# appends (std only); photo metadata read through exiv2, and written by appending; the geotag and clock dialogs (Qt).
+tk_sources(TK_CORE_SOURCES
+    ExifAppend.cpp
+    FileReplace.cpp
+    GeotagJournal.cpp
+    GeotagMatch.cpp
+    GeotagRun.cpp
+    GpsTags.cpp
+    JpegSegments.cpp
+    MultiPicture.cpp
+    PhotoFiles.cpp
+    PhotoTime.cpp
+    TiffDirectory.cpp
+)
+tk_sources(TK_EXIV_SOURCES
+    ExifWrite.cpp
+    ExivPhotoAccess.cpp
+    ExivTags.cpp
+)
+tk_sources(TK_GUI_SOURCES
+    CClockSyncDlg.cpp
+    CGeotagDlg.cpp
+    PhotoTableModel.cpp
+)
