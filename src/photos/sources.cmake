@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Geotagging: photo times, matching, the undo journal, file replacing, the Exif writer that
-# appends (std only); photo metadata read through exiv2, and written by appending; the geotag and clock dialogs (Qt).
+# appends (std only); photo metadata read through exiv2, and written by appending; the geotag
+# and clock dialogs (Qt).
 tk_sources(TK_CORE_SOURCES
     ExifAppend.cpp
     FileReplace.cpp
@@ -8,10 +9,13 @@ tk_sources(TK_CORE_SOURCES
     GeotagMatch.cpp
     GeotagRun.cpp
     GpsTags.cpp
+    JournalAppender.cpp
+    JournalLock.cpp
     JpegSegments.cpp
     MultiPicture.cpp
     PhotoFiles.cpp
     PhotoTime.cpp
+    RunJournals.cpp
     TiffDirectory.cpp
 )
 tk_sources(TK_EXIV_SOURCES

@@ -8,6 +8,7 @@ tk_sources(TK_UNIT_TEST_SOURCES
     GeotagMatchTest.cpp
     GeotagRunTest.cpp
     GpsTagsTest.cpp
+    JournalLockTest.cpp
     PhotoTimeTest.cpp
     RealPhotosTest.cpp
 )
