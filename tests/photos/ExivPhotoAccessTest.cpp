@@ -210,7 +210,7 @@ std::string multiPicture(const std::string& first, std::size_t at, const std::st
     const std::size_t segmentSize = 2 + 2 + 4 + 8 + 42 + 32;
     const std::size_t secondAt = first.size() + segmentSize;
     const std::size_t headerAt = place + 8;
-    std::string index = std::string("II*\0", 4) + le32(8) + std::string{3, 0} +
+    std::string index = std::string("II*\0", 4) + le32(8) + std::string("\x03\x00", 2) +
                         entry(0xB000, 7, 4, 0x30303130) + entry(0xB001, 4, 1, 2) +
                         entry(0xB002, 7, 32, 50) + le32(0);
     index += le32(0x030000) + le32(static_cast<std::uint32_t>(secondAt)) + le32(0) + le32(0);
@@ -232,17 +232,17 @@ TEST_F(ExivPhotos, AMultiPictureFileKeepsItsPicturesOrIsLeftAsItWas) {
     // The index after the Exif segment (JFIF, then Exif) moves with the pictures.
     const fs::path after = dir / "after.jpg";
     writeAll(after, multiPicture(first, 2, second));
-    ASSERT_EQ(test::exiftoolBinary(after, "MPImage2"), second);
+    ASSERT_EQ(test::exiftoolBinary(after, "MPImage2:PreviewImage"), second);
     // Before it, the index would stay while the pictures moved.
     const fs::path before = dir / "before.jpg";
     writeAll(before, multiPicture(first, 1, second));
-    ASSERT_EQ(test::exiftoolBinary(before, "MPImage2"), second);
+    ASSERT_EQ(test::exiftoolBinary(before, "MPImage2:PreviewImage"), second);
     const std::string beforeBytes = readAll(before);
 
     const auto results = geotag({after.string(), before.string()});
     ASSERT_EQ(results.size(), 2u);
     EXPECT_EQ(results[0].status, PhotoStatus::tagged) << results[0].reason;
-    EXPECT_EQ(test::exiftoolBinary(after, "MPImage2"), second);
+    EXPECT_EQ(test::exiftoolBinary(after, "MPImage2:PreviewImage"), second);
     EXPECT_NEAR(number(exiftoolJson(after), "GPSLatitude"), 47.0005, 1e-9);
     EXPECT_EQ(results[1].status, PhotoStatus::error);
     EXPECT_NE(results[1].reason.find("multi-picture"), std::string::npos) << results[1].reason;
