@@ -12,7 +12,8 @@ namespace tk::photos {
 // undoing gives back the very same bytes. What is written is read back with exiv2 and must give
 // the position. The other formats exiv2 writes (PNG, WebP...) are written whole by exiv2 and
 // checked afterwards: every tag but the GPS ones must read back as before. Formats exiv2 only
-// reads (CR3, ARW, RAF, RW2, HEIC...) get an XMP sidecar.
+// reads (CR3, ARW, RAF, RW2, HEIC...) get an XMP sidecar; so do videos, whose time and position
+// MediaInfoLib reads (VideoMetadata).
 //
 // Safe to use from several threads at once.
 class ExivPhotoAccess : public PhotoAccess {

@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Geotagging: photo times, matching, the undo journal, file replacing, the Exif writer that
-# appends (std only); photo metadata read through exiv2, and written by appending; the geotag
-# and clock dialogs (Qt).
+# appends (std only); photo metadata read through exiv2 and written by appending, video times
+# through MediaInfoLib; the geotag and clock dialogs (Qt).
 tk_sources(TK_CORE_SOURCES
     ExifAppend.cpp
     FileReplace.cpp
@@ -22,6 +22,7 @@ tk_sources(TK_EXIV_SOURCES
     ExifWrite.cpp
     ExivPhotoAccess.cpp
     ExivTags.cpp
+    VideoMetadata.cpp
 )
 tk_sources(TK_GUI_SOURCES
     CClockSyncDlg.cpp

@@ -11,6 +11,7 @@ tk_sources(TK_UNIT_TEST_SOURCES
     JournalLockTest.cpp
     PhotoTimeTest.cpp
     RealPhotosTest.cpp
+    VideoTest.cpp
 )
 tk_sources(TK_WIDGET_TEST_SOURCES
     CGeotagDlgTest.cpp
