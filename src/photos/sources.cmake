@@ -7,9 +7,12 @@ tk_sources(TK_CORE_SOURCES
     GeotagMatch.cpp
     GeotagRun.cpp
     GpsTags.cpp
+    JournalAppender.cpp
+    JournalLock.cpp
     JpegSegments.cpp
     PhotoFiles.cpp
     PhotoTime.cpp
+    RunJournals.cpp
 )
 tk_sources(TK_EXIV_SOURCES
     ExivPhotoAccess.cpp

@@ -7,6 +7,7 @@ tk_sources(TK_UNIT_TEST_SOURCES
     GeotagMatchTest.cpp
     GeotagRunTest.cpp
     GpsTagsTest.cpp
+    JournalLockTest.cpp
     PhotoTimeTest.cpp
 )
 tk_sources(TK_WIDGET_TEST_SOURCES
