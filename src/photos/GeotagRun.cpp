@@ -165,6 +165,8 @@ const char* statusName(PhotoStatus status) {
 std::optional<double> cameraUtc(const PhotoInfo& info, const ZoneChoice& zone) {
     if (!info.error.empty() || !info.cameraTime)
         return std::nullopt;
+    if (info.timeIsUtc)
+        return info.cameraTime->asUtc();
     return info.cameraTime->asUtc() - zone.offsetFor(*info.cameraTime, info.ownOffset);
 }
 
@@ -225,7 +227,8 @@ std::vector<PhotoResult> matchPhotos(const std::vector<PhotoInfo>& photos,
         r.cameraUtc = cameraUtc(info, settings.zone);
         if (!r.cameraUtc) {
             r.status = PhotoStatus::noTime;
-            r.reason = "no date and time in the photo";
+            r.reason =
+                info.video ? "no date and time in the video" : "no date and time in the photo";
             continue;
         }
         r.utc = *r.cameraUtc + correction.offsetAt(*r.cameraUtc);
