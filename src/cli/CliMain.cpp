@@ -24,10 +24,13 @@ constexpr const char* kUsage =
     "  timezone [--port DEV] [--offset HOURS]\n"
     "  upgrade [--port DEV] [--images DIR]\n"
     "  demo -o OUT.gpl [--seed N] [--full]\n"
-    "  geotag PROJECT.gpl PHOTO|FOLDER... [--track N] [--zone auto|+HH:MM] [--offset SECONDS]\n"
+    "  geotag [FILE] PHOTO|FOLDER... [--tracks FILE]... [--track N] [--zone auto|+HH:MM]\n"
+    "         [--offset SECONDS]\n"
     "         [--sync PHOTO=TIME]... [--max-gap SECONDS] [--max-extrapolate SECONDS]\n"
     "         [--overwrite] [--sidecar] [--dry-run] [--json]\n"
-    "  geotag --undo PHOTO|FOLDER... [--json]\n";
+    "  geotag --undo PHOTO|FOLDER... [--json]\n"
+    "FILE is a logger project (.gpl) or a track file: GPX, or FIT, TCX, KML, IGC, NMEA and more\n"
+    "through GPSBabel.\n";
 
 constexpr std::array<std::string_view, 6> kDeviceCommands = {"read",  "settings", "config",
                                                              "clear", "timezone", "upgrade"};
