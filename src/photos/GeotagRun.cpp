@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photos/GeotagRun.h"
 
+#include "photos/JournalLock.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -74,6 +76,17 @@ std::string joined(const std::string& folder, const std::string& name) {
 // disk busy.
 unsigned writeThreads() {
     return std::max(8u, 2 * std::thread::hardware_concurrency());
+}
+
+// The folder's journal entries, read while lock holds the journal. A folder without a journal
+// (which may be read-only) is not locked: it has nothing to undo.
+std::vector<JournalEntry> lockedJournal(const std::string& folder,
+                                        std::unique_ptr<JournalLock>& lock, std::string& error) {
+    std::vector<JournalEntry> entries = readJournal(folder, error);
+    if (!error.empty() || entries.empty())
+        return entries;
+    lock = JournalLock::acquire(folder, error);
+    return lock ? readJournal(folder, error) : std::vector<JournalEntry>{};
 }
 
 } // namespace
@@ -261,7 +274,19 @@ std::string writePhotos(PhotoAccess& access, const std::vector<PhotoInfo>& photo
     for (const std::size_t i : todo)
         byFolder[folderOfPath(photos[i].path)].push_back(i);
     std::vector<std::size_t> ready;
+    // Each folder's journal stays locked until the run ends, in name order so that two runs
+    // over the same folders cannot wait for each other.
+    std::vector<std::unique_ptr<JournalLock>> locks;
     for (const auto& [folder, members] : byFolder) {
+        std::string error;
+        locks.push_back(JournalLock::acquire(folder, error, control.waiting));
+        if (!locks.back()) {
+            for (const std::size_t i : members) {
+                results[i].status = PhotoStatus::error;
+                results[i].reason = "cannot keep the undo journal: " + error;
+            }
+            continue;
+        }
         std::vector<JournalEntry> entries;
         for (const std::size_t i : members) {
             JournalEntry e = photos[i].before;
@@ -282,7 +307,7 @@ std::string writePhotos(PhotoAccess& access, const std::vector<PhotoInfo>& photo
             }
             entries.push_back(std::move(e));
         }
-        const std::string error = appendJournal(folder, entries);
+        error = appendJournal(folder, entries);
         for (const std::size_t i : members) {
             if (error.empty()) {
                 ready.push_back(i);
@@ -370,7 +395,8 @@ std::vector<UndoResult> undoGeotagging(PhotoAccess& access, const std::vector<st
 
     for (const std::string& folder : folders) {
         std::string error;
-        std::vector<JournalEntry> entries = readJournal(folder, error);
+        std::unique_ptr<JournalLock> lock;
+        std::vector<JournalEntry> entries = lockedJournal(folder, lock, error);
         const bool all = wholeFolder.count(folder) != 0;
         const std::set<std::string> names =
             wanted.count(folder) ? wanted[folder] : std::set<std::string>{};
@@ -414,6 +440,8 @@ std::vector<UndoResult> undoGeotagging(PhotoAccess& access, const std::vector<st
             }
             r.status = anyChange ? "restored" : "unchanged";
         });
+        if (photoNames.empty())
+            continue;
         std::vector<JournalEntry> kept;
         for (std::size_t k = 0; k < entries.size(); ++k)
             if (!undone[k])

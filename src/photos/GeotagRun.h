@@ -105,6 +105,8 @@ struct WriteControl {
     std::function<void(std::size_t done, std::size_t total)> progress; // from the worker threads
     const std::atomic<bool>* cancel = nullptr;
     std::string run; // the run's name in the journals; a new one when empty
+    // Called (on the calling thread) before waiting for another run that holds a folder's journal.
+    std::function<void(const std::string& folder)> waiting;
 };
 
 // Writes the wouldTag photos in parallel: first the journal of every folder written to, then

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace tk::photos {
 namespace {
@@ -34,8 +36,12 @@ public:
     std::mutex mutex;
 
     PhotoInfo read(const std::string& path) override { return photos.at(path); }
+    std::function<void(const PhotoInfo&)> beforeWrite;
+
     std::string write(const PhotoInfo& info, const Position&, double, bool sidecar,
                       bool& unchanged) override {
+        if (beforeWrite)
+            beforeWrite(info);
         std::lock_guard lock(mutex);
         unchanged = false;
         std::string error;
@@ -246,6 +252,51 @@ TEST_F(Run, UndoGoesNewestFirstAndEmptiesTheJournal) {
     results = undoGeotagging(access, {found[0].path});
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].status, "not-geotagged");
+}
+
+TEST_F(Run, ASecondRunInTheSameFolderWaitsAndBothKeepTheirEntries) {
+    add("a.jpg", clock(10, 0, 10));
+    add("b.jpg", clock(10, 0, 20));
+    auto firstResults = match();
+    const std::vector<PhotoInfo> firstPhotos = infos;
+    found.clear();
+    add("c.jpg", clock(10, 0, 30));
+    add("d.jpg", clock(10, 0, 40));
+    auto secondResults = match();
+    const std::vector<PhotoInfo> secondPhotos = infos;
+
+    // The first run's photos are written only once the second run waits for the journal.
+    std::promise<void> firstWrites;
+    std::once_flag writing;
+    std::promise<void> secondWaits;
+    std::shared_future<void> waiting = secondWaits.get_future().share();
+    access.beforeWrite = [&](const PhotoInfo& info) {
+        if (info.path == firstPhotos[0].path || info.path == firstPhotos[1].path) {
+            std::call_once(writing, [&] { firstWrites.set_value(); });
+            waiting.wait();
+        }
+    };
+    std::string firstRun;
+    std::thread first([&] { firstRun = writePhotos(access, firstPhotos, firstResults, settings); });
+    WriteControl control;
+    std::vector<std::string> waitedFor;
+    control.waiting = [&](const std::string& folder) {
+        waitedFor.push_back(folder);
+        secondWaits.set_value();
+    };
+    // The first run holds the folder before the second starts.
+    firstWrites.get_future().wait();
+    std::string error;
+    const std::string secondRun =
+        writePhotos(access, secondPhotos, secondResults, settings, control);
+    first.join();
+
+    EXPECT_EQ(waitedFor, std::vector<std::string>{dir.path().string()});
+    const auto entries = readJournal(dir.path().string(), error);
+    std::vector<std::string> names;
+    for (const JournalEntry& e : entries)
+        names.push_back(e.name + " " + (e.run == firstRun ? "1" : e.run == secondRun ? "2" : "?"));
+    EXPECT_EQ(names, (std::vector<std::string>{"a.jpg 1", "b.jpg 1", "c.jpg 2", "d.jpg 2"}));
 }
 
 TEST(ParallelFor, EveryIndexOnce) {
