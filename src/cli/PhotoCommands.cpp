@@ -165,7 +165,7 @@ int runGeotag(const CliArgs& args) {
     for (const SyncText& sync : syncs)
         settings.syncs.push_back({syncPhotoIndex(sync.photo, found), sync.shown});
 
-    ExivPhotoAccess access;
+    ExivPhotoAccess access(false);
     const std::vector<PhotoInfo> photos = readPhotos(access, found);
     std::string syncError;
     const ClockCorrection correction = clockCorrection(settings, photos, syncError);

@@ -13,7 +13,7 @@
 #include "tracks/Track.h"
 #include "ui/Language.h"
 
-class CCustomBrowserExternal;
+class PageBridge;
 class CMapView;
 class PhotoTableModel;
 class QCheckBox;
@@ -41,7 +41,7 @@ public:
         const tk::TrackTable& tracks;
         tk::photos::PhotoAccess& access;
         QWebEngineProfile* profile;
-        CCustomBrowserExternal& bridge;
+        PageBridge& bridge;
         QString pageDir; // with a trailing slash
     };
 
