@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Geotagging: photo times, matching, the undo journal, file replacing (std only); photo
-# metadata through exiv2; the geotag and clock dialogs (Qt).
+# metadata through exiv2 and video times through MediaInfoLib; the geotag and clock dialogs (Qt).
 tk_sources(TK_CORE_SOURCES
     FileReplace.cpp
     GeotagJournal.cpp
@@ -17,6 +17,7 @@ tk_sources(TK_CORE_SOURCES
 tk_sources(TK_EXIV_SOURCES
     ExivPhotoAccess.cpp
     ExivTags.cpp
+    VideoMetadata.cpp
 )
 tk_sources(TK_GUI_SOURCES
     CClockSyncDlg.cpp

@@ -9,6 +9,7 @@ tk_sources(TK_UNIT_TEST_SOURCES
     GpsTagsTest.cpp
     JournalLockTest.cpp
     PhotoTimeTest.cpp
+    VideoTest.cpp
 )
 tk_sources(TK_WIDGET_TEST_SOURCES
     CGeotagDlgTest.cpp
