@@ -15,6 +15,7 @@ packages=(
     libexiv2-dev libmediainfo-dev libimage-exiftool-perl gpscorrelate
     libsqlite3-dev libexpat1-dev
     dpkg-dev fakeroot file desktop-file-utils appstream librsvg2-bin shared-mime-info
+    lintian help2man bash-completion man-db
 )
 
 # Node.js and npm fetch the map pages' libraries; any installed Node 18 or later will do.

@@ -3,6 +3,7 @@
 # trailkeep-cli-photos (exiv2).
 tk_sources(TK_CLI_SOURCES
     CliArgs.cpp
+    CliHelp.cpp
     CliMain.cpp
     CliOutput.cpp
     TrackCommands.cpp
