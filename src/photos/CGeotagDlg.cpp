@@ -21,7 +21,6 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableView>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -110,8 +109,7 @@ CGeotagDlg::CGeotagDlg(const Context& context, QWidget* parent)
 CGeotagDlg::~CGeotagDlg() {
     cancel_ = true;
     thumbnailPool_.clear();
-    if (worker_)
-        worker_->wait();
+    runner_->wait();
     thumbnailPool_.waitForDone();
 }
 
@@ -420,14 +418,10 @@ void CGeotagDlg::showSelectionOnMap(int row) {
 
 void CGeotagDlg::runInBackground(std::function<void()> work, std::function<void()> done) {
     setWorking(true);
-    worker_ = QThread::create(std::move(work));
-    connect(worker_, &QThread::finished, this, [this, done = std::move(done)] {
-        worker_->deleteLater();
-        worker_ = nullptr;
+    runner_->run(std::move(work), [this, done = std::move(done)] {
         setWorking(false);
         done();
     });
-    worker_->start();
 }
 
 void CGeotagDlg::setWorking(bool working) {

@@ -11,6 +11,7 @@
 
 #include "photos/GeotagRun.h"
 #include "tracks/Track.h"
+#include "ui/JobRunner.h"
 #include "ui/Language.h"
 
 class PageBridge;
@@ -25,7 +26,6 @@ class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QTableView;
-class QThread;
 class QWebEngineProfile;
 
 // Geotag Photos: the photos in a table and on a map with the loaded tracks, the camera's zone and
@@ -54,7 +54,7 @@ public:
     void tracksChanged();
     void relabel();
 
-    bool busy() const { return worker_ != nullptr; }
+    bool busy() const { return runner_->busy(); }
     const std::vector<tk::photos::PhotoResult>& results() const { return results_; }
     const tk::photos::GeotagSettings& settings() const { return settings_; }
     PhotoTableModel* model() const { return model_; }
@@ -100,7 +100,7 @@ private:
     std::vector<std::string> lastWritten_;
     std::atomic<bool> cancel_{false};
     std::atomic<std::size_t> progress_{0};
-    QThread* worker_ = nullptr;
+    JobRunner* runner_ = new JobRunner(this); // reads and writes the photos
     QThreadPool thumbnailPool_;
     int generation_ = 0;
     bool mapReady_ = false;

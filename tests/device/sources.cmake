@@ -7,4 +7,5 @@ tk_sources(TK_UNIT_TEST_SOURCES
 )
 tk_sources(TK_WIDGET_TEST_SOURCES
     CConfigDlgTest.cpp
+    CConfigUpgradeTest.cpp
 )
