@@ -319,14 +319,14 @@ struct ReadWatch : QObject {
     }
 };
 
-bool timeRead(CMainFrame& frame, const CTrailkeepApp& app) {
+bool timeRead(CMainFrame& frame, CTrailkeepApp& app) {
     ReadWatch watch(frame);
     watch.ticker.start();
     const double started = epochMs();
     frame.actions().read->trigger(); // returns once the dialog and its message have closed
     waitFor([&] { return watch.rowsAt > 0; }, 1000);
     watch.ticker.stop();
-    const int pages = app.pageBuffer.pageCount;
+    const int pages = app.session().pageBuffer().pageCount;
     row(QStringLiteral("Read of %1 pages, command to %2 rows listed (1 s start delay included)")
             .arg(pages)
             .arg(frame.panel()->trackList()->rowCount()),
@@ -431,7 +431,7 @@ bool timeShowAll(CMainFrame& frame, int runs) {
 }
 
 // One trip long enough to fill the memory, every fix kept.
-void loadLongTrack(CTrailkeepApp& app, CMainFrame& frame) {
+void loadLongTrack(CTrailkeepApp& app) {
     tk::DemoOptions options;
     options.trips = 1;
     options.stepSeconds = 1;
@@ -439,11 +439,14 @@ void loadLongTrack(CTrailkeepApp& app, CMainFrame& frame) {
     options.erasedPages = 0;
     options.fixesPerTrip = kTrackPoints;
     const std::vector<std::uint8_t> memory = tk::makeDemoMemory(options);
-    tk::loadProject(memory, app.pageBuffer, app.decoder);
+    tk::PageBuffer buffer;
+    tk::TrackTable table;
+    tk::TrackDecoder decoder(table);
+    tk::loadProject(memory, buffer, decoder);
     // data.js leaves out fixes that did not move in both latitude and longitude (the trip's
     // stops); a step back and forth at those keeps every fix a point of the page.
-    if (!app.trackTable.tracks.empty()) {
-        std::vector<tk::TrackPoint>& points = app.trackTable.tracks[0].points;
+    if (!table.tracks.empty()) {
+        std::vector<tk::TrackPoint>& points = table.tracks[0].points;
         constexpr double kStep = 0.00002;
         for (std::size_t i = 1; i < points.size(); ++i) {
             const double sign = i % 2 ? 1.0 : -1.0;
@@ -453,13 +456,13 @@ void loadLongTrack(CTrailkeepApp& app, CMainFrame& frame) {
                 points[i].longitude = points[i - 1].longitude + sign * kStep;
         }
     }
-    frame.panel()->refill();
+    app.session().takeDownload(std::move(buffer), std::move(table));
 }
 
 bool timeClicks(CMainFrame& frame, CTrailkeepApp& app, int runs) {
-    loadLongTrack(app, frame);
-    const std::size_t points =
-        app.trackTable.tracks.empty() ? 0 : app.trackTable.tracks[0].points.size();
+    loadLongTrack(app);
+    const tk::Track* track = app.session().track(0);
+    const std::size_t points = track ? track->points.size() : 0;
     std::vector<double> line;
     std::vector<double> profile;
     Drawn last;

@@ -47,9 +47,31 @@ constexpr char kExternalShim[] = R"JS(
         Object.defineProperty(window, 'external', { value: external, configurable: true });
     } catch (e) { window.external = external; }
     if (typeof qt === 'undefined' || !qt.webChannelTransport) return;
+    // The program's own pages: what to show reaches them through the door, once it is open.
+    var waiting = [];
+    window.tkDoor = {
+        onReady: function (fn) { if (target) fn(target); else waiting.push(fn); }
+    };
+    function parsed(json) {
+        try { return JSON.parse(json); } catch (e) { return null; }
+    }
     new QWebChannel(qt.webChannelTransport, function (channel) {
         target = channel.objects.external;
         queue.splice(0).forEach(function (call) { send(call[0], call[1]); });
+        // Another map chosen, another language: every page of the program follows at once.
+        target.tilesChanged.connect(function (json) {
+            var tiles = parsed(json);
+            if (!tiles) return;
+            window.TK_TILES = tiles;
+            if (typeof window.tkSetTiles === 'function') window.tkSetTiles(tiles);
+        });
+        target.textsChanged.connect(function (json) {
+            var texts = parsed(json);
+            if (!texts) return;
+            window.TK_TEXTS = texts;
+            if (typeof window.tkRelabel === 'function') window.tkRelabel();
+        });
+        waiting.splice(0).forEach(function (fn) { fn(target); });
     });
 })();
 )JS";
@@ -112,15 +134,43 @@ void CCustomBrowserExternal::CB_SelectTrack(const QVariant& track) {
         emit trackPicked(static_cast<int>(wholeNumber(track)));
 }
 
-QString CCustomBrowserExternal::pageTextsScript() const {
+void CCustomBrowserExternal::pickPhoto(const QVariant& row) {
+    if (isNumber(row) && std::isfinite(row.toDouble()))
+        emit photoPicked(static_cast<int>(wholeNumber(row)));
+}
+
+void CCustomBrowserExternal::setTrack(const QString& json) {
+    track_ = json;
+    emit trackChanged(track_);
+}
+
+void CCustomBrowserExternal::setView(const QString& json) {
+    view_ = json;
+    emit viewChanged(view_);
+}
+
+void CCustomBrowserExternal::setPhotoTracks(const QString& json) {
+    photoTracks_ = json;
+    emit photoTracksChanged(photoTracks_);
+}
+
+void CCustomBrowserExternal::setPhotos(const QString& json) {
+    photos_ = json;
+    emit photosChanged(photos_);
+}
+
+QString CCustomBrowserExternal::pageTextsJson() const {
     QJsonObject texts;
     for (const char* key :
          {"Play", "Pause", "Slower", "Faster", "point", "points", "Length", "Moving time",
           "Duration", "Average speed", "Moving average", "Ascent / Descent", "Lowest / Highest",
           "moving above %1, climbs of %2 or more", "Whole track", "Selection", "Splits", "Time"})
         texts.insert(QString::fromLatin1(key), QString::fromStdString(language_.text(key)));
-    return QStringLiteral("window.TK_TEXTS = %1;\n")
-        .arg(QString::fromUtf8(QJsonDocument(texts).toJson(QJsonDocument::Compact)));
+    return QString::fromUtf8(QJsonDocument(texts).toJson(QJsonDocument::Compact));
+}
+
+QString CCustomBrowserExternal::pageTextsScript() const {
+    return QStringLiteral("window.TK_TEXTS = %1;\n").arg(pageTextsJson());
 }
 
 QString CCustomBrowserExternal::documentCreationScript() {

@@ -34,10 +34,8 @@ void CMapView::NavigateTo(const QString& path) {
     load(url);
 }
 
-void CMapView::setTrackView(const QString& json, bool drawNow) {
-    const QString assign = QStringLiteral("window.TK_VIEW = %1;\n").arg(json);
-    CCustomControlSite::setPageScript(page_, QStringLiteral("trailkeep-view"), assign);
-    if (drawNow)
-        page_->runJavaScript(assign + QStringLiteral("if (window.tkPage && window.tkPage.setView) "
-                                                     "window.tkPage.setView(window.TK_VIEW);"));
+void CMapView::showPage(const QString& path) {
+    if (page_->requestedUrl() == QUrl::fromLocalFile(path) || url() == QUrl::fromLocalFile(path))
+        return;
+    NavigateTo(path);
 }
