@@ -25,12 +25,12 @@
 #include "app/UpdateCheck.h"
 #include "device/CConfigDlg.h"
 #include "link/ProgressDialog.h"
-#include "map/CCustomBrowserExternal.h"
-#include "map/CLogTraceDlg.h"
+#include "map/PageBridge.h"
+#include "map/PrintPreview.h"
 #include "map/CMapView.h"
 #include "map/MapPage.h"
 #include "map/TileSchemeHandler.h"
-#include "panel/CMenuDlg.h"
+#include "panel/TrackPanel.h"
 #include "photos/PhotoFiles.h"
 #include "ui/FileQuestions.h"
 #include "ui/Version.h"
@@ -136,7 +136,7 @@ void CMainFrame::createClient() {
     splitter_->setObjectName(QStringLiteral("splitter"));
     splitter_->setChildrenCollapsible(false);
     mapView_ = new CMapView(app_.webProfile(), app_.bridge(), app_.pageDir(), splitter_);
-    panel_ = new CMenuDlg(PanelContext{app_.session(), app_.language()}, splitter_);
+    panel_ = new TrackPanel(PanelContext{app_.session(), app_.language()}, splitter_);
     splitter_->addWidget(mapView_);
     splitter_->addWidget(panel_);
     splitter_->setStretchFactor(0, 1);
@@ -146,9 +146,9 @@ void CMainFrame::createClient() {
     MapPage& page = app_.mapPage();
     page.setFigureSettings(panel_->figureSettings());
     connect(&page, &MapPage::trackPageWanted, mapView_, &CMapView::showPage);
-    connect(panel_, &CMenuDlg::playRequested, &page, &MapPage::play);
-    connect(panel_, &CMenuDlg::figureSettingsChanged, &page, &MapPage::setFigureSettings);
-    connect(panel_, &CMenuDlg::printRequested, this, &CMainFrame::onPrint);
+    connect(panel_, &TrackPanel::playRequested, &page, &MapPage::play);
+    connect(panel_, &TrackPanel::figureSettingsChanged, &page, &MapPage::setFigureSettings);
+    connect(panel_, &TrackPanel::printRequested, this, &CMainFrame::onPrint);
     mapView_->showStartPage();
 }
 
@@ -163,7 +163,7 @@ void CMainFrame::switchLanguage(int value) {
     // language's menu over the other's captions.
     fillMainMenu(menuBar(), app_.language().setting(), actions_);
     useQtTranslations(app_.language().setting());
-    panel_->Relabel();
+    panel_->relabel();
     app_.mapPage().relabel();
     geotag_->relabel();
 }
@@ -192,7 +192,7 @@ void CMainFrame::onConfig() {
 }
 
 void CMainFrame::onPrint() {
-    CLogTraceDlg(app_.webProfile(), app_.bridge(), app_.pageDir(), this).exec();
+    PrintPreview(app_.language(), app_.webProfile(), app_.bridge(), app_.pageDir(), this).exec();
 }
 
 void CMainFrame::onOpenOfflineMap() {

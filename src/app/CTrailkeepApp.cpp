@@ -4,7 +4,7 @@
 #include <QWebEngineProfile>
 
 #include "app/ProgramFolder.h"
-#include "map/CCustomBrowserExternal.h"
+#include "map/PageBridge.h"
 #include "map/MapPage.h"
 #include "map/TileSchemeHandler.h"
 #include "map/WebProfile.h"
@@ -13,7 +13,7 @@ CTrailkeepApp::CTrailkeepApp(const Options& options, QObject* parent)
     : QObject(parent), moduleDir_(options.moduleDir), pageDir_(pageDirectoryFor(moduleDir_)),
       language_((pageDir_ + QStringLiteral("language.ini")).toStdString()),
       connector_(options.preferredPort.toStdString()),
-      bridge_(std::make_unique<CCustomBrowserExternal>(language_)),
+      bridge_(std::make_unique<PageBridge>(language_)),
       mapPage_(std::make_unique<MapPage>(session_, *bridge_, pageDir_)),
       profile_(createWebProfile(options.persistentWebProfile, this)),
       tiles_(TileSchemeHandler::of(profile_)) {

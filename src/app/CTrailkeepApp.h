@@ -10,7 +10,7 @@
 #include "session/TrackSession.h"
 #include "ui/Language.h"
 
-class CCustomBrowserExternal;
+class PageBridge;
 class MapPage;
 class QWebEngineProfile;
 class TileSchemeHandler;
@@ -42,7 +42,7 @@ public:
 
     tk::Language& language() { return language_; }
     tk::SerialConnector& connector() { return connector_; }
-    CCustomBrowserExternal& bridge() { return *bridge_; }
+    PageBridge& bridge() { return *bridge_; }
     // The one door to the pages, following the session.
     MapPage& mapPage() { return *mapPage_; }
     QWebEngineProfile* webProfile() const { return profile_; }
@@ -55,7 +55,7 @@ private:
     TrackSession session_;
     tk::Language language_;
     tk::SerialConnector connector_;
-    std::unique_ptr<CCustomBrowserExternal> bridge_;
+    std::unique_ptr<PageBridge> bridge_;
     std::unique_ptr<MapPage> mapPage_;
     QWebEngineProfile* profile_;
     TileSchemeHandler* tiles_;

@@ -141,15 +141,21 @@ int runGeotag(const CliArgs& args) {
     for (const SyncText& sync : syncs)
         settings.syncs.push_back({syncPhotoIndex(sync.photo, found), sync.shown});
 
-    ExivPhotoAccess access;
+    ExivPhotoAccess access(false);
     const std::vector<PhotoInfo> photos = readPhotos(access, found);
     std::string syncError;
     const ClockCorrection correction = clockCorrection(settings, photos, syncError);
     if (!syncError.empty())
         throw UsageError{syncError};
     std::vector<PhotoResult> results = matchPhotos(photos, tracks, settings, correction);
-    if (!dryRun)
-        writePhotos(access, photos, results, settings);
+    if (!dryRun) {
+        WriteControl control;
+        control.waiting = [](const std::string& folder) {
+            std::fprintf(stderr, "waiting for another geotagging run in %s to end\n",
+                         folder.c_str());
+        };
+        writePhotos(access, photos, results, settings, control);
+    }
 
     const std::string text =
         args.has("--json") ? geotagJson(found, results) : geotagTable(found, results, dryRun);

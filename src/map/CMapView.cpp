@@ -6,15 +6,15 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include "map/CCustomBrowserExternal.h"
-#include "map/CCustomControlSite.h"
+#include "map/PageBridge.h"
+#include "map/BrowserPolicy.h"
 
-CMapView::CMapView(QWebEngineProfile* profile, CCustomBrowserExternal& bridge, QString pageDir,
+CMapView::CMapView(QWebEngineProfile* profile, PageBridge& bridge, QString pageDir,
                    QWidget* parent)
     : QWebEngineView(parent), bridge_(bridge), pageDir_(std::move(pageDir)) {
     setObjectName(QStringLiteral("mapView"));
     setAccessibleName(QStringLiteral("Map"));
-    page_ = CCustomControlSite::apply(this, profile, bridge);
+    page_ = BrowserPolicy::apply(this, profile, bridge);
 }
 
 void CMapView::showStartPage() {
@@ -25,11 +25,11 @@ void CMapView::showStartPage() {
             QUrl::fromLocalFile(QDir(pageDir_).filePath(QStringLiteral("start.html"))));
 }
 
-void CMapView::NavigateTo(const QString& path) {
+void CMapView::navigateTo(const QString& path) {
     if (CCustomPage::isRefusedAddress(path))
         return;
     // The language may have changed since the last page.
-    CCustomControlSite::setPageTexts(page_, bridge_.pageTextsScript());
+    BrowserPolicy::setPageTexts(page_, bridge_.pageTextsScript());
     const QUrl url = QFileInfo(path).isAbsolute() ? QUrl::fromLocalFile(path) : QUrl(path);
     load(url);
 }
@@ -37,5 +37,5 @@ void CMapView::NavigateTo(const QString& path) {
 void CMapView::showPage(const QString& path) {
     if (page_->requestedUrl() == QUrl::fromLocalFile(path) || url() == QUrl::fromLocalFile(path))
         return;
-    NavigateTo(path);
+    navigateTo(path);
 }

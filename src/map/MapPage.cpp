@@ -4,7 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "map/CCustomBrowserExternal.h"
+#include "map/PageBridge.h"
 #include "map/MapDataScript.h"
 #include "map/StretchFigures.h"
 #include "map/TileSchemeHandler.h"
@@ -23,16 +23,16 @@ tk::TrackStyle drawnStyle(tk::TrackStyle style) {
 
 } // namespace
 
-MapPage::MapPage(TrackSession& session, CCustomBrowserExternal& bridge, QString pageDir,
+MapPage::MapPage(TrackSession& session, PageBridge& bridge, QString pageDir,
                  QObject* parent)
     : QObject(parent), session_(session), bridge_(bridge), pageDir_(std::move(pageDir)) {
     connect(&session_, &TrackSession::tracksReplaced, this, &MapPage::sendView);
     connect(&session_, &TrackSession::selectionChanged, this, &MapPage::showSelected);
     connect(&session_, &TrackSession::checkedChanged, this, &MapPage::sendView);
     connect(&session_, &TrackSession::styleChanged, this, &MapPage::styleChanged);
-    connect(&bridge_, &CCustomBrowserExternal::trackPicked, &session_, &TrackSession::select);
-    connect(&bridge_, &CCustomBrowserExternal::coordinatesShown, this, &MapPage::positionShown);
-    connect(&bridge_, &CCustomBrowserExternal::photoPicked, this, &MapPage::photoPicked);
+    connect(&bridge_, &PageBridge::trackPicked, &session_, &TrackSession::select);
+    connect(&bridge_, &PageBridge::coordinatesShown, this, &MapPage::positionShown);
+    connect(&bridge_, &PageBridge::photoPicked, this, &MapPage::photoPicked);
     sendView();
 }
 

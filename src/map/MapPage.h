@@ -6,7 +6,7 @@
 
 #include "tracks/TripFigures.h"
 
-class CCustomBrowserExternal;
+class PageBridge;
 class TileSchemeHandler;
 class TrackSession;
 
@@ -19,7 +19,7 @@ class TrackSession;
 class MapPage : public QObject {
     Q_OBJECT
 public:
-    MapPage(TrackSession& session, CCustomBrowserExternal& bridge, QString pageDir,
+    MapPage(TrackSession& session, PageBridge& bridge, QString pageDir,
             QObject* parent = nullptr);
 
     // The pages show the map of the tile handler, following its changes.
@@ -54,7 +54,7 @@ private:
     void sendView();
 
     TrackSession& session_;
-    CCustomBrowserExternal& bridge_;
+    PageBridge& bridge_;
     QString pageDir_;
     tk::FigureSettings figureSettings_;
     QString writeError_;

@@ -172,7 +172,7 @@ void CGeotagDlg::buildControls() {
         showTracksOnMap();
         showPhotosOnMap();
     });
-    map_->NavigateTo(context_.pageDir + QStringLiteral("geotag.html"));
+    map_->navigateTo(context_.pageDir + QStringLiteral("geotag.html"));
 }
 
 QWidget* CGeotagDlg::buildSettings() {

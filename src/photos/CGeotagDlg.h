@@ -13,7 +13,7 @@
 #include "tracks/Track.h"
 #include "ui/Language.h"
 
-class CCustomBrowserExternal;
+class PageBridge;
 class CMapView;
 class TrackSession;
 class PhotoTableModel;
@@ -42,7 +42,7 @@ public:
         const TrackSession& session;
         tk::photos::PhotoAccess& access;
         QWebEngineProfile* profile;
-        CCustomBrowserExternal& bridge;
+        PageBridge& bridge;
         QString pageDir; // with a trailing slash
     };
 

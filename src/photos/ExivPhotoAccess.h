@@ -15,13 +15,18 @@ namespace tk::photos {
 // Safe to use from several threads at once.
 class ExivPhotoAccess : public PhotoAccess {
 public:
-    ExivPhotoAccess();
+    // keepThumbnails: read the embedded thumbnails (for the window's table); a run without a
+    // window leaves them, so that its memory does not grow with the photos.
+    explicit ExivPhotoAccess(bool keepThumbnails = true);
 
     PhotoInfo read(const std::string& path) override;
     std::string write(const PhotoInfo& info, const Position& position, double utc, bool sidecar,
-                      bool& unchanged) override;
+                      const KeepBefore& keep, bool& unchanged) override;
     std::string undo(const std::string& folder, const JournalEntry& entry,
                      bool& unchanged) override;
+
+private:
+    bool keepThumbnails_;
 };
 
 } // namespace tk::photos

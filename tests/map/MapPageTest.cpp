@@ -10,8 +10,8 @@
 
 #include "map/MapDataScript.h"
 #include "map/MapPage.h"
-#include "panel/CMenuDlg.h"
-#include "panel/CTrackListCtrl.h"
+#include "panel/TrackPanel.h"
+#include "panel/TrackList.h"
 #include "panel/LineColourQt.h"
 #include "session/TrackSession.h"
 #include "support/qt/ProgramFixture.h"
@@ -48,7 +48,7 @@ TEST_F(MapPageTest, ASelectedTrackIsDrawnOnThePageOnShowAndDataJsStillWritten) {
     ASSERT_TRUE(showFirstDemoTrack());
     markDocument();
     const int before = tracksShown();
-    CTrackListCtrl* list = frame_->panel()->trackList();
+    TrackList* list = frame_->panel()->trackList();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(2, 1)).center());
     ASSERT_TRUE(waitForPage(QString("tkPage.tracksShown > %1 && tkPage.ready").arg(before)));

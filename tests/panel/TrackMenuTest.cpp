@@ -12,8 +12,8 @@
 #include "map/MapDataScript.h"
 #include "panel/CColorButton.h"
 #include "panel/CLinePropertiesDlg.h"
-#include "panel/CMenuDlg.h"
-#include "panel/CTrackListCtrl.h"
+#include "panel/TrackPanel.h"
+#include "panel/TrackList.h"
 #include "session/TrackSession.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
@@ -30,7 +30,7 @@ protected:
         app_->session().loadMemory(tk::makeDemoMemory());
     }
     const tk::Track& track(int index) const { return *app_->session().track(index); }
-    CTrackListCtrl* list() const { return frame_->panel()->trackList(); }
+    TrackList* list() const { return frame_->panel()->trackList(); }
 
     // Right-clicks the row; once the menu is up, `inMenu` sees it and picks an entry or not.
     void rightClick(int row, std::function<void(QMenu*)> inMenu) {

@@ -18,8 +18,8 @@
 #include "app/CTrailkeepApp.h"
 #include "demo/DemoMemory.h"
 #include "map/CMapView.h"
-#include "panel/CMenuDlg.h"
-#include "panel/CTrackListCtrl.h"
+#include "panel/TrackPanel.h"
+#include "panel/TrackList.h"
 #include "support/qt/Wait.h"
 #include "ui/Prompts.h"
 
@@ -126,7 +126,7 @@ protected:
     // Lists the demo trips, clicks the first and answers whether its page finished drawing.
     bool showFirstDemoTrack() {
         app_->session().loadMemory(tk::makeDemoMemory());
-        CTrackListCtrl* list = frame_->panel()->trackList();
+        TrackList* list = frame_->panel()->trackList();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(0, 1)).center());
         return waitUntil(

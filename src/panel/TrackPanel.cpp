@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "panel/CMenuDlg.h"
+#include "panel/TrackPanel.h"
 
 #include <QApplication>
 #include <QFormLayout>
@@ -14,7 +14,7 @@
 
 #include "panel/CFigureSettingsDlg.h"
 #include "panel/CLinePropertiesDlg.h"
-#include "panel/CTrackListCtrl.h"
+#include "panel/TrackList.h"
 #include "panel/FigureRows.h"
 #include "panel/FigureSettingsStore.h"
 #include "panel/FittingScrollArea.h"
@@ -35,10 +35,10 @@ constexpr const char* kPropertyNames[7] = {"name",  "start",    "end",     "step
 
 } // namespace
 
-CMenuDlg::CMenuDlg(const PanelContext& context, QWidget* parent)
+TrackPanel::TrackPanel(const PanelContext& context, QWidget* parent)
     : QWidget(parent), context_(context), figureSettings_(loadFigureSettings()) {
     setObjectName(QStringLiteral("trackPanel"));
-    list_ = new CTrackListCtrl(this);
+    list_ = new TrackList(this);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     play_ = new QPushButton(this);
     play_->setObjectName(QStringLiteral("playButton"));
@@ -68,14 +68,14 @@ CMenuDlg::CMenuDlg(const PanelContext& context, QWidget* parent)
     layout->addLayout(playRow);
     layout->addWidget(figures);
 
-    connect(list_, &QTableWidget::itemClicked, this, &CMenuDlg::showTrack);
+    connect(list_, &QTableWidget::itemClicked, this, &TrackPanel::showTrack);
     // Keys and accessibility tools move the current row or the selection without a click; the
     // track is then shown once the change is complete.
     showPending_ = new QTimer(this);
     showPending_->setSingleShot(true);
     showPending_->setInterval(0);
     connect(showPending_, &QTimer::timeout, this, [this] {
-        if (QTableWidgetItem* item = list_->item(pendingRow_, CTrackListCtrl::NameColumn))
+        if (QTableWidgetItem* item = list_->item(pendingRow_, TrackList::NameColumn))
             showTrack(item);
     });
     connect(list_, &QTableWidget::currentItemChanged, this, [this](QTableWidgetItem* current) {
@@ -87,25 +87,25 @@ CMenuDlg::CMenuDlg(const PanelContext& context, QWidget* parent)
         if (!selected.isEmpty() && selected.first()->row() == selected.last()->row())
             scheduleShow(selected.first()->row());
     });
-    connect(list_, &QTableWidget::itemActivated, this, &CMenuDlg::showTrack);
-    connect(list_, &QWidget::customContextMenuRequested, this, &CMenuDlg::requestMenu);
-    connect(play_, &QPushButton::clicked, this, &CMenuDlg::play);
+    connect(list_, &QTableWidget::itemActivated, this, &TrackPanel::showTrack);
+    connect(list_, &QWidget::customContextMenuRequested, this, &TrackPanel::requestMenu);
+    connect(play_, &QPushButton::clicked, this, &TrackPanel::play);
     connect(showAll_, &QPushButton::clicked, this, [this] { checkAll(true); });
     connect(showNone_, &QPushButton::clicked, this, [this] { checkAll(false); });
-    connect(list_, &CTrackListCtrl::checksChanged, this,
+    connect(list_, &TrackList::checksChanged, this,
             [this] { context_.session.setChecked(list_->checkedTracks()); });
-    connect(figureRows_, &FigureRows::thresholdsRequested, this, &CMenuDlg::askThresholds);
+    connect(figureRows_, &FigureRows::thresholdsRequested, this, &TrackPanel::askThresholds);
 
     TrackSession& session = context_.session;
-    connect(&session, &TrackSession::tracksReplaced, this, &CMenuDlg::refill);
-    connect(&session, &TrackSession::selectionChanged, this, &CMenuDlg::showSelection);
-    connect(&session, &TrackSession::styleChanged, this, &CMenuDlg::updateRow);
-    connect(&session, &TrackSession::checkedChanged, this, &CMenuDlg::showChecks);
-    Relabel();
+    connect(&session, &TrackSession::tracksReplaced, this, &TrackPanel::refill);
+    connect(&session, &TrackSession::selectionChanged, this, &TrackPanel::showSelection);
+    connect(&session, &TrackSession::styleChanged, this, &TrackPanel::updateRow);
+    connect(&session, &TrackSession::checkedChanged, this, &TrackPanel::showChecks);
+    relabel();
     refill();
 }
 
-void CMenuDlg::buildProperties() {
+void TrackPanel::buildProperties() {
     auto* form = new QFormLayout(property_);
     form->setLabelAlignment(Qt::AlignLeft);
     form->setHorizontalSpacing(16);
@@ -123,7 +123,7 @@ void CMenuDlg::buildProperties() {
     figureRows_ = new FigureRows(form, property_);
 }
 
-void CMenuDlg::Relabel() {
+void TrackPanel::relabel() {
     const tk::Language& language = context_.language;
     list_->setColumnTitles({caption(language, "Num"), caption(language, "Name"),
                             caption(language, "Color"), caption(language, "Weight")});
@@ -140,7 +140,7 @@ void CMenuDlg::Relabel() {
 
 // The session's tracks were replaced: every row is made anew in the track's fresh style. The
 // property texts stay until a row is clicked.
-void CMenuDlg::refill() {
+void TrackPanel::refill() {
     const QSignalBlocker quiet(list_);
     showPending_->stop();
     list_->clearRows();
@@ -153,14 +153,14 @@ void CMenuDlg::refill() {
     }
 }
 
-void CMenuDlg::scheduleShow(int row) {
+void TrackPanel::scheduleShow(int row) {
     if (QApplication::mouseButtons() != Qt::NoButton)
         return;
     pendingRow_ = row;
     showPending_->start();
 }
 
-void CMenuDlg::showTrack(QTableWidgetItem* item) {
+void TrackPanel::showTrack(QTableWidgetItem* item) {
     if (!item || list_->isCheckClick(item))
         return;
     context_.session.select(list_->trackAt(item->row()));
@@ -168,12 +168,12 @@ void CMenuDlg::showTrack(QTableWidgetItem* item) {
 
 // The session selected a track (here or on the map): its row becomes the current one and its
 // texts and figures are shown.
-void CMenuDlg::showSelection(int track) {
+void TrackPanel::showSelection(int track) {
     showPending_->stop();
     const int row = list_->rowOfTrack(track);
     if (row >= 0 && list_->currentRow() != row) {
         const QSignalBlocker quiet(list_);
-        list_->setCurrentCell(row, CTrackListCtrl::NameColumn);
+        list_->setCurrentCell(row, TrackList::NameColumn);
         list_->selectRow(row);
     }
     if (const tk::Track* shown = context_.session.track(track))
@@ -181,7 +181,7 @@ void CMenuDlg::showSelection(int track) {
     showFigures();
 }
 
-void CMenuDlg::showFigures() {
+void TrackPanel::showFigures() {
     const tk::Track* track = context_.session.track(context_.session.selected());
     if (!track) {
         figureRows_->clear();
@@ -191,61 +191,61 @@ void CMenuDlg::showFigures() {
                       figureSettings_);
 }
 
-void CMenuDlg::showChecks() {
+void TrackPanel::showChecks() {
     const std::vector<int>& checked = context_.session.checked();
     if (list_->checkedTracks() == checked)
         return;
     const QSignalBlocker quiet(list_);
     for (int row = 0; row < list_->rowCount(); ++row) {
         const bool on = std::binary_search(checked.begin(), checked.end(), list_->trackAt(row));
-        list_->item(row, CTrackListCtrl::NameColumn)
+        list_->item(row, TrackList::NameColumn)
             ->setCheckState(on ? Qt::Checked : Qt::Unchecked);
     }
 }
 
-void CMenuDlg::checkAll(bool checked) {
+void TrackPanel::checkAll(bool checked) {
     list_->setAllChecked(checked);
     // The map draws the others beside a selected track: the first row's, when none is.
     if (checked && context_.session.selected() < 0 && list_->rowCount() > 0)
-        showTrack(list_->item(0, CTrackListCtrl::NameColumn));
+        showTrack(list_->item(0, TrackList::NameColumn));
 }
 
-void CMenuDlg::setFigureSettings(const tk::FigureSettings& settings) {
+void TrackPanel::setFigureSettings(const tk::FigureSettings& settings) {
     figureSettings_ = settings;
     saveFigureSettings(settings);
     showFigures();
     emit figureSettingsChanged(settings);
 }
 
-void CMenuDlg::askThresholds() {
+void TrackPanel::askThresholds() {
     CFigureSettingsDlg dialog(context_.language, figureSettings_, this);
     if (dialog.exec() == QDialog::Accepted)
         setFigureSettings(dialog.settings());
 }
 
-void CMenuDlg::showPropertyTexts(const tk::MapTexts& texts) {
+void TrackPanel::showPropertyTexts(const tk::MapTexts& texts) {
     const std::string* shown[7] = {&texts.name,  &texts.start,    &texts.end,     &texts.step,
                                    &texts.speed, &texts.altitude, &texts.distance};
     for (std::size_t i = 0; i < values_.size(); ++i)
         values_[i]->setText(QString::fromStdString(*shown[i]));
 }
 
-void CMenuDlg::play() {
+void TrackPanel::play() {
     if (context_.session.selected() != -1)
         emit playRequested();
 }
 
-void CMenuDlg::updateRow(int track) {
+void TrackPanel::updateRow(int track) {
     const int row = list_->rowOfTrack(track);
     if (row < 0)
         return;
     const tk::TrackStyle& style = context_.session.style(track);
-    list_->SetSwatchColor(row, style.colour);
+    list_->setSwatchColour(row, style.colour);
     list_->setWeight(row, style.lineWeight);
     list_->viewport()->update();
 }
 
-void CMenuDlg::requestMenu(const QPoint& position) {
+void TrackPanel::requestMenu(const QPoint& position) {
     QTableWidgetItem* item = list_->itemAt(position);
     if (!item)
         return;
@@ -279,7 +279,7 @@ void CMenuDlg::requestMenu(const QPoint& position) {
     }
 }
 
-void CMenuDlg::modifyTrack(int track) {
+void TrackPanel::modifyTrack(int track) {
     tk::TrackStyle style = context_.session.style(track);
     tk::CLinePropertiesDlg dialog(context_.language, style.colour, this);
     if (dialog.exec() != QDialog::Accepted)

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "map/CCustomBrowserExternal.h"
+#include "map/PageBridge.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -85,10 +85,10 @@ QString webChannelLibrary() {
 
 } // namespace
 
-CCustomBrowserExternal::CCustomBrowserExternal(const tk::Language& language, QObject* parent)
+PageBridge::PageBridge(const tk::Language& language, QObject* parent)
     : QObject(parent), language_(language) {}
 
-void CCustomBrowserExternal::CB_CustomFunctionWithParams(const QVariant& latitude,
+void PageBridge::CB_CustomFunctionWithParams(const QVariant& latitude,
                                                          const QVariant& longitude) {
     if (latitude.typeId() != QMetaType::QString || longitude.typeId() != QMetaType::QString)
         return;
@@ -120,7 +120,7 @@ long wholeNumber(const QVariant& value) {
 
 } // namespace
 
-QString CCustomBrowserExternal::CB_StretchFigures(const QVariant& first,
+QString PageBridge::CB_StretchFigures(const QVariant& first,
                                                   const QVariant& last) const {
     if (!isNumber(first) || !isNumber(last) || !std::isfinite(first.toDouble()) ||
         !std::isfinite(last.toDouble()))
@@ -129,37 +129,37 @@ QString CCustomBrowserExternal::CB_StretchFigures(const QVariant& first,
         tk::stretchFiguresJson(shown_, wholeNumber(first), wholeNumber(last)));
 }
 
-void CCustomBrowserExternal::CB_SelectTrack(const QVariant& track) {
+void PageBridge::CB_SelectTrack(const QVariant& track) {
     if (isNumber(track) && std::isfinite(track.toDouble()))
         emit trackPicked(static_cast<int>(wholeNumber(track)));
 }
 
-void CCustomBrowserExternal::pickPhoto(const QVariant& row) {
+void PageBridge::pickPhoto(const QVariant& row) {
     if (isNumber(row) && std::isfinite(row.toDouble()))
         emit photoPicked(static_cast<int>(wholeNumber(row)));
 }
 
-void CCustomBrowserExternal::setTrack(const QString& json) {
+void PageBridge::setTrack(const QString& json) {
     track_ = json;
     emit trackChanged(track_);
 }
 
-void CCustomBrowserExternal::setView(const QString& json) {
+void PageBridge::setView(const QString& json) {
     view_ = json;
     emit viewChanged(view_);
 }
 
-void CCustomBrowserExternal::setPhotoTracks(const QString& json) {
+void PageBridge::setPhotoTracks(const QString& json) {
     photoTracks_ = json;
     emit photoTracksChanged(photoTracks_);
 }
 
-void CCustomBrowserExternal::setPhotos(const QString& json) {
+void PageBridge::setPhotos(const QString& json) {
     photos_ = json;
     emit photosChanged(photos_);
 }
 
-QString CCustomBrowserExternal::pageTextsJson() const {
+QString PageBridge::pageTextsJson() const {
     QJsonObject texts;
     for (const char* key :
          {"Play", "Pause", "Slower", "Faster", "point", "points", "Length", "Moving time",
@@ -169,11 +169,11 @@ QString CCustomBrowserExternal::pageTextsJson() const {
     return QString::fromUtf8(QJsonDocument(texts).toJson(QJsonDocument::Compact));
 }
 
-QString CCustomBrowserExternal::pageTextsScript() const {
+QString PageBridge::pageTextsScript() const {
     return QStringLiteral("window.TK_TEXTS = %1;\n").arg(pageTextsJson());
 }
 
-QString CCustomBrowserExternal::documentCreationScript() {
+QString PageBridge::documentCreationScript() {
     static const QString script = webChannelLibrary() + QString::fromUtf8(kExternalShim);
     return script;
 }

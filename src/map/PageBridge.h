@@ -17,18 +17,24 @@ class Language;
 // true and changes nothing. The program's own pages also reach it through window.tkDoor: its
 // signals bring them what to show (MapPage emits them) and they ask for what is shown now when
 // they start.
-class CCustomBrowserExternal : public QObject {
+class PageBridge : public QObject {
     Q_OBJECT
 public:
     // The name under which the object is published on every page's web channel.
     static constexpr const char* kChannelName = "external";
 
-    explicit CCustomBrowserExternal(const tk::Language& language, QObject* parent = nullptr);
+    explicit PageBridge(const tk::Language& language, QObject* parent = nullptr);
 
+    // The CB_ names are the pages' interface, also for users' own pages: they keep their names.
+
+    // Tells a page that it runs inside the program (pages hide their browser-only controls).
     Q_INVOKABLE bool CB_IsOurCustomBrowser() const { return true; }
+    // A page asking to close its window: nothing closes, the answer is true.
     Q_INVOKABLE bool CB_Close() const { return true; }
+    // A page's own command without arguments: does nothing, the answer is true.
     Q_INVOKABLE bool CB_CustomFunction() const { return true; }
-    // Shows the position in the status bar; anything but two strings is ignored.
+    // Shows these coordinates (latitude, longitude as strings) in the status bar; anything but
+    // two strings is ignored.
     Q_INVOKABLE void CB_CustomFunctionWithParams(const QVariant& latitude,
                                                  const QVariant& longitude);
 

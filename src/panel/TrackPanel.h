@@ -10,7 +10,7 @@
 #include "panel/PanelContext.h"
 #include "tracks/TripFigures.h"
 
-class CTrackListCtrl;
+class TrackList;
 class FigureRows;
 class QGroupBox;
 class QPushButton;
@@ -22,20 +22,20 @@ class QTimer;
 // session selects. Checked rows (and Show all / Show none) are the session's checked set, which
 // the map draws beside the selected track. The panel follows the session: it never changes a
 // table itself.
-class CMenuDlg : public QWidget {
+class TrackPanel : public QWidget {
     Q_OBJECT
 public:
-    explicit CMenuDlg(const PanelContext& context, QWidget* parent = nullptr);
+    explicit TrackPanel(const PanelContext& context, QWidget* parent = nullptr);
 
     // Re-reads every caption after a language switch.
-    void Relabel();
+    void relabel();
     // Show all / Show none.
     void checkAll(bool checked);
     const tk::FigureSettings& figureSettings() const { return figureSettings_; }
     // Takes new thresholds (remembered in the settings file) and shows the figures by them.
     void setFigureSettings(const tk::FigureSettings& settings);
 
-    CTrackListCtrl* trackList() const { return list_; }
+    TrackList* trackList() const { return list_; }
     QSize sizeHint() const override { return {400, 500}; }
 
 signals:
@@ -64,7 +64,7 @@ private:
     void askThresholds();
 
     PanelContext context_;
-    CTrackListCtrl* list_;
+    TrackList* list_;
     QPushButton* play_;
     QPushButton* showAll_;
     QPushButton* showNone_;

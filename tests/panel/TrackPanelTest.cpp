@@ -20,8 +20,8 @@
 #include "map/FigureTexts.h"
 #include "map/MapDataScript.h"
 #include "panel/CFigureSettingsDlg.h"
-#include "panel/CMenuDlg.h"
-#include "panel/CTrackListCtrl.h"
+#include "panel/TrackPanel.h"
+#include "panel/TrackList.h"
 #include "panel/FigureSettingsStore.h"
 #include "session/TrackSession.h"
 #include "support/qt/ProgramFixture.h"
@@ -34,7 +34,7 @@
 
 namespace {
 
-class CMenuDlgTest : public ProgramFixture {
+class TrackPanelTest : public ProgramFixture {
 protected:
     CMainFrame& startWithDemo() {
         CMainFrame& frame = start();
@@ -55,7 +55,7 @@ protected:
         change(table.tracks[static_cast<std::size_t>(index)]);
         session().takeDownload(tk::PageBuffer(session().pageBuffer()), std::move(table));
     }
-    CTrackListCtrl* list() const { return frame_->panel()->trackList(); }
+    TrackList* list() const { return frame_->panel()->trackList(); }
     QString value(const char* name) const {
         return frame_->panel()->findChild<QLabel*>(QString::fromLatin1(name) + "Value")->text();
     }
@@ -69,7 +69,7 @@ protected:
     }
 };
 
-TEST_F(CMenuDlgTest, NewTracksAreListedWithFreshColoursAndWeightTwo) {
+TEST_F(TrackPanelTest, NewTracksAreListedWithFreshColoursAndWeightTwo) {
     startWithDemo();
     const int rows = list()->rowCount();
     ASSERT_EQ(rows, tk::DemoOptions{}.trips);
@@ -89,7 +89,7 @@ TEST_F(CMenuDlgTest, NewTracksAreListedWithFreshColoursAndWeightTwo) {
     EXPECT_EQ(list()->item(0, 3)->text(), "2");
 }
 
-TEST_F(CMenuDlgTest, NoRowsWithoutPointsAndColumnsThatCannotBeDragged) {
+TEST_F(TrackPanelTest, NoRowsWithoutPointsAndColumnsThatCannotBeDragged) {
     start();
     session().loadMemory({});
     EXPECT_EQ(list()->rowCount(), 0);
@@ -110,7 +110,7 @@ TEST_F(CMenuDlgTest, NoRowsWithoutPointsAndColumnsThatCannotBeDragged) {
     EXPECT_EQ(list()->rowCount(), tk::DemoOptions{}.trips);
 }
 
-TEST_F(CMenuDlgTest, ClickWritesDataJsShowsTheFiguresAndLoadsTheMapPage) {
+TEST_F(TrackPanelTest, ClickWritesDataJsShowsTheFiguresAndLoadsTheMapPage) {
     startWithDemo();
     EXPECT_EQ(session().selected(), -1);
     clickRow(1);
@@ -127,7 +127,7 @@ TEST_F(CMenuDlgTest, ClickWritesDataJsShowsTheFiguresAndLoadsTheMapPage) {
     }));
 }
 
-TEST_F(CMenuDlgTest, KeysAndAccessibilitySelectionShowTheTrackToo) {
+TEST_F(TrackPanelTest, KeysAndAccessibilitySelectionShowTheTrackToo) {
     startWithDemo();
     list()->setFocus();
     list()->setCurrentCell(0, 1);
@@ -145,7 +145,7 @@ TEST_F(CMenuDlgTest, KeysAndAccessibilitySelectionShowTheTrackToo) {
     EXPECT_EQ(value("name").toStdString(), track(2).name);
 }
 
-TEST_F(CMenuDlgTest, PlayStartsTheShownTrackOverOnlyWhenATrackIsSelected) {
+TEST_F(TrackPanelTest, PlayStartsTheShownTrackOverOnlyWhenATrackIsSelected) {
     startWithDemo();
     QPushButton* play = frame_->panel()->findChild<QPushButton*>("playButton");
     QWebEnginePage* page = frame_->mapView()->page();
@@ -169,13 +169,13 @@ TEST_F(CMenuDlgTest, PlayStartsTheShownTrackOverOnlyWhenATrackIsSelected) {
     EXPECT_EQ(dataJs(), written) << "Play does not rewrite data.js";
 }
 
-TEST_F(CMenuDlgTest, HostileLanguageFileShowsPlainCutCaptions) {
+TEST_F(TrackPanelTest, HostileLanguageFileShowsPlainCutCaptions) {
     const QByteArray longText(300, 'x');
     writeText("language.ini", "[App]\nLanguage=0\n[LangEn]\nNum=<b>bold</b> & more text here\n"
                               "Play=P&lay\nName=" +
                                   longText + "\n");
     start();
-    CMenuDlg* panel = frame_->panel();
+    TrackPanel* panel = frame_->panel();
     EXPECT_EQ(list()->horizontalHeaderItem(0)->text(), QStringLiteral("<b>bold</b> & more "));
     EXPECT_EQ(panel->findChild<QPushButton*>("playButton")->text(), "P&&lay");
     auto* nameLabel = panel->findChild<QLabel*>("nameLabel");
@@ -190,10 +190,10 @@ namespace {
 
 // The trip figures' rows of the property group, in both languages and in the track's units, and
 // the thresholds they follow.
-class FigureRowsTest : public CMenuDlgTest {
+class FigureRowsTest : public TrackPanelTest {
 protected:
     void SetUp() override {
-        CMenuDlgTest::SetUp();
+        TrackPanelTest::SetUp();
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder_.path());
     }
     QString caption(const char* name) const {
@@ -292,7 +292,7 @@ TEST_F(FigureRowsTest, ThresholdsDialogChangesTheFiguresAndTheSettingsFileKeepsT
 } // namespace
 
 // On a short window the figures scroll; the list keeps room for five rows.
-TEST_F(CMenuDlgTest, ShortWindowScrollsTheFiguresAndKeepsFiveRowsOfTheList) {
+TEST_F(TrackPanelTest, ShortWindowScrollsTheFiguresAndKeepsFiveRowsOfTheList) {
     startWithDemo();
     clickRow(0);
     auto* figures = frame_->panel()->findChild<QScrollArea*>("propertyScroll");
