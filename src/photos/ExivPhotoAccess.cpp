@@ -5,6 +5,7 @@
 #include "photos/FileReplace.h"
 #include "photos/GpsTags.h"
 #include "photos/JpegSegments.h"
+#include "photos/VideoMetadata.h"
 
 #include <exiv2/exiv2.hpp>
 #include <exiv2/webpimage.hpp>
@@ -390,6 +391,23 @@ std::string formatName(int type) {
     return "image type " + std::to_string(type);
 }
 
+// A video takes its position only in a sidecar; false (and info.error set) when it cannot be
+// read.
+bool readVideo(PhotoInfo& info) {
+    const VideoMetadata video = readVideoMetadata(info.path);
+    if (!video.error.empty()) {
+        info.error = video.error;
+        return false;
+    }
+    info.video = true;
+    info.format = video.format + " video";
+    info.mode = PhotoWriteMode::sidecarOnly;
+    info.cameraTime = video.time;
+    info.timeIsUtc = video.utc;
+    info.position = video.position;
+    return true;
+}
+
 } // namespace
 
 ExivPhotoAccess::ExivPhotoAccess(bool keepThumbnails) : keepThumbnails_(keepThumbnails) {
@@ -422,7 +440,10 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
     try {
         const bool jpeg = first->size() >= 2 && static_cast<unsigned char>((*first)[0]) == 0xFF &&
                           static_cast<unsigned char>((*first)[1]) == 0xD8;
-        if (jpeg) {
+        if (isVideoName(nameOfPath(path)) && !jpeg) {
+            if (!readVideo(info))
+                return info;
+        } else if (jpeg) {
             JpegFile file;
             const std::string error = loadJpeg(path, file, *first);
             if (!error.empty()) {

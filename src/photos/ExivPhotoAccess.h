@@ -10,7 +10,8 @@ namespace tk::photos {
 // the undo journal keeps the old segment, so undoing gives back the very same bytes. The other
 // formats exiv2 writes (TIFF, DNG, CR2, NEF, ORF, PEF, PNG, WebP...) are written whole by exiv2,
 // and checked afterwards: every tag but the GPS ones must read back as before. Formats exiv2 only
-// reads (CR3, ARW, RAF, RW2, HEIC...) get an XMP sidecar.
+// reads (CR3, ARW, RAF, RW2, HEIC...) get an XMP sidecar; so do videos, whose time and position
+// MediaInfoLib reads (VideoMetadata).
 //
 // Safe to use from several threads at once.
 class ExivPhotoAccess : public PhotoAccess {

@@ -29,10 +29,12 @@ struct PhotoInfo {
     std::string path;
     std::string error; // could not be read: the reason, and nothing else is set
     PhotoWriteMode mode = PhotoWriteMode::unsupported;
-    std::string format; // "JPEG", "TIFF", ...
+    std::string format; // "JPEG", "TIFF", "MPEG-4 video"...
+    bool video = false;
     std::optional<ClockTime> cameraTime;
-    std::optional<int> ownOffset;            // OffsetTimeOriginal
-    std::optional<Position> position;        // Exif GPS already in the photo
+    bool timeIsUtc = false;           // cameraTime is UTC (a video's), whatever the camera's zone
+    std::optional<int> ownOffset;     // OffsetTimeOriginal
+    std::optional<Position> position; // Exif GPS already in the photo
     std::optional<Position> sidecarPosition; // GPS in its sidecar
     bool sidecarExists = false;
     std::string thumbnail; // the embedded thumbnail (JPEG bytes), when the photo has one

@@ -7,7 +7,9 @@ tk_sources(TK_UNIT_TEST_SOURCES
     GeotagMatchTest.cpp
     GeotagRunTest.cpp
     GpsTagsTest.cpp
+    JournalLockTest.cpp
     PhotoTimeTest.cpp
+    VideoTest.cpp
 )
 tk_sources(TK_WIDGET_TEST_SOURCES
     CGeotagDlgTest.cpp
