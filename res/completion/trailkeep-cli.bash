@@ -65,8 +65,8 @@ _trailkeep_cli_value() {
     case $placeholder in
     DEV)
         COMPREPLY=($(compgen -W "$(_trailkeep_cli_ports)" -- "$cur"))
-        # A pseudo-terminal such as the simulator's /dev/pts/N, typed out.
-        [[ $cur == /dev/?* ]] && _filedir
+        # A path no port listed starts with, such as the simulator's /dev/pts/N, typed out.
+        [[ ${#COMPREPLY[@]} -eq 0 && $cur == /?* ]] && _filedir
         ;;
     DIR) _filedir -d ;;
     *\|*) COMPREPLY=($(compgen -W "$(tr '|' '\n' <<<"$placeholder" | grep -v '[A-Z]')" -- "$cur")) ;;

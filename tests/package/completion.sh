@@ -84,6 +84,10 @@ if [ -e /dev/ttyS0 ]; then
 fi
 check "--port completes a typed pseudo-terminal path" \
     'grep -q "^/dev/pts/" <<<"$(offered read --port /dev/pts/)"'
+if [ -e /dev/ttyS0 ]; then
+    check "--port /dev/tty offers serial ports, not consoles" \
+        '! grep -qx "/dev/tty[0-9]*" <<<"$(offered read --port /dev/tty)"'
+fi
 
 [ $fail -eq 0 ] && echo "completion offers what trailkeep-cli --help names"
 exit $fail
