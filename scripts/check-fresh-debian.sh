@@ -20,6 +20,7 @@ command -v debootstrap >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get inst
 
 started=$(date +%s)
 root=$(mktemp -d /var/tmp/trailkeep-fresh-debian.XXXXXX)
+chmod 755 "$root" # the system's root folder: its users (apt's _apt among them) must get in
 
 # The mount points inside the system, deepest first.
 mounts_inside() {
