@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Unit tests (std only) and widget tests (Qt, the real windows and browser) of src/photos.
 tk_sources(TK_UNIT_TEST_SOURCES
+    ExifAppendTest.cpp
     ExivPhotoAccessTest.cpp
     FileReplaceTest.cpp
     GeotagJournalTest.cpp
@@ -9,6 +10,7 @@ tk_sources(TK_UNIT_TEST_SOURCES
     GpsTagsTest.cpp
     JournalLockTest.cpp
     PhotoTimeTest.cpp
+    RealPhotosTest.cpp
     VideoTest.cpp
 )
 tk_sources(TK_WIDGET_TEST_SOURCES
