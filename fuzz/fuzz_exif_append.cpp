@@ -19,10 +19,8 @@ namespace {
 using tk::photos::tiff::Field;
 
 const std::vector<Field> kGps = {
-    {0x0000, 1, {}, std::string("\2\3\0\0", 4)},
-    {0x0001, 2, {}, std::string("S\0", 2)},
-    {0x0002, 5, {33, 1, 54, 1, 1234567, 1000000}, {}},
-    {0x0005, 1, {}, std::string("\1", 1)},
+    {0x0000, 1, {}, std::string("\2\3\0\0", 4)},       {0x0001, 2, {}, std::string("S\0", 2)},
+    {0x0002, 5, {33, 1, 54, 1, 1234567, 1000000}, {}}, {0x0005, 1, {}, std::string("\1", 1)},
     {0x0012, 2, {}, std::string("WGS-84\0", 7)},
 };
 
@@ -76,9 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto tiffData = rest.first(rest.size() - followingSize);
     const auto following = rest.last(followingSize);
-    const std::uint64_t followingTotal = followingSize + std::uint64_t{(mode >> 2) & 0x1F} * 4096;
-    const auto merge = (mode & 1) ? tk::photos::GpsMerge::replaceAll
-                                  : tk::photos::GpsMerge::keepOthers;
+    const std::uint64_t followingTotal =
+        followingSize + static_cast<std::uint64_t>((mode >> 2) & 0x1F) * 4096;
+    const auto merge =
+        (mode & 1) ? tk::photos::GpsMerge::replaceAll : tk::photos::GpsMerge::keepOthers;
     appendTo(tiffData, following, followingTotal, merge, (mode & 2) != 0);
     return 0;
 }
