@@ -69,7 +69,7 @@ check() {
         fail=1
     fi
 }
-check "trailkeep-cli --help" 'trailkeep-cli --help | grep -q "geotag PROJECT.gpl"'
+check "trailkeep-cli --help" 'trailkeep-cli --help | grep -q "^  geotag "'
 check "trailkeep-cli demo, tracks, stats and gpx" 'cd /tmp && trailkeep-cli demo -o demo.gpl &&
     trailkeep-cli tracks demo.gpl | grep -q . && trailkeep-cli stats demo.gpl --json | grep -q length &&
     trailkeep-cli gpx demo.gpl -o demo.gpx && grep -q "<trkpt" demo.gpx'

@@ -68,8 +68,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 mkdir photos && touch trip.gpl notes.txt photos/a.jpg
-check "a project file argument offers .gpl files and folders" \
-    '[ "$(offered tracks "")" = "$(words photos trip.gpl)" ]'
+check "a track file argument offers every file and folder" \
+    '[ "$(offered tracks "")" = "$(words notes.txt photos trip.gpl)" ]'
 check "-o offers every file" '[ "$(offered kml trip.gpl --track 1 -o "")" = "$(words notes.txt photos trip.gpl)" ]'
 check "photos after the project offer every file" \
     '[ "$(offered geotag trip.gpl --track 2 "")" = "$(words notes.txt photos trip.gpl)" ]'
