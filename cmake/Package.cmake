@@ -66,9 +66,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://trailkeep.org/)
 # time that no program links: the platform plugins and the SVG icon plugin.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
-# Chinese glyphs for the Chinese interface (a minimal system has no such font), and GPSBabel, which
-# reads the track formats other devices write.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, gpsbabel")
+# What the programs use at run time without linking it: Chinese glyphs for the Chinese interface (a
+# minimal system has no such font), GPSBabel, which reads the track formats other devices write,
+# and xdg-open, which opens the map's links in the desktop's browser.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, gpsbabel, xdg-utils")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
 
