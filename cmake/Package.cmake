@@ -106,6 +106,10 @@ add_test(NAME Package.LintianIsClean
     COMMAND ${CMAKE_SOURCE_DIR}/tests/package/lintian.sh ${TK_LINTIAN} ${TK_TEST_DEB_DIR})
 set_tests_properties(Package.LintianIsClean PROPERTIES FIXTURES_REQUIRED TkDeb TIMEOUT 300)
 
+# The copyright file's generator takes each library's notices and licence text as they are.
+add_test(NAME Package.CopyrightFileFromTheLibrariesNotices
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/package/copyright-file.sh ${CMAKE_SOURCE_DIR})
+
 # The command line's help names every option, and the completion offers what the help names.
 add_test(NAME Package.HelpNamesEveryOption
     COMMAND ${CMAKE_SOURCE_DIR}/tests/package/help-names-every-option.sh ${CMAKE_SOURCE_DIR}
