@@ -3,12 +3,17 @@
 
 #include "formats/ChildProcess.h"
 #include "formats/GpxReader.h"
+#include "formats/KmzArchive.h"
 #include "formats/TrackFileType.h"
 #include "tracks/FileIO.h"
 
 #include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace tk::formats {
 namespace {
@@ -57,7 +62,8 @@ Read readGpxFile(const std::string& path) {
     return r;
 }
 
-Read readThroughBabel(const std::string& path, const TrackFormat& format,
+// GPSBabel reads input (path itself, or the KML unpacked from it); messages name path.
+Read readThroughBabel(const std::string& path, const std::string& input, const TrackFormat& format,
                       const TrackFileOptions& options) {
     Read r;
     GpxReader reader;
@@ -66,7 +72,7 @@ Read readThroughBabel(const std::string& path, const TrackFormat& format,
                                         "-i",
                                         std::string(format.babelName),
                                         "-f",
-                                        path,
+                                        input,
                                         "-o",
                                         "gpx",
                                         "-F",
@@ -92,6 +98,48 @@ Read readThroughBabel(const std::string& path, const TrackFormat& format,
     else
         r.content = reader.take();
     return r;
+}
+
+// A temporary file that removes itself.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const char* suffix) {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "trailkeep-XXXXXX").string();
+        pattern += suffix;
+        const int fd = mkstemps(pattern.data(), static_cast<int>(std::strlen(suffix)));
+        if (fd >= 0) {
+            ::close(fd);
+            path_ = pattern;
+        }
+    }
+    ~TemporaryFile() {
+        if (!path_.empty())
+            std::remove(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+Read readKmz(const std::string& path, const TrackFormat& format, const TrackFileOptions& options) {
+    TemporaryFile kml(".kml");
+    if (kml.path().empty())
+        return {{}, "no room for a temporary file to unpack " + path, {}};
+    if (const std::string error = extractKmzDocument(path, kml.path()); !error.empty())
+        return {{}, path + ": " + error, {}};
+    return readThroughBabel(path, kml.path(), format, options);
+}
+
+Read readFile(const std::string& path, const TrackFormat& format, const TrackFileOptions& options) {
+    if (format.babelName.empty())
+        return readGpxFile(path);
+    if (format.label == "KMZ")
+        return readKmz(path, format, options);
+    return readThroughBabel(path, path, format, options);
 }
 
 std::string plural(std::size_t count, const char* one, const char* many) {
@@ -159,8 +207,7 @@ TrackFileContent readTrackFile(const std::string& path, const TrackFileOptions& 
         result.error = path + ": not a track file of a known format";
         return result;
     }
-    Read r = type.format->babelName.empty() ? readGpxFile(path)
-                                            : readThroughBabel(path, *type.format, options);
+    Read r = readFile(path, *type.format, options);
     if (r.error.empty() && r.content.tracks.empty())
         r.error = noTrackError(path, *type.format, r);
     if (!r.error.empty()) {

@@ -4,6 +4,7 @@ tk_sources(TK_CORE_SOURCES
     ChildProcess.cpp
     FileTrackFigures.cpp
     GpxReader.cpp
+    KmzArchive.cpp
     TrackFile.cpp
     TrackFileType.cpp
     XmlTime.cpp

@@ -127,6 +127,30 @@ TEST(RealRecordings, OtherFormatsReadAsGpsbabelConvertsThem) {
     fs::remove(converted);
 }
 
+TEST(RealRecordings, AKmzReadsAsTheKmlInside) {
+    if (!hasRecordings() || std::system("gpsbabel -V >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "no recordings or no gpsbabel";
+    const fs::path kmz = fs::temp_directory_path() / "tk-recording.kmz";
+    const fs::path empty = fs::temp_directory_path() / "tk-no-kml.kmz";
+    commandOutput("python3 -c \"import sys, zipfile\n"
+                  "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
+                  "    z.writestr('files/readme.txt', 'x')\n"
+                  "    z.write(sys.argv[2], 'doc.kml')\n"
+                  "with zipfile.ZipFile(sys.argv[3], 'w') as z:\n"
+                  "    z.writestr('readme.txt', 'x')\" " +
+                  quoted(kmz) + " " + quoted(kRecordings / "google_ext.kml") + " " + quoted(empty));
+    const TrackFileContent inside = readTrackFile((kRecordings / "google_ext.kml").string());
+    const TrackFileContent packed = readTrackFile(kmz.string());
+    ASSERT_EQ(packed.error, "");
+    ASSERT_EQ(packed.tracks.size(), inside.tracks.size());
+    EXPECT_EQ(packed.tracks[0].points.size(), inside.tracks[0].points.size());
+    EXPECT_EQ(packed.tracks[0].distance, inside.tracks[0].distance);
+    EXPECT_EQ(readTrackFile(empty.string()).error,
+              empty.string() + ": the KMZ archive holds no KML document");
+    fs::remove(kmz);
+    fs::remove(empty);
+}
+
 TEST(RealRecordings, AFitWithoutPositionsAndABrokenFitSayWhy) {
     if (!hasRecordings() || std::system("gpsbabel -V >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "no recordings or no gpsbabel";
