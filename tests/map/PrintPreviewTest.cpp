@@ -248,6 +248,12 @@ TEST_F(PrintPreviewTest, CaptionsComeFromTheLanguageFile) {
     const auto captions = [&](int setting) {
         texts.set(setting);
         PrintPreview dialog(texts, profile_.get(), *bridge_, pageDir_);
+        if (!qEnvironmentVariableIsEmpty("TK_PAGE_SHOTS")) {
+            dialog.show();
+            dialog.grab().save(
+                QStringLiteral("%1/preview-%2.png")
+                    .arg(qEnvironmentVariable("TK_PAGE_SHOTS"), setting ? "zh" : "en"));
+        }
         return QStringList{dialog.windowTitle(),
                            dialog.findChild<QPushButton*>("printButton")->text(),
                            dialog.findChild<QPushButton*>("pdfButton")->accessibleName()};
