@@ -4,6 +4,7 @@
 tk_sources(TK_BENCH_SOURCES
     bench_decode.cpp
     bench_figures.cpp
+    bench_gpx.cpp
     bench_mbtiles.cpp
     bench_writers.cpp
 )

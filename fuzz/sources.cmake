@@ -2,6 +2,7 @@
 # libFuzzer targets, one executable each (TK_FUZZ).
 tk_sources(TK_FUZZ_SOURCES
     fuzz_exif_append.cpp
+    fuzz_gpx.cpp
     fuzz_profile.cpp
     fuzz_project.cpp
 )

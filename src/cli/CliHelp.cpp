@@ -13,7 +13,9 @@ namespace {
 // from this layout and the shell completion reads the commands and options from it.
 
 constexpr std::string_view kTrackCommands =
-    "Track commands (FILE is a project file, .gpl, a download of the logger):\n"
+    "Track commands (FILE is a project file, .gpl, a download of the logger, or a\n"
+    "track file of another device: GPX, or through GPSBabel FIT, TCX, KML, KMZ, IGC,\n"
+    "NMEA and the other formats it reads):\n"
     "  tracks FILE [--json] [--rejects]\n"
     "                        List the tracks: number, name, start, end and fixes.\n"
     "    --json              print every track with its fixes as JSON\n"
@@ -81,7 +83,7 @@ constexpr std::string_view kDeviceCommands =
 
 constexpr std::string_view kPhotoCommands =
     "Photo commands:\n"
-    "  geotag PROJECT.gpl PHOTO|FOLDER... [OPTION...]\n"
+    "  geotag [FILE] PHOTO|FOLDER... [OPTION...]\n"
     "                        Write into each photo (folders are searched recursively)\n"
     "                        where the tracks were at the photo's time: latitude,\n"
     "                        longitude, altitude, speed and UTC time in its Exif GPS\n"
@@ -91,6 +93,9 @@ constexpr std::string_view kPhotoCommands =
     "                        .trailkeep-geotag. Prints a table, a photo a row, and a\n"
     "                        summary; exit status 1 when a photo could not be read or\n"
     "                        written.\n"
+    "    --tracks FILE       also the tracks of FILE, numbered after those before;\n"
+    "                        may be given again (with it, the first word may be a\n"
+    "                        photo or folder)\n"
     "    --track N           use track N only (every track)\n"
     "    --zone auto|+HH:MM  the camera clock's zone; auto: the photo's own offset,\n"
     "                        else the computer's zone at the photo's date (auto)\n"

@@ -7,6 +7,7 @@ tk_sources(TK_CLI_SOURCES
     CliMain.cpp
     CliOutput.cpp
     TrackCommands.cpp
+    TrackFileInput.cpp
     TrackJson.cpp
     TrackListing.cpp
     TripStats.cpp

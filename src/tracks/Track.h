@@ -15,6 +15,12 @@ struct TrackPoint {
     double latitude = 0.0;
     double longitude = 0.0;
     std::int64_t utcSeconds = 0; // the fix's own UTC time, seconds since the epoch
+    // Tracks read from files: the milliseconds past utcSeconds (devices that record several
+    // fixes a second), and whether this fix begins a new segment of its track (the recording
+    // was paused or lost its fix). No distance or moving time is counted from the fix before
+    // a segment start, and drawings lift the pen there. The logger's fixes leave both at 0.
+    std::uint16_t utcMillis = 0;
+    bool segmentStart = false;
 };
 
 // Why the decoder dropped fixes of a track; every fix inside a track is counted once.
@@ -43,6 +49,7 @@ struct Track {
     std::int32_t zoneCode = 0; // 180 + hours east of UTC, 0 = none
     std::vector<TrackPoint> points;
     RejectCounts rejects;
+    std::string sourceFile; // the track file it was read from; empty for the logger's tracks
 
     bool imperial() const { return unitFlag == 1; }
 };
