@@ -166,7 +166,7 @@ int runGeotag(const CliArgs& args) {
         settings.syncs.push_back({syncPhotoIndex(sync.photo, found), sync.shown});
 
     ExivPhotoAccess access(false);
-    const std::vector<PhotoInfo> photos = readPhotos(access, found);
+    std::vector<PhotoInfo> photos = readPhotos(access, found);
     std::string syncError;
     const ClockCorrection correction = clockCorrection(settings, photos, syncError);
     if (!syncError.empty())
@@ -180,6 +180,8 @@ int runGeotag(const CliArgs& args) {
         };
         writePhotos(access, photos, results, settings, control);
     }
+    // What was read goes before the report is made: a large run never holds both.
+    std::vector<PhotoInfo>().swap(photos);
 
     const std::string text =
         args.has("--json") ? geotagJson(found, results) : geotagTable(found, results, dryRun);
