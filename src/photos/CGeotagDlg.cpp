@@ -28,6 +28,7 @@
 #include "map/CMapView.h"
 #include "photos/CClockSyncDlg.h"
 #include "photos/PhotoTableModel.h"
+#include "session/TrackSession.h"
 #include "ui/Captions.h"
 #include "ui/Prompts.h"
 #include "ui/TextFill.h"
@@ -100,7 +101,8 @@ CGeotagDlg::CGeotagDlg(const Context& context, QWidget* parent)
     setObjectName(QStringLiteral("geotagDialog"));
     setModal(false);
     thumbnailPool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-    tracks_ = fixTracks(context_.tracks);
+    tracks_ = fixTracks(context_.session.table());
+    connect(&context_.session, &TrackSession::tracksReplaced, this, &CGeotagDlg::tracksChanged);
     buildControls();
     relabel();
     readSettings();
@@ -353,8 +355,9 @@ void CGeotagDlg::showSummary() {
     writeButton_->setEnabled(!busy() && counts[static_cast<int>(PhotoStatus::wouldTag)] > 0);
 }
 
+// The session's tracks were replaced (Open, Read, a drop).
 void CGeotagDlg::tracksChanged() {
-    tracks_ = fixTracks(context_.tracks);
+    tracks_ = fixTracks(context_.session.table());
     showTracksOnMap();
     dryRun();
 }

@@ -20,6 +20,7 @@
 #include "photos/CGeotagDlg.h"
 #include "photos/PhotoSamples.h"
 #include "photos/PhotoTableModel.h"
+#include "session/TrackSession.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
 #include "tracks/CivilTime.h"
@@ -51,8 +52,10 @@ protected:
             p.utcSeconds = kT0 + 10 * i;
             track.points.push_back(p);
         }
-        app_->trackTable.tracks = {track};
-        app_->trackTable.lastTrack = 0;
+        tk::TrackTable table;
+        table.tracks = {track};
+        table.lastTrack = 0;
+        app_->session().takeDownload(tk::PageBuffer(), std::move(table));
     }
 
     fs::path photo(const std::string& name, std::vector<std::string> tags) {
@@ -69,7 +72,6 @@ protected:
         CGeotagDlg* dialog = frame.geotag()->dialog();
         EXPECT_NE(dialog, nullptr);
         EXPECT_TRUE(dialog->isVisible());
-        dialog->tracksChanged();
         return *dialog;
     }
 
