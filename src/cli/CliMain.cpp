@@ -24,9 +24,11 @@ constexpr const char* kUsage =
     "  timezone [--port DEV] [--offset HOURS]\n"
     "  upgrade [--port DEV] [--images DIR]\n"
     "  demo -o OUT.gpl [--seed N] [--full]\n"
-    "  geotag PROJECT.gpl PHOTO|FOLDER... [--track N] [--zone auto|+HH:MM] [--offset SECONDS]\n"
-    "         [--sync PHOTO=TIME]... [--max-gap SECONDS] [--max-extrapolate SECONDS]\n"
-    "         [--overwrite] [--sidecar] [--dry-run] [--json]\n"
+    "  geotag PROJECT.gpl PHOTO|FOLDER... [--track N] [--zone auto|+HH:MM]\n"
+    "         [--offset SECONDS|auto] [--sync PHOTO=TIME]... [--max-gap SECONDS]\n"
+    "         [--max-extrapolate SECONDS] [--overwrite] [--sidecar] [--dry-run] [--json]\n"
+    "  geotag --suggest-offset PROJECT.gpl PHOTO|FOLDER... [--track N] [--zone auto|+HH:MM]\n"
+    "         [--max-gap SECONDS] [--json]\n"
     "  geotag --undo PHOTO|FOLDER... [--json]\n";
 
 constexpr std::array<std::string_view, 6> kDeviceCommands = {"read",  "settings", "config",

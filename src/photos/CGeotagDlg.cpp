@@ -330,7 +330,7 @@ void CGeotagDlg::dryRun() {
 }
 
 void CGeotagDlg::showSummary() {
-    long counts[8] = {};
+    long counts[static_cast<int>(PhotoStatus::noOffset) + 1] = {};
     for (const PhotoResult& r : results_)
         ++counts[static_cast<int>(r.status)];
     countLabel_->setText(QString::fromStdString(tk::fillNumbers(

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photos/ExivPhotoAccess.h"
 
+#include "photos/ExivCamera.h"
 #include "photos/ExivTags.h"
 #include "photos/FileReplace.h"
 #include "photos/GpsTags.h"
@@ -449,6 +450,7 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
                 }
             }
             readTime(exif, xmpPointer, info);
+            readCamera(exif, info);
         } else {
             const int type =
                 Exiv2::ImageFactory::getType(bytePointer(*first), static_cast<long>(first->size()));
@@ -473,6 +475,7 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
             if (!info.position)
                 info.position = xmpPosition(image->xmpData());
             readTime(image->exifData(), &image->xmpData(), info);
+            readCamera(image->exifData(), info);
             info.thumbnail = embeddedThumbnail(image->exifData());
         }
         // The sidecar, if there is one.

@@ -94,6 +94,8 @@ const char* statusName(PhotoStatus status) {
         return "no-time";
     case PhotoStatus::unsupported:
         return "unsupported";
+    case PhotoStatus::noOffset:
+        return "no-offset";
     case PhotoStatus::error:
         break;
     }
@@ -143,6 +145,14 @@ std::vector<PhotoResult> matchPhotos(const std::vector<PhotoInfo>& photos,
                                      const std::vector<FixTrack>& tracks,
                                      const GeotagSettings& settings,
                                      const ClockCorrection& correction) {
+    return matchPhotos(photos, tracks, settings,
+                       std::vector<PhotoClock>(photos.size(), PhotoClock{correction, {}}));
+}
+
+std::vector<PhotoResult> matchPhotos(const std::vector<PhotoInfo>& photos,
+                                     const std::vector<FixTrack>& tracks,
+                                     const GeotagSettings& settings,
+                                     const std::vector<PhotoClock>& clocks) {
     std::vector<PhotoResult> results(photos.size());
     const bool anyTrack = std::any_of(tracks.begin(), tracks.end(),
                                       [](const FixTrack& t) { return !t.fixes.empty(); });
@@ -166,7 +176,13 @@ std::vector<PhotoResult> matchPhotos(const std::vector<PhotoInfo>& photos,
             r.reason = "no date and time in the photo";
             continue;
         }
-        r.utc = *r.cameraUtc + correction.offsetAt(*r.cameraUtc);
+        const PhotoClock& clock = clocks.at(i);
+        if (!clock.noOffset.empty()) {
+            r.status = PhotoStatus::noOffset;
+            r.reason = "no clock correction for its camera: " + clock.noOffset;
+            continue;
+        }
+        r.utc = *r.cameraUtc + clock.correction.offsetAt(*r.cameraUtc);
         const bool sidecar = writesSidecar(info, settings);
         const std::optional<Position> existing =
             info.position ? info.position : info.sidecarPosition;
