@@ -44,8 +44,8 @@
 #include "demo/DemoMemory.h"
 #include "link/ProgressDialog.h"
 #include "map/CMapView.h"
-#include "panel/CMenuDlg.h"
-#include "panel/CTrackListCtrl.h"
+#include "panel/TrackList.h"
+#include "panel/TrackPanel.h"
 #include "tracks/ProjectFile.h"
 
 namespace {
@@ -348,7 +348,7 @@ struct Drawn {
 // Clicks the first row and waits for the new page to draw the line and the profile; the page's
 // stamps are performance.now() values, turned into wall-clock time with its timeOrigin.
 Drawn clickFirstRow(CMainFrame& frame) {
-    CTrackListCtrl* list = frame.panel()->trackList();
+    TrackList* list = frame.panel()->trackList();
     const QPoint at = list->visualItemRect(list->item(0, 1)).center();
     const double clicked = epochMs();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);

@@ -79,7 +79,7 @@ add_test(NAME Package.ProjectFilesAreTheirOwnType
             ${TK_DESKTOP_OUT}/${TK_DESKTOP_ID}.desktop)
 
 # The package itself, built by CPack into its own folder for the tests that need it.
-add_executable(tk_make_mbtiles tests/package/make-mbtiles.cpp)
+add_executable(tk_make_mbtiles ${TK_MBTILES_MAKER_SOURCES})
 target_include_directories(tk_make_mbtiles PRIVATE tests)
 target_link_libraries(tk_make_mbtiles PRIVATE SQLite::SQLite3)
 set(TK_TEST_DEB_DIR ${CMAKE_BINARY_DIR}/package-test)

@@ -12,7 +12,7 @@ packages=(
     gpsbabel tzdata
     poppler-utils
     clang-14 libclang-rt-14-dev
-    libexiv2-dev libimage-exiftool-perl gpscorrelate
+    libexiv2-dev libmediainfo-dev libimage-exiftool-perl gpscorrelate
     libsqlite3-dev
     dpkg-dev fakeroot file desktop-file-utils appstream librsvg2-bin shared-mime-info
 )

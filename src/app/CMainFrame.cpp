@@ -25,11 +25,11 @@
 #include "app/UpdateCheck.h"
 #include "device/CConfigDlg.h"
 #include "link/ProgressDialog.h"
-#include "map/CCustomBrowserExternal.h"
-#include "map/CLogTraceDlg.h"
 #include "map/CMapView.h"
+#include "map/PageBridge.h"
+#include "map/PrintPreview.h"
 #include "map/TileSchemeHandler.h"
-#include "panel/CMenuDlg.h"
+#include "panel/TrackPanel.h"
 #include "photos/PhotoFiles.h"
 #include "ui/FileQuestions.h"
 #include "ui/Version.h"
@@ -130,8 +130,7 @@ void CMainFrame::createStatusBar() {
     statusPane_->setTextFormat(Qt::PlainText);
     statusPane_->setAccessibleDescription(QStringLiteral("Pointer position"));
     statusBar()->addWidget(statusPane_, 1);
-    connect(&app_.bridge(), &CCustomBrowserExternal::coordinatesShown, statusPane_,
-            &QLabel::setText);
+    connect(&app_.bridge(), &PageBridge::coordinatesShown, statusPane_, &QLabel::setText);
 }
 
 void CMainFrame::createClient() {
@@ -139,7 +138,7 @@ void CMainFrame::createClient() {
     splitter_->setObjectName(QStringLiteral("splitter"));
     splitter_->setChildrenCollapsible(false);
     mapView_ = new CMapView(app_.webProfile(), app_.bridge(), app_.pageDir(), splitter_);
-    panel_ = new CMenuDlg(
+    panel_ = new TrackPanel(
         PanelContext{app_.trackTable, app_.selectedTrack, app_.language(), app_.pageDir()},
         splitter_);
     splitter_->addWidget(mapView_);
@@ -148,11 +147,11 @@ void CMainFrame::createClient() {
     splitter_->setStretchFactor(1, 0);
     splitter_->setSizes({640, 400});
     setCentralWidget(splitter_);
-    connect(panel_, &CMenuDlg::pageRequested, mapView_, &CMapView::NavigateTo);
-    connect(panel_, &CMenuDlg::printRequested, this, &CMainFrame::onPrint);
-    connect(panel_, &CMenuDlg::trackViewChanged, mapView_, &CMapView::setTrackView);
-    connect(panel_, &CMenuDlg::trackShown, &app_.bridge(), &CCustomBrowserExternal::setShownTrack);
-    connect(&app_.bridge(), &CCustomBrowserExternal::trackPicked, panel_, &CMenuDlg::selectTrack);
+    connect(panel_, &TrackPanel::pageRequested, mapView_, &CMapView::navigateTo);
+    connect(panel_, &TrackPanel::printRequested, this, &CMainFrame::onPrint);
+    connect(panel_, &TrackPanel::trackViewChanged, mapView_, &CMapView::setTrackView);
+    connect(panel_, &TrackPanel::trackShown, &app_.bridge(), &PageBridge::setShownTrack);
+    connect(&app_.bridge(), &PageBridge::trackPicked, panel_, &TrackPanel::selectTrack);
     mapView_->showStartPage();
 }
 
@@ -170,7 +169,7 @@ void CMainFrame::switchLanguage(int value) {
     // language's menu over the other's captions.
     fillMainMenu(menuBar(), app_.language().setting(), actions_);
     useQtTranslations(app_.language().setting());
-    panel_->Relabel();
+    panel_->relabel();
     geotag_->relabel();
 }
 
@@ -193,7 +192,7 @@ void CMainFrame::onConfig() {
 }
 
 void CMainFrame::onPrint() {
-    CLogTraceDlg(app_.webProfile(), app_.bridge(), app_.pageDir(), this).exec();
+    PrintPreview(app_.language(), app_.webProfile(), app_.bridge(), app_.pageDir(), this).exec();
 }
 
 void CMainFrame::onOpenOfflineMap() {

@@ -9,7 +9,7 @@
 
 class CConfigDlg;
 class CMapView;
-class CMenuDlg;
+class TrackPanel;
 class CTrailkeepApp;
 class GeotagCommand;
 class ProgressDialog;
@@ -26,7 +26,7 @@ public:
     ~CMainFrame() override;
 
     CMapView* mapView() const { return mapView_; }
-    CMenuDlg* panel() const { return panel_; }
+    TrackPanel* panel() const { return panel_; }
     QLabel* statusPane() const { return statusPane_; }
     QSplitter* splitter() const { return splitter_; }
     const FrameActions& actions() const { return actions_; }
@@ -60,7 +60,7 @@ private:
     CTrailkeepApp& app_;
     FrameActions actions_;
     CMapView* mapView_ = nullptr;
-    CMenuDlg* panel_ = nullptr;
+    TrackPanel* panel_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QLabel* statusPane_ = nullptr;
     ProgressDialog* progress_ = nullptr;

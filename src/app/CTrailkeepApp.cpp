@@ -4,7 +4,7 @@
 #include <QWebEngineProfile>
 
 #include "app/ProgramFolder.h"
-#include "map/CCustomBrowserExternal.h"
+#include "map/PageBridge.h"
 #include "map/TileSchemeHandler.h"
 #include "map/WebProfile.h"
 
@@ -12,7 +12,7 @@ CTrailkeepApp::CTrailkeepApp(const Options& options, QObject* parent)
     : QObject(parent), moduleDir_(options.moduleDir), pageDir_(pageDirectoryFor(moduleDir_)),
       language_((pageDir_ + QStringLiteral("language.ini")).toStdString()),
       connector_(options.preferredPort.toStdString()),
-      bridge_(std::make_unique<CCustomBrowserExternal>(language_)),
+      bridge_(std::make_unique<PageBridge>(language_)),
       profile_(createWebProfile(options.persistentWebProfile, this)),
       tiles_(TileSchemeHandler::of(profile_)) {}
 

@@ -6,13 +6,13 @@
 
 #include <memory>
 
-#include "ui/Language.h"
 #include "link/SerialConnector.h"
 #include "tracks/PageBuffer.h"
 #include "tracks/Track.h"
 #include "tracks/TrackDecoder.h"
+#include "ui/Language.h"
 
-class CCustomBrowserExternal;
+class PageBridge;
 class QWebEngineProfile;
 class TileSchemeHandler;
 
@@ -45,7 +45,7 @@ public:
 
     tk::Language& language() { return language_; }
     tk::SerialConnector& connector() { return connector_; }
-    CCustomBrowserExternal& bridge() { return *bridge_; }
+    PageBridge& bridge() { return *bridge_; }
     QWebEngineProfile* webProfile() const { return profile_; }
     // The map every page shows (the tile server or an offline map), served to the profile.
     TileSchemeHandler& tiles() const { return *tiles_; }
@@ -55,7 +55,7 @@ private:
     QString pageDir_;
     tk::Language language_;
     tk::SerialConnector connector_;
-    std::unique_ptr<CCustomBrowserExternal> bridge_;
+    std::unique_ptr<PageBridge> bridge_;
     QWebEngineProfile* profile_;
     TileSchemeHandler* tiles_;
 };

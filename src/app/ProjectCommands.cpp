@@ -2,12 +2,12 @@
 #include "app/ProjectCommands.h"
 
 #include "app/CTrailkeepApp.h"
+#include "panel/TrackPanel.h"
+#include "tracks/FileNames.h"
+#include "tracks/ProjectFile.h"
 #include "ui/FileQuestions.h"
 #include "ui/Prompts.h"
 #include "ui/TextFill.h"
-#include "panel/CMenuDlg.h"
-#include "tracks/FileNames.h"
-#include "tracks/ProjectFile.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ QString withProjectExtension(const QString& path) {
 
 } // namespace
 
-bool openProjectFile(CTrailkeepApp& app, CMenuDlg& panel, QWidget* window, const QString& path) {
+bool openProjectFile(CTrailkeepApp& app, TrackPanel& panel, QWidget* window, const QString& path) {
     const tk::ProjectLoad load = tk::openProject(path.toStdString(), app.pageBuffer, app.decoder);
     if (!load.ok()) {
         tellUser(window, true, QString::fromStdString(load.error));
@@ -35,7 +35,7 @@ bool openProjectFile(CTrailkeepApp& app, CMenuDlg& panel, QWidget* window, const
     return true;
 }
 
-void openProjectCommand(CTrailkeepApp& app, CMenuDlg& panel, QWidget* window) {
+void openProjectCommand(CTrailkeepApp& app, TrackPanel& panel, QWidget* window) {
     const QString chosen =
         Prompts::current().openFileName(window, QString::fromLatin1(kProjectFilter));
     if (chosen.isEmpty())

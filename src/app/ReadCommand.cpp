@@ -4,9 +4,9 @@
 #include <QMessageBox>
 
 #include "app/CTrailkeepApp.h"
-#include "ui/TextFill.h"
 #include "link/ProgressDialog.h"
-#include "panel/CMenuDlg.h"
+#include "panel/TrackPanel.h"
+#include "ui/TextFill.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ QString outcomeText(const tk::Language& language, const tk::DownloadResult& resu
 
 } // namespace
 
-void readLogger(CTrailkeepApp& app, ProgressDialog& dialog, CMenuDlg& panel, QWidget* window) {
+void readLogger(CTrailkeepApp& app, ProgressDialog& dialog, TrackPanel& panel, QWidget* window) {
     const tk::DownloadResult result = dialog.run(app.connector(), app.pageBuffer, app.decoder);
     if (result.outcome == tk::DownloadOutcome::NoLogger)
         return;

@@ -156,7 +156,7 @@ GeotagInput readInput(const CliArgs& args, ExivPhotoAccess& access) {
 
 // --suggest-offset: each camera's suggested correction; nothing is written.
 int runSuggest(const CliArgs& args) {
-    ExivPhotoAccess access;
+    ExivPhotoAccess access(false);
     const GeotagInput in = readInput(args, access);
     const std::vector<CameraSuggestion> suggestions =
         suggestOffsets(in.photos, in.tracks, in.settings.zone, in.settings.limits.maxGap);
@@ -174,7 +174,7 @@ int runGeotag(const CliArgs& args) {
     if (args.has("--suggest-offset"))
         return runSuggest(args);
     const bool dryRun = args.has("--dry-run");
-    ExivPhotoAccess access;
+    ExivPhotoAccess access(false);
     const GeotagInput in = readInput(args, access);
     std::string syncError;
     CameraClocks clocks = cameraClocks(in.settings, in.photos, syncError);
@@ -185,8 +185,14 @@ int runGeotag(const CliArgs& args) {
                                                 in.settings.limits.maxGap));
     std::vector<PhotoResult> results =
         matchPhotos(in.photos, in.tracks, in.settings, clocks.perPhoto(in.photos));
-    if (!dryRun)
-        writePhotos(access, in.photos, results, in.settings);
+    if (!dryRun) {
+        WriteControl control;
+        control.waiting = [](const std::string& folder) {
+            std::fprintf(stderr, "waiting for another geotagging run in %s to end\n",
+                         folder.c_str());
+        };
+        writePhotos(access, in.photos, results, in.settings, control);
+    }
 
     const std::string text =
         args.has("--json") ? geotagJson(in.found, results) : geotagTable(in.found, results, dryRun);

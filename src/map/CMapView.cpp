@@ -6,15 +6,14 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include "map/CCustomBrowserExternal.h"
-#include "map/CCustomControlSite.h"
+#include "map/BrowserPolicy.h"
+#include "map/PageBridge.h"
 
-CMapView::CMapView(QWebEngineProfile* profile, CCustomBrowserExternal& bridge, QString pageDir,
-                   QWidget* parent)
+CMapView::CMapView(QWebEngineProfile* profile, PageBridge& bridge, QString pageDir, QWidget* parent)
     : QWebEngineView(parent), bridge_(bridge), pageDir_(std::move(pageDir)) {
     setObjectName(QStringLiteral("mapView"));
     setAccessibleName(QStringLiteral("Map"));
-    page_ = CCustomControlSite::apply(this, profile, bridge);
+    page_ = BrowserPolicy::apply(this, profile, bridge);
 }
 
 void CMapView::showStartPage() {
@@ -25,18 +24,18 @@ void CMapView::showStartPage() {
             QUrl::fromLocalFile(QDir(pageDir_).filePath(QStringLiteral("start.html"))));
 }
 
-void CMapView::NavigateTo(const QString& path) {
+void CMapView::navigateTo(const QString& path) {
     if (CCustomPage::isRefusedAddress(path))
         return;
     // The language may have changed since the last page.
-    CCustomControlSite::setPageTexts(page_, bridge_.pageTextsScript());
+    BrowserPolicy::setPageTexts(page_, bridge_.pageTextsScript());
     const QUrl url = QFileInfo(path).isAbsolute() ? QUrl::fromLocalFile(path) : QUrl(path);
     load(url);
 }
 
 void CMapView::setTrackView(const QString& json, bool drawNow) {
     const QString assign = QStringLiteral("window.TK_VIEW = %1;\n").arg(json);
-    CCustomControlSite::setPageScript(page_, QStringLiteral("trailkeep-view"), assign);
+    BrowserPolicy::setPageScript(page_, QStringLiteral("trailkeep-view"), assign);
     if (drawNow)
         page_->runJavaScript(assign + QStringLiteral("if (window.tkPage && window.tkPage.setView) "
                                                      "window.tkPage.setView(window.TK_VIEW);"));

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QWebEngineView>
 
-class CCustomBrowserExternal;
+class PageBridge;
 class CCustomPage;
 class QWebEngineProfile;
 
@@ -13,13 +13,13 @@ class QWebEngineProfile;
 class CMapView : public QWebEngineView {
     Q_OBJECT
 public:
-    CMapView(QWebEngineProfile* profile, CCustomBrowserExternal& bridge, QString pageDir,
+    CMapView(QWebEngineProfile* profile, PageBridge& bridge, QString pageDir,
              QWidget* parent = nullptr);
 
     // The start page (a resource) with relative addresses resolved in the page folder.
     void showStartPage();
     // Loads a file path or an address; addresses beginning with "app:" are refused.
-    void NavigateTo(const QString& path);
+    void navigateTo(const QString& path);
 
     // The all-tracks view (trackViewJson): every page loaded later finds it as window.TK_VIEW;
     // with drawNow the page on show draws it at once. (A script run on the page just before a
@@ -31,7 +31,7 @@ public:
     QSize sizeHint() const override { return {640, 480}; }
 
 private:
-    CCustomBrowserExternal& bridge_;
+    PageBridge& bridge_;
     CCustomPage* page_;
     QString pageDir_;
 };

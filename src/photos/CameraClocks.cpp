@@ -28,7 +28,7 @@ std::string cameraName(const std::string& make, const std::string& model,
 }
 
 std::string cameraLabel(const std::string& camera) {
-    return camera.empty() ? "unknown camera" : camera;
+    return camera.empty() ? "Unknown camera" : camera;
 }
 
 std::vector<CameraGroup> cameraGroups(const std::vector<PhotoInfo>& photos) {

@@ -14,7 +14,7 @@ namespace tk::photos {
 // Empty when the photo names none of them.
 std::string cameraName(const std::string& make, const std::string& model,
                        const std::string& serial);
-// The name shown for a camera: its name, or "unknown camera" for photos that name none.
+// The name shown for a camera: its name, or "Unknown camera" for photos that name none.
 std::string cameraLabel(const std::string& camera);
 
 // The photos of one camera, by their indices, in the order of the photos.

@@ -6,6 +6,7 @@
 #include "photos/FileReplace.h"
 #include "photos/GpsTags.h"
 #include "photos/JpegSegments.h"
+#include "photos/VideoMetadata.h"
 
 #include <exiv2/exiv2.hpp>
 #include <exiv2/webpimage.hpp>
@@ -188,13 +189,13 @@ std::string encodeXmp(const Exiv2::XmpData& xmp, std::string& packet) {
 }
 
 std::string writeSidecar(const PhotoInfo& info, const Position& position, double utc,
-                         bool& unchanged) {
+                         const KeepBefore& keep, bool& unchanged) {
     const std::string path = sidecarPath(info.path);
     const auto current = readFileBytes(path);
     if (!current && errno != ENOENT)
         return systemErrorText(path);
     if (current.has_value() != info.sidecarExists ||
-        (current && *current != info.before.sidecarBefore))
+        (current && hashOf(*current) != info.sidecarHash))
         return failure(path, "the sidecar changed while the photo was being geotagged");
     Exiv2::XmpData xmp;
     if (current && !current->empty() && Exiv2::XmpParser::decode(xmp, *current) != 0)
@@ -206,10 +207,15 @@ std::string writeSidecar(const PhotoInfo& info, const Position& position, double
         return {};
     }
     std::string packet;
-    const std::string error = encodeXmp(xmp, packet);
+    std::string error = encodeXmp(xmp, packet);
     if (!error.empty())
         return failure(path, error);
-    return writeWholeFile(path, packet);
+    JournalEntry entry;
+    entry.sidecar = nameOfPath(path);
+    entry.sidecarCreated = !current;
+    entry.sidecarBefore = current.value_or(std::string());
+    error = keep(entry);
+    return error.empty() ? writeWholeFile(path, packet) : error;
 }
 
 std::string undoSidecar(const std::string& folder, const JournalEntry& entry, bool& unchanged) {
@@ -306,7 +312,8 @@ MetadataSignature signatureOf(Exiv2::Image& image) {
 // Writes the image's metadata into its memory copy and the result over the file, after checking
 // that every tag but the GPS ones reads back as before.
 std::string saveWhole(const std::string& path, const FileStamp& stamp, WholeImage& whole,
-                      const MetadataSignature& expected) {
+                      const MetadataSignature& expected, const KeepBefore& keep = {},
+                      JournalEntry entry = {}) {
     whole.image->writeXmpFromPacket(true);
     whole.image->writeMetadata();
     Exiv2::BasicIo& io = whole.image->io();
@@ -327,6 +334,11 @@ std::string saveWhole(const std::string& path, const FileStamp& stamp, WholeImag
                        "exiv2 would change other metadata of this photo; it was left as it was");
     if (!sameGps(gpsTagLines(check->exifData()), gps))
         return failure(path, "exiv2 did not keep the GPS tags; the photo was left as it was");
+    if (keep) {
+        const std::string error = keep(entry);
+        if (!error.empty())
+            return error;
+    }
     return replaceFile(path, stamp, {ContentPiece::memory(out)});
 }
 
@@ -380,9 +392,26 @@ std::string formatName(int type) {
     return "image type " + std::to_string(type);
 }
 
+// A video takes its position only in a sidecar; false (and info.error set) when it cannot be
+// read.
+bool readVideo(PhotoInfo& info) {
+    const VideoMetadata video = readVideoMetadata(info.path);
+    if (!video.error.empty()) {
+        info.error = video.error;
+        return false;
+    }
+    info.video = true;
+    info.format = video.format + " video";
+    info.mode = PhotoWriteMode::sidecarOnly;
+    info.cameraTime = video.time;
+    info.timeIsUtc = video.utc;
+    info.position = video.position;
+    return true;
+}
+
 } // namespace
 
-ExivPhotoAccess::ExivPhotoAccess() {
+ExivPhotoAccess::ExivPhotoAccess(bool keepThumbnails) : keepThumbnails_(keepThumbnails) {
     initialiseExiv2();
 }
 
@@ -412,7 +441,10 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
     try {
         const bool jpeg = first->size() >= 2 && static_cast<unsigned char>((*first)[0]) == 0xFF &&
                           static_cast<unsigned char>((*first)[1]) == 0xD8;
-        if (jpeg) {
+        if (isVideoName(nameOfPath(path)) && !jpeg) {
+            if (!readVideo(info))
+                return info;
+        } else if (jpeg) {
             JpegFile file;
             const std::string error = loadJpeg(path, file, *first);
             if (!error.empty()) {
@@ -430,12 +462,13 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
             }
             info.before.method = JournalEntry::Method::exifSegment;
             info.before.hadSegment = segment.has_value();
-            info.before.segment = segment ? std::string(*segment) : std::string();
+            info.exifHash = segment ? hashOf(*segment) : 0;
             info.before.segmentOffset = segment
                                             ? file.layout.segments[*file.layout.exifIndex].offset
                                             : file.layout.exifInsertOffset();
             info.position = exifPosition(exif);
-            info.thumbnail = embeddedThumbnail(exif);
+            if (keepThumbnails_)
+                info.thumbnail = embeddedThumbnail(exif);
             Exiv2::XmpData xmp;
             const Exiv2::XmpData* xmpPointer = nullptr;
             for (const JpegHead::Segment& s : file.layout.segments) {
@@ -476,13 +509,14 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
                 info.position = xmpPosition(image->xmpData());
             readTime(image->exifData(), &image->xmpData(), info);
             readCamera(image->exifData(), info);
-            info.thumbnail = embeddedThumbnail(image->exifData());
+            if (keepThumbnails_)
+                info.thumbnail = embeddedThumbnail(image->exifData());
         }
         // The sidecar, if there is one.
         const std::string sidecar = sidecarPath(path);
         if (const auto bytes = readFileBytes(sidecar)) {
             info.sidecarExists = true;
-            info.before.sidecarBefore = *bytes;
+            info.sidecarHash = hashOf(*bytes);
             Exiv2::XmpData xmp;
             if (!bytes->empty() && Exiv2::XmpParser::decode(xmp, *bytes) == 0)
                 info.sidecarPosition = xmpPosition(xmp);
@@ -494,12 +528,12 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
 }
 
 std::string ExivPhotoAccess::write(const PhotoInfo& info, const Position& position, double utc,
-                                   bool sidecar, bool& unchanged) {
+                                   bool sidecar, const KeepBefore& keep, bool& unchanged) {
     unchanged = false;
     const std::string& path = info.path;
     try {
         if (sidecar)
-            return writeSidecar(info, position, utc, unchanged);
+            return writeSidecar(info, position, utc, keep, unchanged);
         const ExifGpsTexts tags = exifGpsTexts(position, utc);
         if (info.before.method == JournalEntry::Method::exifSegment) {
             JpegFile file;
@@ -508,7 +542,7 @@ std::string ExivPhotoAccess::write(const PhotoInfo& info, const Position& positi
                 return failure(path, error);
             const auto segment = file.exifSegmentBytes();
             if (segment.has_value() != info.before.hadSegment ||
-                (segment && *segment != info.before.segment))
+                (segment && hashOf(*segment) != info.exifHash))
                 return failure(path, "the file changed while it was being geotagged");
             const std::string_view oldTiff = segment ? exifTiffData(*segment) : std::string_view{};
             Exiv2::ExifData exif;
@@ -525,6 +559,15 @@ std::string ExivPhotoAccess::write(const PhotoInfo& info, const Position& positi
                 unchanged = true;
                 return {};
             }
+            JournalEntry entry;
+            entry.method = JournalEntry::Method::exifSegment;
+            entry.hadSegment = segment.has_value();
+            entry.segment = segment ? std::string(*segment) : std::string();
+            entry.segmentOffset = segment ? file.layout.segments[*file.layout.exifIndex].offset
+                                          : file.layout.exifInsertOffset();
+            error = keep(entry);
+            if (!error.empty())
+                return error;
             return replaceExifSegment(path, info.stamp, file, newSegment,
                                       file.layout.exifInsertOffset());
         }
@@ -540,7 +583,10 @@ std::string ExivPhotoAccess::write(const PhotoInfo& info, const Position& positi
             unchanged = true;
             return {};
         }
-        return saveWhole(path, info.stamp, whole, expected);
+        JournalEntry entry;
+        entry.method = JournalEntry::Method::gpsTags;
+        entry.gpsTags = gpsBefore;
+        return saveWhole(path, info.stamp, whole, expected, keep, entry);
     } catch (const std::exception& e) {
         return failure(path, std::string("exiv2 cannot write it: ") + e.what());
     }

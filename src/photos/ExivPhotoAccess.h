@@ -10,18 +10,24 @@ namespace tk::photos {
 // the undo journal keeps the old segment, so undoing gives back the very same bytes. The other
 // formats exiv2 writes (TIFF, DNG, CR2, NEF, ORF, PEF, PNG, WebP...) are written whole by exiv2,
 // and checked afterwards: every tag but the GPS ones must read back as before. Formats exiv2 only
-// reads (CR3, ARW, RAF, RW2, HEIC...) get an XMP sidecar.
+// reads (CR3, ARW, RAF, RW2, HEIC...) get an XMP sidecar; so do videos, whose time and position
+// MediaInfoLib reads (VideoMetadata).
 //
 // Safe to use from several threads at once.
 class ExivPhotoAccess : public PhotoAccess {
 public:
-    ExivPhotoAccess();
+    // keepThumbnails: read the embedded thumbnails (for the window's table); a run without a
+    // window leaves them, so that its memory does not grow with the photos.
+    explicit ExivPhotoAccess(bool keepThumbnails = true);
 
     PhotoInfo read(const std::string& path) override;
     std::string write(const PhotoInfo& info, const Position& position, double utc, bool sidecar,
-                      bool& unchanged) override;
+                      const KeepBefore& keep, bool& unchanged) override;
     std::string undo(const std::string& folder, const JournalEntry& entry,
                      bool& unchanged) override;
+
+private:
+    bool keepThumbnails_;
 };
 
 } // namespace tk::photos

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -107,22 +108,35 @@ std::string nameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A hidden temporary file beside path: its descriptor and name, or -1 with errno set.
-int makeTemporary(const std::string& path, std::string& temporary) {
-    temporary = folderOf(path) + "/." + nameOf(path) + ".tk-XXXXXX";
-    return ::mkstemp(temporary.data());
+// Six letters that no other thread or process is likely to pick at the same moment.
+std::string randomSuffix() {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 generator{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    std::string suffix(6, ' ');
+    for (char& c : suffix)
+        c = kLetters[pick(generator)];
+    return suffix;
+}
+
+// A hidden temporary file beside path: its descriptor and name, or -1 with errno set. It is
+// made with mode, less the umask: the kernel applies the umask (or the folder's default ACL), so
+// it is never read here, where other threads may be making files at the same moment.
+int makeTemporary(const std::string& path, std::string& temporary, mode_t mode) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = folderOf(path) + "/." + nameOf(path) + ".tk-" + randomSuffix();
+        const int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 // A symbolic link is written through: its target is replaced and the link stays a link.
 std::string writtenPath(const std::string& path) {
     char resolved[PATH_MAX];
     return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
-}
-
-mode_t newFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
 }
 
 // Closes a file a read failed on, keeping the read's errno for the caller.
@@ -167,7 +181,7 @@ std::string replaceFile(const std::string& linkOrPath, const FileStamp& expected
         return path + ": the file is read-only";
     }
     std::string temporary;
-    const int out = makeTemporary(path, temporary);
+    const int out = makeTemporary(path, temporary, 0600);
     if (out < 0) {
         const std::string error = systemErrorText(folderOf(path));
         ::close(in);
@@ -211,13 +225,13 @@ std::string writeWholeFile(const std::string& path, std::string_view bytes) {
     struct stat st {};
     const bool exists = ::stat(path.c_str(), &st) == 0;
     std::string temporary;
-    const int out = makeTemporary(path, temporary);
+    const int out = makeTemporary(path, temporary, exists ? 0600 : 0666);
     if (out < 0)
         return systemErrorText(folderOf(path));
     std::string error;
     if (!writeAll(out, bytes))
         error = systemErrorText(path);
-    if (error.empty() && ::fchmod(out, exists ? (st.st_mode & 07777) : newFileMode()) != 0)
+    if (error.empty() && exists && ::fchmod(out, st.st_mode & 07777) != 0)
         error = systemErrorText(path);
     if (error.empty() && ::fdatasync(out) != 0)
         error = systemErrorText(path);

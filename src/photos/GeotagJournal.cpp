@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace tk::photos {
@@ -116,6 +117,19 @@ bool parseEntry(const std::string& line, JournalEntry& e) {
     return !e.name.empty() && e.name.find('/') == std::string::npos;
 }
 
+// The run and photo name of an entry's line, read without decoding the rest of it.
+bool runAndName(std::string_view line, std::string& run, std::string& name) {
+    if (line.substr(0, 2) != "E\t")
+        return false;
+    const auto afterRun = line.find('\t', 2);
+    const auto afterName =
+        afterRun == std::string_view::npos ? afterRun : line.find('\t', afterRun + 1);
+    if (afterName == std::string_view::npos)
+        return false;
+    return unescaped(std::string(line.substr(2, afterRun - 2)), run) &&
+           unescaped(std::string(line.substr(afterRun + 1, afterName - afterRun - 1)), name);
+}
+
 } // namespace
 
 std::string journalPath(const std::string& folder) {
@@ -135,20 +149,68 @@ std::vector<JournalEntry> readJournal(const std::string& folder, std::string& er
     std::size_t start = 0;
     while (start < bytes->size()) {
         auto end = bytes->find('\n', start);
-        if (end == std::string::npos)
+        const bool cutShort = end == std::string::npos;
+        if (cutShort)
             end = bytes->size();
         const std::string line = bytes->substr(start, end - start);
         start = end + 1;
         if (line.empty() || line[0] == '#')
             continue;
         JournalEntry entry;
-        if (!parseEntry(line, entry)) {
+        if (parseEntry(line, entry)) {
+            entries.push_back(std::move(entry));
+        } else if (!cutShort) {
             error = path + ": not a geotagging journal this program can read";
             return {};
         }
-        entries.push_back(std::move(entry));
+        // A last line cut short was being written when the program stopped: its photo was not
+        // changed yet, since a photo changes only after its entry is whole on the disk.
     }
     return entries;
+}
+
+std::string removeJournalEntries(const std::string& folder, const std::string& run,
+                                 const std::set<std::string>& names) {
+    const std::string path = journalPath(folder);
+    const auto stamp = fileStamp(path);
+    if (!stamp)
+        return errno == ENOENT ? std::string() : systemErrorText(path);
+    std::FILE* file = std::fopen(path.c_str(), "rbe");
+    if (!file)
+        return systemErrorText(path);
+    std::vector<ContentPiece> kept;
+    bool anyEntryKept = false;
+    std::int64_t offset = 0;
+    char* buffer = nullptr;
+    std::size_t capacity = 0;
+    for (ssize_t length; (length = ::getline(&buffer, &capacity, file)) > 0; offset += length) {
+        const std::string_view line(buffer, static_cast<std::size_t>(length));
+        std::string lineRun, name;
+        if (runAndName(line, lineRun, name) && lineRun == run && names.count(name) != 0)
+            continue;
+        anyEntryKept = anyEntryKept || line[0] == 'E';
+        if (!kept.empty() && kept.back().originalOffset + kept.back().originalLength == offset)
+            kept.back().originalLength += length;
+        else
+            kept.push_back(ContentPiece::original(offset, length));
+    }
+    std::free(buffer);
+    const bool readError = std::ferror(file) != 0;
+    std::fclose(file);
+    if (readError)
+        return systemErrorText(path);
+    if (!anyEntryKept)
+        return ::unlink(path.c_str()) == 0 || errno == ENOENT ? std::string()
+                                                              : systemErrorText(path);
+    return replaceFile(path, *stamp, kept);
+}
+
+std::string journalHeader() {
+    return kHeader;
+}
+
+std::string journalLine(const JournalEntry& entry) {
+    return entryLine(entry);
 }
 
 std::string writeJournal(const std::string& folder, const std::vector<JournalEntry>& entries) {

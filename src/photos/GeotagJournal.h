@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,15 @@ std::vector<JournalEntry> readJournal(const std::string& folder, std::string& er
 std::string writeJournal(const std::string& folder, const std::vector<JournalEntry>& entries);
 // Adds entries to the folder's journal.
 std::string appendJournal(const std::string& folder, const std::vector<JournalEntry>& entries);
+// Takes the entries of run for the names out of the folder's journal, copying the other lines as
+// they are (a journal of a large folder is too big to hold in memory); the journal goes when no
+// entry is left. Returns the error text.
+std::string removeJournalEntries(const std::string& folder, const std::string& run,
+                                 const std::set<std::string>& names);
+
+// The journal's first line, and the line of one entry.
+std::string journalHeader();
+std::string journalLine(const JournalEntry& entry);
 
 // A name for a run, unique enough to tell runs apart: its UTC time and the process.
 std::string newRunName();

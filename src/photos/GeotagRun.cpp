@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photos/GeotagRun.h"
 
+#include "photos/JournalLock.h"
+#include "photos/RunJournals.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -76,6 +79,65 @@ unsigned writeThreads() {
     return std::max(8u, 2 * std::thread::hardware_concurrency());
 }
 
+// The folder's journal entries, read while lock holds the journal. A folder without a journal
+// (which may be read-only) is not locked: it has nothing to undo.
+std::vector<JournalEntry> lockedJournal(const std::string& folder,
+                                        std::unique_ptr<JournalLock>& lock, std::string& error) {
+    std::vector<JournalEntry> entries = readJournal(folder, error);
+    if (!error.empty() || entries.empty())
+        return entries;
+    lock = JournalLock::acquire(folder, error);
+    return lock ? readJournal(folder, error) : std::vector<JournalEntry>{};
+}
+
+// Runs start(k) for k in [0, count) one after another in order, each followed by work(k) on one
+// of threads threads.
+void orderedParallelFor(std::size_t count, const std::function<void(std::size_t)>& start,
+                        const std::function<void(std::size_t)>& work, unsigned threads) {
+    std::mutex order;
+    std::size_t next = 0;
+    parallelFor(
+        threads,
+        [&](std::size_t) {
+            for (;;) {
+                std::size_t k;
+                {
+                    std::lock_guard guard(order);
+                    if (next >= count)
+                        return;
+                    k = next++;
+                    start(k);
+                }
+                work(k);
+            }
+        },
+        threads);
+}
+
+// Writes one photo of an entered folder: its entry goes to the journal just before the photo
+// changes, and again when it was not changed after all.
+void writeOne(PhotoAccess& access, const PhotoInfo& info, PhotoResult& r, bool sidecar,
+              RunJournals& journals) {
+    const std::string folder = folderOfPath(info.path);
+    const std::string name = nameOfPath(info.path);
+    bool kept = false;
+    const KeepBefore keep = [&](JournalEntry& entry) {
+        entry.name = name;
+        const std::string error = journals.keep(folder, entry);
+        kept = error.empty();
+        return error.empty() ? error : "cannot keep the undo journal: " + error;
+    };
+    bool unchanged = false;
+    const std::string error = access.write(info, *r.position, *r.utc, sidecar, keep, unchanged);
+    if (error.empty()) {
+        r.status = PhotoStatus::tagged;
+    } else {
+        r.status = PhotoStatus::error;
+        r.reason = withoutPath(error, info.path);
+    }
+    journals.leave(folder, kept && (!error.empty() || unchanged) ? name : std::string());
+}
+
 } // namespace
 
 const char* statusName(PhotoStatus status) {
@@ -105,6 +167,8 @@ const char* statusName(PhotoStatus status) {
 std::optional<double> cameraUtc(const PhotoInfo& info, const ZoneChoice& zone) {
     if (!info.error.empty() || !info.cameraTime)
         return std::nullopt;
+    if (info.timeIsUtc)
+        return info.cameraTime->asUtc();
     return info.cameraTime->asUtc() - zone.offsetFor(*info.cameraTime, info.ownOffset);
 }
 
@@ -173,7 +237,8 @@ std::vector<PhotoResult> matchPhotos(const std::vector<PhotoInfo>& photos,
         r.cameraUtc = cameraUtc(info, settings.zone);
         if (!r.cameraUtc) {
             r.status = PhotoStatus::noTime;
-            r.reason = "no date and time in the photo";
+            r.reason =
+                info.video ? "no date and time in the video" : "no date and time in the photo";
             continue;
         }
         const PhotoClock& clock = clocks.at(i);
@@ -272,88 +337,49 @@ std::string writePhotos(PhotoAccess& access, const std::vector<PhotoInfo>& photo
         if (results[i].status == PhotoStatus::wouldTag && results[i].position && results[i].utc)
             todo.push_back(i);
 
-    // The journal first: a photo is only changed once its folder's journal can put it back.
-    std::map<std::string, std::vector<std::size_t>> byFolder;
+    // Folder by folder, in name order, so that each folder's journal is locked once and in the
+    // same order as any other run's.
+    std::stable_sort(todo.begin(), todo.end(), [&](std::size_t a, std::size_t b) {
+        return folderOfPath(photos[a].path) < folderOfPath(photos[b].path);
+    });
+    std::map<std::string, std::size_t> perFolder;
     for (const std::size_t i : todo)
-        byFolder[folderOfPath(photos[i].path)].push_back(i);
-    std::vector<std::size_t> ready;
-    for (const auto& [folder, members] : byFolder) {
-        std::vector<JournalEntry> entries;
-        for (const std::size_t i : members) {
-            JournalEntry e = photos[i].before;
-            e.run = run;
-            e.name = nameOfPath(photos[i].path);
-            if (writesSidecar(photos[i], settings)) {
-                e.method = JournalEntry::Method::none;
-                e.segment.clear();
-                e.gpsTags.clear();
-                e.sidecar = nameOfPath(sidecarPath(photos[i].path));
-                e.sidecarCreated = !photos[i].sidecarExists;
-                if (e.sidecarCreated)
-                    e.sidecarBefore.clear();
-            } else {
-                e.sidecar.clear();
-                e.sidecarCreated = false;
-                e.sidecarBefore.clear();
-            }
-            entries.push_back(std::move(e));
-        }
-        const std::string error = appendJournal(folder, entries);
-        for (const std::size_t i : members) {
-            if (error.empty()) {
-                ready.push_back(i);
-            } else {
-                results[i].status = PhotoStatus::error;
-                results[i].reason = "cannot keep the undo journal: " + error;
-            }
-        }
-    }
-    std::sort(ready.begin(), ready.end());
+        ++perFolder[folderOfPath(photos[i].path)];
 
+    RunJournals journals(run, control.waiting);
+    std::vector<char> go(todo.size(), 0);
     std::atomic<std::size_t> done{0};
-    std::vector<char> changed(photos.size(), 0);
-    parallelFor(
-        ready.size(),
+    orderedParallelFor(
+        todo.size(),
         [&](std::size_t k) {
-            const std::size_t i = ready[k];
+            // In the run's order: the folder's journal is locked before any later folder's.
+            const std::size_t i = todo[k];
+            const std::string folder = folderOfPath(photos[i].path);
+            const bool cancelled = control.cancel && control.cancel->load();
+            const std::string error = journals.enter(folder, perFolder[folder], !cancelled);
             PhotoResult& r = results[i];
-            if (control.cancel && control.cancel->load()) {
+            if (cancelled) {
                 r.reason = "cancelled";
+            } else if (!error.empty()) {
+                r.status = PhotoStatus::error;
+                r.reason = "cannot keep the undo journal: " + error;
             } else {
-                bool unchanged = false;
-                const std::string error = access.write(
-                    photos[i], *r.position, *r.utc, writesSidecar(photos[i], settings), unchanged);
-                if (error.empty()) {
-                    r.status = PhotoStatus::tagged;
-                    changed[i] = unchanged ? 0 : 1;
-                } else {
-                    r.status = PhotoStatus::error;
-                    r.reason = withoutPath(error, photos[i].path);
-                }
+                go[k] = 1;
             }
+        },
+        [&](std::size_t k) {
+            const std::size_t i = todo[k];
+            const std::string folder = folderOfPath(photos[i].path);
+            if (go[k])
+                writeOne(access, photos[i], results[i], writesSidecar(photos[i], settings),
+                         journals);
+            else
+                journals.leave(folder);
             const std::size_t n = ++done;
             if (control.progress)
-                control.progress(n, ready.size());
+                control.progress(n, todo.size());
         },
         writeThreads());
-
-    // Entries of photos this run did not change go again.
-    for (const auto& [folder, members] : byFolder) {
-        std::set<std::string> unchangedNames;
-        for (const std::size_t i : members)
-            if (!changed[i])
-                unchangedNames.insert(nameOfPath(photos[i].path));
-        if (unchangedNames.empty())
-            continue;
-        std::string error;
-        std::vector<JournalEntry> entries = readJournal(folder, error);
-        if (!error.empty())
-            continue;
-        std::erase_if(entries, [&](const JournalEntry& e) {
-            return e.run == run && unchangedNames.count(e.name) != 0;
-        });
-        writeJournal(folder, entries);
-    }
     return run;
 }
 
@@ -386,7 +412,8 @@ std::vector<UndoResult> undoGeotagging(PhotoAccess& access, const std::vector<st
 
     for (const std::string& folder : folders) {
         std::string error;
-        std::vector<JournalEntry> entries = readJournal(folder, error);
+        std::unique_ptr<JournalLock> lock;
+        std::vector<JournalEntry> entries = lockedJournal(folder, lock, error);
         const bool all = wholeFolder.count(folder) != 0;
         const std::set<std::string> names =
             wanted.count(folder) ? wanted[folder] : std::set<std::string>{};
@@ -430,6 +457,8 @@ std::vector<UndoResult> undoGeotagging(PhotoAccess& access, const std::vector<st
             }
             r.status = anyChange ? "restored" : "unchanged";
         });
+        if (photoNames.empty())
+            continue;
         std::vector<JournalEntry> kept;
         for (std::size_t k = 0; k < entries.size(); ++k)
             if (!undone[k])

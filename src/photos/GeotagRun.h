@@ -8,6 +8,7 @@
 #include "photos/PhotoTime.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -39,8 +40,10 @@ struct PhotoInfo {
     std::string path;
     std::string error; // could not be read: the reason, and nothing else is set
     PhotoWriteMode mode = PhotoWriteMode::unsupported;
-    std::string format; // "JPEG", "TIFF", ...
+    std::string format; // "JPEG", "TIFF", "MPEG-4 video"...
+    bool video = false;
     std::optional<ClockTime> cameraTime;
+    bool timeIsUtc = false;                  // cameraTime is UTC (a video's), whatever the zone
     std::optional<int> ownOffset;            // OffsetTimeOriginal
     std::string camera;                      // its camera's name (cameraName); empty: unknown
     std::optional<double> gpsUtc;            // the GPS time stamp, UTC
@@ -49,9 +52,17 @@ struct PhotoInfo {
     bool sidecarExists = false;
     std::string thumbnail; // the embedded thumbnail (JPEG bytes), when the photo has one
     FileStamp stamp;
-    // What the photo and its sidecar hold before any change, for the journal.
+    // How the photo is written and what it held when read, for the journal: not the bytes (a
+    // run over many photos would hold them all), but hashes of the Exif segment and the sidecar;
+    // the writer reads them again, checks them and journals them just before it changes them.
     JournalEntry before;
+    std::uint64_t exifHash = 0;
+    std::uint64_t sidecarHash = 0;
 };
+
+// Called by a writer with the entry of what a photo (or its sidecar) holds, just before it
+// changes it; the change goes ahead only when it returns no error text.
+using KeepBefore = std::function<std::string(JournalEntry& entry)>;
 
 // Reads photos and writes positions; trailkeep's own is made with exiv2 (ExivPhotoAccess).
 class PhotoAccess {
@@ -59,10 +70,11 @@ public:
     virtual ~PhotoAccess() = default;
     virtual PhotoInfo read(const std::string& path) = 0;
     // Writes the position at the UTC time into the photo, or into its sidecar when sidecar is
-    // set. Returns the error text, empty on success; unchanged tells that the photo (or sidecar)
-    // already held exactly these tags and was left alone.
+    // set, after keep has taken what it held. Returns the error text, empty on success;
+    // unchanged tells that the photo (or sidecar) already held exactly these tags and was left
+    // alone (and nothing was kept).
     virtual std::string write(const PhotoInfo& info, const Position& position, double utc,
-                              bool sidecar, bool& unchanged) = 0;
+                              bool sidecar, const KeepBefore& keep, bool& unchanged) = 0;
     // Puts the photo named by the entry in folder back as the entry says; unchanged when there
     // was nothing to put back. Returns the error text, empty on success.
     virtual std::string undo(const std::string& folder, const JournalEntry& entry,
@@ -129,11 +141,14 @@ struct WriteControl {
     std::function<void(std::size_t done, std::size_t total)> progress; // from the worker threads
     const std::atomic<bool>* cancel = nullptr;
     std::string run; // the run's name in the journals; a new one when empty
+    // Called (on the calling thread) before waiting for another run that holds a folder's journal.
+    std::function<void(const std::string& folder)> waiting;
 };
 
-// Writes the wouldTag photos in parallel: first the journal of every folder written to, then
-// each photo through a temporary file. They become tagged, or error with the reason; photos
-// left out by a cancel keep wouldTag with the reason "cancelled". Returns the run's name.
+// Writes the wouldTag photos in parallel, each through a temporary file after its entry is in
+// its folder's journal (locked while the run writes there). They become tagged, or error with
+// the reason; photos left out by a cancel keep wouldTag with the reason "cancelled". Returns the
+// run's name.
 std::string writePhotos(PhotoAccess& access, const std::vector<PhotoInfo>& photos,
                         std::vector<PhotoResult>& results, const GeotagSettings& settings,
                         const WriteControl& control = {});

@@ -18,12 +18,21 @@ constexpr std::array<std::string_view, 33> kExtensions = {
     "nrw",  "orf",  "pef", "png",  "webp", "arw",  "sr2", "srf", "raf", "rw2", "rwl",
     "heic", "heif", "hif", "avif", "mrw",  "srw",  "3fr", "erf", "x3f", "iiq", "jxl"};
 
+constexpr std::array<std::string_view, 8> kVideoExtensions = {"mp4", "mov",  "m4v", "3gp",
+                                                              "mts", "m2ts", "avi", "qt"};
+
 std::string lower(std::string_view text) {
     std::string result(text);
     for (char& c : result)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return result;
+}
+
+// The extension in lower case; "" for none (or a hidden file's name alone).
+std::string extensionOf(std::string_view name) {
+    const auto dot = name.rfind('.');
+    return dot == std::string_view::npos || dot == 0 ? std::string() : lower(name.substr(dot + 1));
 }
 
 bool hidden(const fs::path& path) {
@@ -49,7 +58,8 @@ void searchFolder(const fs::path& folder, std::vector<FoundPhoto>& found) {
         std::error_code typeError;
         if (it->is_directory(typeError))
             folders.push_back(path);
-        else if (isPhotoName(path.filename().string()) && !it->is_directory(typeError))
+        else if ((isPhotoName(path.filename().string()) || isVideoName(path.filename().string())) &&
+                 !it->is_directory(typeError))
             files.push_back(path);
     }
     if (error)
@@ -65,11 +75,14 @@ void searchFolder(const fs::path& folder, std::vector<FoundPhoto>& found) {
 } // namespace
 
 bool isPhotoName(std::string_view name) {
-    const auto dot = name.rfind('.');
-    if (dot == std::string_view::npos || dot == 0)
-        return false;
-    const std::string extension = lower(name.substr(dot + 1));
+    const std::string extension = extensionOf(name);
     return std::find(kExtensions.begin(), kExtensions.end(), extension) != kExtensions.end();
+}
+
+bool isVideoName(std::string_view name) {
+    const std::string extension = extensionOf(name);
+    return std::find(kVideoExtensions.begin(), kVideoExtensions.end(), extension) !=
+           kVideoExtensions.end();
 }
 
 std::vector<FoundPhoto> findPhotos(const std::vector<std::string>& paths) {

@@ -17,8 +17,12 @@ struct FoundPhoto {
 // True for the file name extensions of photos (JPEG, TIFF, the raw formats, PNG, WebP, HEIC...).
 bool isPhotoName(std::string_view name);
 
+// True for the file name extensions of videos whose time can be read: MP4, MOV, M4V, 3GP, MTS,
+// M2TS, AVI. They are geotagged like photos, through a sidecar.
+bool isVideoName(std::string_view name);
+
 // The photos of the paths: a file is taken as it is, a folder is searched recursively for photo
-// files (hidden files and folders left out), in name order; each path appears once.
+// and video files (hidden files and folders left out), in name order; each path appears once.
 std::vector<FoundPhoto> findPhotos(const std::vector<std::string>& paths);
 
 // NAME.EXT.xmp beside the photo.

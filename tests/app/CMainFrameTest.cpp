@@ -10,8 +10,8 @@
 
 #include "demo/DemoMemory.h"
 #include "map/CMapView.h"
-#include "panel/CMenuDlg.h"
-#include "panel/CTrackListCtrl.h"
+#include "panel/TrackList.h"
+#include "panel/TrackPanel.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"

@@ -54,7 +54,7 @@ TEST_F(CliSuggest, EachCameraGetsItsCorrectionAndItsConfidence) {
     const std::smatch nikon = camera(r.out, "NIKON CORPORATION NIKON D90");
     EXPECT_EQ(nikon[2], "null");
     EXPECT_EQ(nikon[3], "none");
-    const std::smatch plain = camera(r.out, "unknown camera");
+    const std::smatch plain = camera(r.out, "Unknown camera");
     EXPECT_EQ(plain[3], "low") << plain[4];
 
     // Nothing was written.

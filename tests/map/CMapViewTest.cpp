@@ -12,15 +12,15 @@
 #include <limits>
 
 #include "demo/DemoMemory.h"
-#include "map/CCustomBrowserExternal.h"
-#include "map/CCustomControlSite.h"
+#include "map/BrowserPolicy.h"
 #include "map/CMapView.h"
 #include "map/FigureTexts.h"
+#include "map/PageBridge.h"
 #include "map/StretchFigures.h"
-#include "panel/CMenuDlg.h"
-#include "panel/CTrackListCtrl.h"
 #include "panel/LineColour.h"
 #include "panel/LineColourQt.h"
+#include "panel/TrackList.h"
+#include "panel/TrackPanel.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
@@ -38,7 +38,7 @@ protected:
         bool loaded = false;
         auto connection = QObject::connect(view().page(), &QWebEnginePage::loadFinished,
                                            [&loaded](bool) { loaded = true; });
-        view().NavigateTo(moduleDir_ + "probe.html");
+        view().navigateTo(moduleDir_ + "probe.html");
         EXPECT_TRUE(waitUntil([&] { return loaded; }, 15000));
         QObject::disconnect(connection);
     }
@@ -111,8 +111,8 @@ TEST_F(CMapViewTest, AppAddressesAreRefused) {
     loadPage("<html><body>here</body></html>");
     const QUrl here = view().url();
     QSignalSpy loads(&view(), &QWebEngineView::loadStarted);
-    view().NavigateTo("app://notesmanage");
-    view().NavigateTo("app:");
+    view().navigateTo("app://notesmanage");
+    view().navigateTo("app:");
     EXPECT_EQ(loads.count(), 0) << "refused before the browser is asked";
     EXPECT_EQ(view().url(), here);
     evaluate("location.href = 'app:anything'");
@@ -134,12 +134,12 @@ TEST_F(CMapViewTest, AlertBecomesTheProgramsErrorBox) {
 }
 
 TEST_F(CMapViewTest, BrowserKeysAreSwallowed) {
-    EXPECT_TRUE(CCustomControlSite::isBlockedKey(Qt::Key_F5, Qt::NoModifier));
-    EXPECT_TRUE(CCustomControlSite::isBlockedKey(Qt::Key_P, Qt::ControlModifier));
-    EXPECT_TRUE(CCustomControlSite::isBlockedKey(Qt::Key_O, Qt::ControlModifier));
-    EXPECT_TRUE(CCustomControlSite::isBlockedKey(Qt::Key_N, Qt::ControlModifier));
-    EXPECT_FALSE(CCustomControlSite::isBlockedKey(Qt::Key_F, Qt::ControlModifier));
-    EXPECT_FALSE(CCustomControlSite::isBlockedKey(Qt::Key_P, Qt::NoModifier));
+    EXPECT_TRUE(BrowserPolicy::isBlockedKey(Qt::Key_F5, Qt::NoModifier));
+    EXPECT_TRUE(BrowserPolicy::isBlockedKey(Qt::Key_P, Qt::ControlModifier));
+    EXPECT_TRUE(BrowserPolicy::isBlockedKey(Qt::Key_O, Qt::ControlModifier));
+    EXPECT_TRUE(BrowserPolicy::isBlockedKey(Qt::Key_N, Qt::ControlModifier));
+    EXPECT_FALSE(BrowserPolicy::isBlockedKey(Qt::Key_F, Qt::ControlModifier));
+    EXPECT_FALSE(BrowserPolicy::isBlockedKey(Qt::Key_P, Qt::NoModifier));
 
     start();
     loadPage(
@@ -197,7 +197,7 @@ TEST_F(AllTracksTest, ShowAllDrawsEveryTrackInItsColourFittedAndAClickedLineSele
     start();
     ASSERT_TRUE(showFirstDemoTrack());
     const int trips = tk::DemoOptions{}.trips;
-    CTrackListCtrl* list = frame_->panel()->trackList();
+    TrackList* list = frame_->panel()->trackList();
     button("showAllButton")->click();
     ASSERT_TRUE(waitForPage(QString("tkPage.overviewTracks.length === %1").arg(trips)));
     EXPECT_EQ(list->checkedTracks().size(), static_cast<std::size_t>(trips));
@@ -268,8 +268,8 @@ TEST_F(AllTracksTest, ShowAllDrawsEveryTrackInItsColourFittedAndAClickedLineSele
 TEST_F(AllTracksTest, ACheckBoxClickAddsItsTrackWithoutShowingIt) {
     start();
     ASSERT_TRUE(showFirstDemoTrack());
-    CTrackListCtrl* list = frame_->panel()->trackList();
-    const QRect cell = list->visualItemRect(list->item(2, CTrackListCtrl::NameColumn));
+    TrackList* list = frame_->panel()->trackList();
+    const QRect cell = list->visualItemRect(list->item(2, TrackList::NameColumn));
     // The check box sits at the left of the name cell.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       QPoint(cell.left() + 10, cell.center().y()));
@@ -372,7 +372,7 @@ TEST_F(AllTracksTest, TheFigureStripFollowsTheInterfaceLanguage) {
 
 TEST(BridgeFigures, OnlyNumbersReachTheStretchAndTrackCalls) {
     const tk::Language language;
-    CCustomBrowserExternal bridge(language);
+    PageBridge bridge(language);
     EXPECT_EQ(bridge.CB_StretchFigures(0, 5), "{}") << "no track shown yet";
     tk::Track track;
     for (int i = 0; i < 50; ++i) {
@@ -394,8 +394,7 @@ TEST(BridgeFigures, OnlyNumbersReachTheStretchAndTrackCalls) {
               tk::stretchFiguresJson(shown, 0, 50)); // 50 rows and the closing one
 
     QList<int> picked;
-    QObject::connect(&bridge, &CCustomBrowserExternal::trackPicked,
-                     [&picked](int track) { picked << track; });
+    QObject::connect(&bridge, &PageBridge::trackPicked, [&picked](int track) { picked << track; });
     bridge.CB_SelectTrack(QString("2"));
     bridge.CB_SelectTrack(QVariantList{1});
     bridge.CB_SelectTrack(std::numeric_limits<double>::infinity());

@@ -10,11 +10,11 @@
 
 #include "app/MapCommands.h"
 #include "demo/DemoMemory.h"
-#include "map/CLogTraceDlg.h"
 #include "map/MbTiles.h"
+#include "map/PrintPreview.h"
 #include "map/TileSchemeHandler.h"
-#include "panel/CMenuDlg.h"
-#include "panel/CTrackListCtrl.h"
+#include "panel/TrackList.h"
+#include "panel/TrackPanel.h"
 #include "support/MbTilesMaker.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
@@ -131,7 +131,8 @@ TEST_F(OfflineMapTest, MenuSwitchesEveryShownMapAtOnceAndRemembersTheChoice) {
 
     // The print page opened now shows the offline map too.
     {
-        CLogTraceDlg dialog(app_->webProfile(), app_->bridge(), app_->pageDir(), frame_.get());
+        PrintPreview dialog(app_->language(), app_->webProfile(), app_->bridge(), app_->pageDir(),
+                            frame_.get());
         dialog.show();
         ASSERT_TRUE(waitUntil(
             [&] {

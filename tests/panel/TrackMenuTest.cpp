@@ -12,8 +12,8 @@
 #include "map/MapDataScript.h"
 #include "panel/CColorButton.h"
 #include "panel/CLinePropertiesDlg.h"
-#include "panel/CMenuDlg.h"
-#include "panel/CTrackListCtrl.h"
+#include "panel/TrackList.h"
+#include "panel/TrackPanel.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
@@ -31,7 +31,7 @@ protected:
         tk::loadProject(memory, app_->pageBuffer, app_->decoder);
         frame_->panel()->refill();
     }
-    CTrackListCtrl* list() const { return frame_->panel()->trackList(); }
+    TrackList* list() const { return frame_->panel()->trackList(); }
 
     // Right-clicks the row; once the menu is up, `inMenu` sees it and picks an entry or not.
     void rightClick(int row, std::function<void(QMenu*)> inMenu) {

@@ -243,7 +243,7 @@ TEST(CameraClocks, NamesFromMakeModelAndSerial) {
     EXPECT_EQ(cameraName(" Apple ", "iPhone 12 ", ""), "Apple iPhone 12");
     EXPECT_EQ(cameraName("", "", "77"), "#77");
     EXPECT_EQ(cameraName("", "", ""), "");
-    EXPECT_EQ(cameraLabel(""), "unknown camera");
+    EXPECT_EQ(cameraLabel(""), "Unknown camera");
 }
 
 } // namespace

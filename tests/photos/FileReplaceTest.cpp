@@ -8,7 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/xattr.h>
+#include <thread>
+#include <unistd.h>
 
 namespace tk::photos {
 namespace {
@@ -96,6 +101,71 @@ TEST(FileReplace, WholeFilesKeepAnExistingFilesModeAndMakeNewOnesHidden) {
     EXPECT_EQ(test::modeOf(sidecar), 0600u);
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"a.jpg.xmp"});
     EXPECT_NE(writeWholeFile((dir / "missing" / "b.xmp").string(), "x"), "");
+}
+
+// The umask as the kernel reports it, read without changing it.
+std::string reportedUmask() {
+    const std::string status = test::readAll("/proc/self/status");
+    const auto at = status.find("Umask:");
+    return at == std::string::npos ? std::string() : status.substr(at, status.find('\n', at) - at);
+}
+
+// A folder in memory when the machine has one: writes there take no disk time, so thousands of
+// them overlap the other thread's work.
+struct MemoryFolder {
+    fs::path path;
+    MemoryFolder() {
+        std::string pattern =
+            (fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()) /
+            "tk-umask-XXXXXX";
+        if (::mkdtemp(pattern.data()))
+            path = pattern;
+    }
+    ~MemoryFolder() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+};
+
+TEST(FileReplace, ParallelWritersNeverChangeTheUmask) {
+    const MemoryFolder folder;
+    ASSERT_FALSE(folder.path.empty());
+    const fs::path& dir = folder.path;
+    const mode_t saved = ::umask(027);
+    const std::string expected = reportedUmask();
+    std::atomic<bool> done{false};
+    std::vector<std::string> errors(8);
+    std::vector<std::thread> writers;
+    for (std::size_t t = 0; t < errors.size(); ++t)
+        writers.emplace_back([&, t] {
+            for (int i = 0; i < 4000 && errors[t].empty(); ++i)
+                errors[t] = writeWholeFile(
+                    (dir / ("w" + std::to_string(t) + "-" + std::to_string(i))).string(), "x");
+        });
+    // Meanwhile another thread of the program makes files of its own and looks at the umask.
+    int wrongModes = 0;
+    int wrongMasks = 0;
+    std::thread other([&] {
+        for (int i = 0; !done; ++i) {
+            const fs::path own = dir / ("own-" + std::to_string(i));
+            const int fd = ::open(own.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+            ::close(fd);
+            wrongModes += test::modeOf(own) != 0640;
+            wrongMasks += !expected.empty() && reportedUmask() != expected;
+        }
+    });
+    for (std::thread& w : writers)
+        w.join();
+    done = true;
+    other.join();
+    ::umask(saved);
+    for (const std::string& error : errors)
+        EXPECT_EQ(error, "");
+    EXPECT_EQ(wrongModes, 0);
+    EXPECT_EQ(wrongMasks, 0);
+    // New files get 0666 less the umask, every one of them.
+    for (const auto& e : fs::directory_iterator(dir))
+        EXPECT_EQ(test::modeOf(e.path()), 0640u) << e.path();
 }
 
 } // namespace

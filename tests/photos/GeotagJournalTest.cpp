@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The undo journal's file and the JPEG head parser.
+// The undo journal's file (written whole, streamed by writers at once, thinned out again) and
+// the JPEG head parser.
 #include "photos/GeotagJournal.h"
 #include "e2e/SimProcess.h"
+#include "photos/JournalAppender.h"
 #include "photos/JpegSegments.h"
+#include "photos/PhotoSamples.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
+#include <thread>
 
 namespace tk::photos {
 namespace {
@@ -56,6 +62,87 @@ TEST(GeotagJournal, AJournalThatCannotBeUnderstoodIsAnError) {
     EXPECT_TRUE(readJournal(dir.path().string(), error).empty());
     EXPECT_NE(error, "");
     EXPECT_NE(appendJournal(dir.path().string(), {JournalEntry{}}), "");
+}
+
+JournalEntry entryOf(const std::string& run, const std::string& name, std::size_t segmentSize) {
+    JournalEntry e;
+    e.run = run;
+    e.name = name;
+    e.method = JournalEntry::Method::exifSegment;
+    e.hadSegment = true;
+    e.segment = std::string(segmentSize, static_cast<char>(name.size()));
+    return e;
+}
+
+TEST(GeotagJournal, WritersAppendingAtOnceKeepEveryEntryWhole) {
+    const TempDir dir;
+    const std::string folder = dir.path().string();
+    ASSERT_EQ(appendJournal(folder, {entryOf("earlier", "a.jpg", 10)}), "");
+    {
+        JournalAppender appender(folder);
+        std::vector<std::thread> writers;
+        std::vector<std::string> errors(8);
+        for (std::size_t t = 0; t < errors.size(); ++t)
+            writers.emplace_back([&, t] {
+                for (int i = 0; i < 50 && errors[t].empty(); ++i)
+                    errors[t] = appender.append(entryOf(
+                        "now", "p" + std::to_string(t) + "-" + std::to_string(i) + ".jpg", 5000));
+            });
+        for (std::thread& w : writers)
+            w.join();
+        for (const std::string& error : errors)
+            EXPECT_EQ(error, "");
+    }
+    std::string error;
+    const auto entries = readJournal(folder, error);
+    ASSERT_EQ(error, "");
+    ASSERT_EQ(entries.size(), 401u);
+    EXPECT_EQ(entries[0].run, "earlier");
+    std::set<std::string> names;
+    for (const JournalEntry& e : entries) {
+        names.insert(e.name);
+        EXPECT_EQ(e.segment,
+                  std::string(e.run == "now" ? 5000 : 10, static_cast<char>(e.name.size())));
+    }
+    EXPECT_EQ(names.size(), 401u);
+}
+
+TEST(GeotagJournal, EntriesOfARunGoAgainAndTheRestStaysByteForByte) {
+    const TempDir dir;
+    const std::string folder = dir.path().string();
+    ASSERT_EQ(
+        appendJournal(folder, {entryOf("first", "a.jpg", 100), entryOf("second", "a.jpg", 200),
+                               entryOf("second", "b.jpg", 300), entryOf("first", "c.jpg", 400)}),
+        "");
+    const std::string before = test::readAll(dir / kJournalName);
+    // Another run's entry of the same photo stays; so do lines this program did not write.
+    ASSERT_EQ(removeJournalEntries(folder, "second", {"a.jpg", "c.jpg"}), "");
+    std::string error;
+    auto entries = readJournal(folder, error);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].run + entries[1].name + entries[2].name, "firstb.jpgc.jpg");
+    const std::string second = journalLine(entryOf("second", "a.jpg", 200));
+    std::string expected = before;
+    expected.erase(expected.find(second), second.size());
+    EXPECT_EQ(test::readAll(dir / kJournalName), expected);
+    // Without entries the journal goes.
+    ASSERT_EQ(removeJournalEntries(folder, "first", {"a.jpg", "c.jpg"}), "");
+    ASSERT_EQ(removeJournalEntries(folder, "second", {"b.jpg"}), "");
+    EXPECT_FALSE(std::filesystem::exists(dir / kJournalName));
+    EXPECT_EQ(removeJournalEntries(folder, "second", {"b.jpg"}), "");
+}
+
+TEST(GeotagJournal, ALastLineCutShortIsLeftOutAndWrittenOver) {
+    const TempDir dir;
+    const std::string folder = dir.path().string();
+    const std::string whole = journalHeader() + journalLine(entryOf("run", "a.jpg", 3000));
+    const std::string cut = journalLine(entryOf("run", "b.jpg", 3000)).substr(0, 2500);
+    test::writeAll(dir / kJournalName, whole + cut);
+    std::string error;
+    EXPECT_EQ(readJournal(folder, error).size(), 1u);
+    EXPECT_EQ(error, "");
+    ASSERT_EQ(JournalAppender(folder).append(entryOf("run", "c.jpg", 10)), "");
+    EXPECT_EQ(test::readAll(dir / kJournalName), whole + journalLine(entryOf("run", "c.jpg", 10)));
 }
 
 TEST(GeotagJournal, Base64) {

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace tk::photos {
 namespace {
@@ -34,10 +36,25 @@ public:
     std::mutex mutex;
 
     PhotoInfo read(const std::string& path) override { return photos.at(path); }
+    std::function<void(const PhotoInfo&)> beforeWrite;
+
     std::string write(const PhotoInfo& info, const Position&, double, bool sidecar,
-                      bool& unchanged) override {
+                      const KeepBefore& keep, bool& unchanged) override {
+        if (beforeWrite)
+            beforeWrite(info);
+        JournalEntry entry;
+        if (sidecar) {
+            entry.sidecar = nameOfPath(info.path) + ".xmp";
+            entry.sidecarCreated = true;
+        } else {
+            entry.method = JournalEntry::Method::exifSegment;
+            entry.segment = "old " + nameOfPath(info.path);
+        }
+        const std::string keepError = keep(entry);
         std::lock_guard lock(mutex);
         unchanged = false;
+        if (!keepError.empty())
+            return keepError;
         std::string error;
         journalSeen.push_back(!readJournal(folderOfPath(info.path), error).empty());
         if (failures.count(info.path))
@@ -178,8 +195,8 @@ TEST_F(Run, ASyncPhotoWithoutATimeIsAnError) {
 }
 
 TEST_F(Run, TheJournalComesBeforeThePhotosAndKeepsOnlyWhatChanged) {
-    add("a.jpg", clock(10, 0, 10)).before.segment = "old a";
-    add("b.jpg", clock(10, 0, 20)).before.segment = "old b";
+    add("a.jpg", clock(10, 0, 10));
+    add("b.jpg", clock(10, 0, 20));
     add("c.cr3", clock(10, 0, 30), PhotoWriteMode::sidecarOnly);
     add("outside.jpg", clock(9, 0, 0));
     access.failures[found[1].path] = "disk full";
@@ -197,7 +214,7 @@ TEST_F(Run, TheJournalComesBeforeThePhotosAndKeepsOnlyWhatChanged) {
     const auto entries = readJournal(dir.path().string(), error);
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].name, "a.jpg");
-    EXPECT_EQ(entries[0].segment, "old a");
+    EXPECT_EQ(entries[0].segment, "old a.jpg");
     EXPECT_EQ(entries[0].run, run);
     EXPECT_EQ(entries[1].name, "c.cr3");
     EXPECT_EQ(entries[1].method, JournalEntry::Method::none);
@@ -246,6 +263,57 @@ TEST_F(Run, UndoGoesNewestFirstAndEmptiesTheJournal) {
     results = undoGeotagging(access, {found[0].path});
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].status, "not-geotagged");
+}
+
+TEST_F(Run, ASecondRunInTheSameFolderWaitsAndBothKeepTheirEntries) {
+    add("a.jpg", clock(10, 0, 10));
+    add("b.jpg", clock(10, 0, 20));
+    auto firstResults = match();
+    const std::vector<PhotoInfo> firstPhotos = infos;
+    found.clear();
+    add("c.jpg", clock(10, 0, 30));
+    add("d.jpg", clock(10, 0, 40));
+    auto secondResults = match();
+    const std::vector<PhotoInfo> secondPhotos = infos;
+
+    // The first run's photos are written only once the second run waits for the journal.
+    std::promise<void> firstWrites;
+    std::once_flag writing;
+    std::promise<void> secondWaits;
+    std::shared_future<void> waiting = secondWaits.get_future().share();
+    access.beforeWrite = [&](const PhotoInfo& info) {
+        if (info.path == firstPhotos[0].path || info.path == firstPhotos[1].path) {
+            std::call_once(writing, [&] { firstWrites.set_value(); });
+            waiting.wait();
+        }
+    };
+    std::string firstRun;
+    std::thread first([&] { firstRun = writePhotos(access, firstPhotos, firstResults, settings); });
+    WriteControl control;
+    std::vector<std::string> waitedFor;
+    control.waiting = [&](const std::string& folder) {
+        waitedFor.push_back(folder);
+        secondWaits.set_value();
+    };
+    // The first run holds the folder before the second starts.
+    firstWrites.get_future().wait();
+    std::string error;
+    const std::string secondRun =
+        writePhotos(access, secondPhotos, secondResults, settings, control);
+    first.join();
+
+    EXPECT_EQ(waitedFor, std::vector<std::string>{dir.path().string()});
+    const auto entries = readJournal(dir.path().string(), error);
+    // Every entry of both, the second run's after the first's.
+    std::string runs;
+    std::vector<std::string> names;
+    for (const JournalEntry& e : entries) {
+        runs += e.run == firstRun ? "1" : e.run == secondRun ? "2" : "?";
+        names.push_back(e.name);
+    }
+    EXPECT_EQ(runs, "1122");
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
 }
 
 TEST(ParallelFor, EveryIndexOnce) {

@@ -18,8 +18,8 @@
 #include "app/CTrailkeepApp.h"
 #include "demo/DemoMemory.h"
 #include "map/CMapView.h"
-#include "panel/CMenuDlg.h"
-#include "panel/CTrackListCtrl.h"
+#include "panel/TrackList.h"
+#include "panel/TrackPanel.h"
 #include "support/qt/Wait.h"
 #include "tracks/ProjectFile.h"
 #include "ui/Prompts.h"
@@ -129,7 +129,7 @@ protected:
         const std::vector<std::uint8_t> memory = tk::makeDemoMemory();
         tk::loadProject(memory, app_->pageBuffer, app_->decoder);
         frame_->panel()->refill();
-        CTrackListCtrl* list = frame_->panel()->trackList();
+        TrackList* list = frame_->panel()->trackList();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(0, 1)).center());
         return waitUntil(

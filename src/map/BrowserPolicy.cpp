@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "map/CCustomControlSite.h"
+#include "map/BrowserPolicy.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -9,7 +9,7 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
-#include "map/CCustomBrowserExternal.h"
+#include "map/PageBridge.h"
 #include "map/TileSchemeHandler.h"
 #include "map/WebProfile.h"
 
@@ -41,13 +41,13 @@ bool CCustomPage::acceptNavigationRequest(const QUrl& url, NavigationType type, 
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }
 
-CCustomControlSite::CCustomControlSite(QWebEngineView* view) : QObject(view), view_(view) {}
+BrowserPolicy::BrowserPolicy(QWebEngineView* view) : QObject(view), view_(view) {}
 
-CCustomPage* CCustomControlSite::apply(QWebEngineView* view, QWebEngineProfile* profile,
-                                       CCustomBrowserExternal& bridge) {
+CCustomPage* BrowserPolicy::apply(QWebEngineView* view, QWebEngineProfile* profile,
+                                  PageBridge& bridge) {
     auto* page = new CCustomPage(profile, view);
     auto* channel = new QWebChannel(page);
-    channel->registerObject(QString::fromLatin1(CCustomBrowserExternal::kChannelName), &bridge);
+    channel->registerObject(QString::fromLatin1(PageBridge::kChannelName), &bridge);
     page->setWebChannel(channel);
 
     QWebEngineScript script;
@@ -55,7 +55,7 @@ CCustomPage* CCustomControlSite::apply(QWebEngineView* view, QWebEngineProfile* 
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(false);
-    script.setSourceCode(CCustomBrowserExternal::documentCreationScript());
+    script.setSourceCode(PageBridge::documentCreationScript());
     page->scripts().insert(script);
     setPageTexts(page, bridge.pageTextsScript());
     if (TileSchemeHandler* tiles = TileSchemeHandler::of(profile)) {
@@ -73,20 +73,20 @@ CCustomPage* CCustomControlSite::apply(QWebEngineView* view, QWebEngineProfile* 
 
     view->setPage(page);
     view->setContextMenuPolicy(Qt::NoContextMenu);
-    auto* site = new CCustomControlSite(view);
+    auto* site = new BrowserPolicy(view);
     view->installEventFilter(site);
-    connect(page, &QWebEnginePage::loadStarted, site, &CCustomControlSite::watchFocusProxy);
-    connect(page, &QWebEnginePage::loadFinished, site, &CCustomControlSite::watchFocusProxy);
+    connect(page, &QWebEnginePage::loadStarted, site, &BrowserPolicy::watchFocusProxy);
+    connect(page, &QWebEnginePage::loadFinished, site, &BrowserPolicy::watchFocusProxy);
     site->watchFocusProxy();
     return page;
 }
 
-void CCustomControlSite::setPageTexts(QWebEnginePage* page, const QString& source) {
+void BrowserPolicy::setPageTexts(QWebEnginePage* page, const QString& source) {
     setPageScript(page, QStringLiteral("trailkeep-texts"), source);
 }
 
-void CCustomControlSite::setPageScript(QWebEnginePage* page, const QString& name,
-                                       const QString& source) {
+void BrowserPolicy::setPageScript(QWebEnginePage* page, const QString& name,
+                                  const QString& source) {
     for (const QWebEngineScript& old : page->scripts().find(name))
         page->scripts().remove(old);
     QWebEngineScript script;
@@ -98,11 +98,11 @@ void CCustomControlSite::setPageScript(QWebEnginePage* page, const QString& name
     page->scripts().insert(script);
 }
 
-void CCustomControlSite::setTileScript(QWebEnginePage* page, const QString& source) {
+void BrowserPolicy::setTileScript(QWebEnginePage* page, const QString& source) {
     setPageScript(page, QStringLiteral("trailkeep-tiles"), source);
 }
 
-bool CCustomControlSite::isBlockedKey(int key, Qt::KeyboardModifiers modifiers) {
+bool BrowserPolicy::isBlockedKey(int key, Qt::KeyboardModifiers modifiers) {
     if (key == Qt::Key_F5)
         return true;
     return (modifiers & Qt::ControlModifier) &&
@@ -110,7 +110,7 @@ bool CCustomControlSite::isBlockedKey(int key, Qt::KeyboardModifiers modifiers) 
 }
 
 // The browser's widget that receives the keys is made when the first page loads.
-void CCustomControlSite::watchFocusProxy() {
+void BrowserPolicy::watchFocusProxy() {
     QWidget* proxy = view_->focusProxy();
     if (!proxy || proxy == watchedProxy_)
         return;
@@ -118,7 +118,7 @@ void CCustomControlSite::watchFocusProxy() {
     watchedProxy_ = proxy;
 }
 
-bool CCustomControlSite::eventFilter(QObject* watched, QEvent* event) {
+bool BrowserPolicy::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress:

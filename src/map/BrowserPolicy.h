@@ -7,7 +7,7 @@
 
 class QWebEngineView;
 class QWebEngineProfile;
-class CCustomBrowserExternal;
+class PageBridge;
 
 // A page with the program's host policy: script alerts become the program's error box and
 // addresses beginning with "app:" are refused.
@@ -32,13 +32,12 @@ protected:
 // Ctrl+O/P/N never reach the page, window.external is the program's bridge object from the
 // page's first script on, and window.TK_TILES names the map the program shows (kept up to date:
 // a page already shown gets the new map through window.tkSetTiles when the user picks another).
-class CCustomControlSite : public QObject {
+class BrowserPolicy : public QObject {
     Q_OBJECT
 public:
     // Installs a CCustomPage on the profile into the view, with the bridge on its web channel
     // and the tiles of the profile's tile handler.
-    static CCustomPage* apply(QWebEngineView* view, QWebEngineProfile* profile,
-                              CCustomBrowserExternal& bridge);
+    static CCustomPage* apply(QWebEngineView* view, QWebEngineProfile* profile, PageBridge& bridge);
 
     // Replaces the page's control captions script; the next document the page loads gets it.
     static void setPageTexts(QWebEnginePage* page, const QString& script);
@@ -54,7 +53,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    explicit CCustomControlSite(QWebEngineView* view);
+    explicit BrowserPolicy(QWebEngineView* view);
     void watchFocusProxy();
 
     QWebEngineView* view_;

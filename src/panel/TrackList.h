@@ -21,7 +21,7 @@ public:
 // The list of tracks: number, name, colour swatch and line weight; one row per track that has
 // points, each row remembering its track. The column dividers cannot be dragged. The name cell's
 // check box puts the track on the all-tracks map.
-class CTrackListCtrl : public QTableWidget {
+class TrackList : public QTableWidget {
     Q_OBJECT
 public:
     enum Column { NumColumn, NameColumn, ColorColumn, WeightColumn, ColumnCount };
@@ -29,12 +29,12 @@ public:
     static constexpr int kColourRole = Qt::UserRole + 1; // on the Color cell: 0x00BBGGRR
     static constexpr int kTitleLimit = 19;               // characters of a column title
 
-    explicit CTrackListCtrl(QWidget* parent = nullptr);
+    explicit TrackList(QWidget* parent = nullptr);
 
     void setColumnTitles(const QStringList& titles);
     void clearRows();
     void addTrackRow(int track, const QString& name, std::uint32_t colour, int weight);
-    void SetSwatchColor(int row, std::uint32_t colour);
+    void setSwatchColour(int row, std::uint32_t colour);
     void setWeight(int row, int weight);
 
     int trackAt(int row) const;

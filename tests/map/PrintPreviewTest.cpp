@@ -21,9 +21,9 @@
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
-#include "map/CCustomBrowserExternal.h"
-#include "map/CLogTraceDlg.h"
 #include "map/MapDataScript.h"
+#include "map/PageBridge.h"
+#include "map/PrintPreview.h"
 #include "map/WebProfile.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
@@ -72,7 +72,7 @@ tk::Track loopTrack(int n, double radius) {
     return t;
 }
 
-class CLogTraceDlgTest : public ::testing::Test {
+class PrintPreviewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder_.isValid());
@@ -81,7 +81,7 @@ protected:
         ASSERT_TRUE(QFile::exists(pageDir_ + "print.html"));
         profile_.reset(createWebProfile(false, nullptr));
         profile_->setUrlRequestInterceptor(&interceptor_);
-        bridge_ = std::make_unique<CCustomBrowserExternal>(language_);
+        bridge_ = std::make_unique<PageBridge>(language_);
         Prompts::install(&prompts_);
     }
 
@@ -105,8 +105,8 @@ protected:
         file.write(script.data(), static_cast<qint64>(script.size()));
     }
 
-    CLogTraceDlg& open() {
-        dialog_ = std::make_unique<CLogTraceDlg>(profile_.get(), *bridge_, pageDir_);
+    PrintPreview& open() {
+        dialog_ = std::make_unique<PrintPreview>(language_, profile_.get(), *bridge_, pageDir_);
         dialog_->setPrintAsker([this](QPrinter& printer) {
             ++askerCalls_;
             askedLayout_ = printer.pageLayout();
@@ -155,9 +155,9 @@ protected:
     FileOnlyInterceptor interceptor_;
     tk::Language language_;
     std::unique_ptr<QWebEngineProfile> profile_;
-    std::unique_ptr<CCustomBrowserExternal> bridge_;
+    std::unique_ptr<PageBridge> bridge_;
     ScriptedPrompts prompts_;
-    std::unique_ptr<CLogTraceDlg> dialog_;
+    std::unique_ptr<PrintPreview> dialog_;
     int askerCalls_ = 0;
     bool printAnswer_ = true;
     QPageLayout askedLayout_;
@@ -207,9 +207,9 @@ int dotsBetween(const QImage& sheet, double from, double to, const QColor* colou
     return dots;
 }
 
-TEST_F(CLogTraceDlgTest, ShowsTheTrackOfDataJsAsItStandsAtEachOpening) {
+TEST_F(PrintPreviewTest, ShowsTheTrackOfDataJsAsItStandsAtEachOpening) {
     writeData(loopTrack(300, 0.01));
-    CLogTraceDlg& dialog = open();
+    PrintPreview& dialog = open();
     EXPECT_EQ(dialog.windowTitle(), "LogTrace");
     ASSERT_TRUE(waitReady());
     EXPECT_TRUE(dialog.browser()->url().toLocalFile().endsWith("/print.html"));
@@ -244,10 +244,25 @@ TEST_F(CLogTraceDlgTest, ShowsTheTrackOfDataJsAsItStandsAtEachOpening) {
     EXPECT_LT(evaluate("tkPage.lineVertices").toInt(), rows);
 }
 
-TEST_F(CLogTraceDlgTest, CtrlPAndThePagesOwnPrintDoNothing) {
+// The window's title and its Print caption stay as they are in both languages; the PDF button
+// reads in the interface language.
+TEST_F(PrintPreviewTest, CaptionsComeFromTheLanguageFile) {
+    tk::Language texts(TK_SOURCE_DIR "/res/language.ini");
+    const auto captions = [&](int setting) {
+        texts.set(setting);
+        PrintPreview dialog(texts, profile_.get(), *bridge_, pageDir_);
+        return QStringList{dialog.windowTitle(),
+                           dialog.findChild<QPushButton*>("printButton")->text(),
+                           dialog.findChild<QPushButton*>("pdfButton")->accessibleName()};
+    };
+    EXPECT_EQ(captions(0), QStringList({"LogTrace", "Print", "Save as PDF"}));
+    EXPECT_EQ(captions(1), QStringList({"LogTrace", "Print", QString::fromUtf8("另存为PDF")}));
+}
+
+TEST_F(PrintPreviewTest, CtrlPAndThePagesOwnPrintDoNothing) {
     writeData(loopTrack(100, 0.01));
-    CLogTraceDlg& dialog = open();
-    QSignalSpy printed(&dialog, &CLogTraceDlg::printed);
+    PrintPreview& dialog = open();
+    QSignalSpy printed(&dialog, &PrintPreview::printed);
     ASSERT_TRUE(waitReady());
     QWidget* target = dialog.browser()->focusProxy();
     ASSERT_NE(target, nullptr);
@@ -259,11 +274,11 @@ TEST_F(CLogTraceDlgTest, CtrlPAndThePagesOwnPrintDoNothing) {
     EXPECT_TRUE(dialog.isVisible());
 }
 
-TEST_F(CLogTraceDlgTest, PrintOpensTheSystemPrintDialogOnAnA4LandscapeSheet) {
+TEST_F(PrintPreviewTest, PrintOpensTheSystemPrintDialogOnAnA4LandscapeSheet) {
     writeData(loopTrack(100, 0.01));
-    CLogTraceDlg& dialog = open();
+    PrintPreview& dialog = open();
     dialog.setPrintAsker({});
-    QSignalSpy printed(&dialog, &CLogTraceDlg::printed);
+    QSignalSpy printed(&dialog, &PrintPreview::printed);
     QPageLayout shown;
     int dialogs = 0;
     QTimer closer;
@@ -285,10 +300,10 @@ TEST_F(CLogTraceDlgTest, PrintOpensTheSystemPrintDialogOnAnA4LandscapeSheet) {
     EXPECT_EQ(printed.count(), 0);
 }
 
-TEST_F(CLogTraceDlgTest, PrintAsksEveryTimeAndPrintsThePage) {
+TEST_F(PrintPreviewTest, PrintAsksEveryTimeAndPrintsThePage) {
     writeData(loopTrack(200, 0.01));
-    CLogTraceDlg& dialog = open();
-    QSignalSpy printed(&dialog, &CLogTraceDlg::printed);
+    PrintPreview& dialog = open();
+    QSignalSpy printed(&dialog, &PrintPreview::printed);
     // Pressed before the page is ready: the print waits for the drawn track.
     button("printButton")->click();
     EXPECT_EQ(askerCalls_, 1);
@@ -320,10 +335,10 @@ TEST_F(CLogTraceDlgTest, PrintAsksEveryTimeAndPrintsThePage) {
     EXPECT_FALSE(QFile::exists(pageDir_ + "printed-3.pdf"));
 }
 
-TEST_F(CLogTraceDlgTest, SavedPdfIsOneSheetWithTheTrackAndItsSummary) {
+TEST_F(PrintPreviewTest, SavedPdfIsOneSheetWithTheTrackAndItsSummary) {
     writeData(loopTrack(400, 0.012));
-    CLogTraceDlg& dialog = open();
-    QSignalSpy written(&dialog, &CLogTraceDlg::pdfWritten);
+    PrintPreview& dialog = open();
+    QSignalSpy written(&dialog, &PrintPreview::pdfWritten);
     ASSERT_TRUE(saveAs(pageDir_ + "ride", written));
     EXPECT_EQ(prompts_.filters, QStringList{"PDF files(*.pdf)"});
     EXPECT_EQ(written.at(0).at(0).toString(), pageDir_ + "ride.pdf");
@@ -346,10 +361,10 @@ TEST_F(CLogTraceDlgTest, SavedPdfIsOneSheetWithTheTrackAndItsSummary) {
     EXPECT_GT(dotsBetween(sheet, 0, 0.6, &kLineRgb), 100);
 }
 
-TEST_F(CLogTraceDlgTest, PdfNamesCancelAndReplacing) {
+TEST_F(PrintPreviewTest, PdfNamesCancelAndReplacing) {
     writeData(loopTrack(100, 0.01));
-    CLogTraceDlg& dialog = open();
-    QSignalSpy written(&dialog, &CLogTraceDlg::pdfWritten);
+    PrintPreview& dialog = open();
+    QSignalSpy written(&dialog, &PrintPreview::pdfWritten);
     ASSERT_TRUE(waitReady());
 
     prompts_.saveAnswer.clear();
@@ -389,10 +404,10 @@ TEST_F(CLogTraceDlgTest, PdfNamesCancelAndReplacing) {
     EXPECT_EQ(fileStart(pageDir_ + "walk.pdf"), "%PDF-");
 }
 
-TEST_F(CLogTraceDlgTest, UnwritablePdfShowsTheReasonAndLeavesNoFile) {
+TEST_F(PrintPreviewTest, UnwritablePdfShowsTheReasonAndLeavesNoFile) {
     writeData(loopTrack(100, 0.01));
-    CLogTraceDlg& dialog = open();
-    QSignalSpy written(&dialog, &CLogTraceDlg::pdfWritten);
+    PrintPreview& dialog = open();
+    QSignalSpy written(&dialog, &PrintPreview::pdfWritten);
     ModalAnswer answer;
     const QString path = pageDir_ + "no-such-folder/track.pdf";
     ASSERT_TRUE(saveAs(path, written));
@@ -406,10 +421,10 @@ TEST_F(CLogTraceDlgTest, UnwritablePdfShowsTheReasonAndLeavesNoFile) {
     EXPECT_TRUE(dialog.isVisible());
 }
 
-TEST_F(CLogTraceDlgTest, EscClosesButAnAskedPdfIsWrittenFirst) {
+TEST_F(PrintPreviewTest, EscClosesButAnAskedPdfIsWrittenFirst) {
     writeData(loopTrack(100, 0.01));
-    CLogTraceDlg& dialog = open();
-    QSignalSpy written(&dialog, &CLogTraceDlg::pdfWritten);
+    PrintPreview& dialog = open();
+    QSignalSpy written(&dialog, &PrintPreview::pdfWritten);
     prompts_.saveAnswer = pageDir_ + "late.pdf";
     button("pdfButton")->click();
     QTest::keyClick(&dialog, Qt::Key_Escape);

@@ -14,18 +14,24 @@ class Language;
 // The object pages reach as window.external. Pages may only ask whether they run in the program,
 // report a position, ask for the figures of a stretch of the track shown and pick a track of the
 // all-tracks view; everything else answers true and changes nothing.
-class CCustomBrowserExternal : public QObject {
+class PageBridge : public QObject {
     Q_OBJECT
 public:
     // The name under which the object is published on every page's web channel.
     static constexpr const char* kChannelName = "external";
 
-    explicit CCustomBrowserExternal(const tk::Language& language, QObject* parent = nullptr);
+    explicit PageBridge(const tk::Language& language, QObject* parent = nullptr);
 
+    // The CB_ names are the pages' interface, also for users' own pages: they keep their names.
+
+    // Tells a page that it runs inside the program (pages hide their browser-only controls).
     Q_INVOKABLE bool CB_IsOurCustomBrowser() const { return true; }
+    // A page asking to close its window: nothing closes, the answer is true.
     Q_INVOKABLE bool CB_Close() const { return true; }
+    // A page's own command without arguments: does nothing, the answer is true.
     Q_INVOKABLE bool CB_CustomFunction() const { return true; }
-    // Shows the position in the status bar; anything but two strings is ignored.
+    // Shows these coordinates (latitude, longitude as strings) in the status bar; anything but
+    // two strings is ignored.
     Q_INVOKABLE void CB_CustomFunctionWithParams(const QVariant& latitude,
                                                  const QVariant& longitude);
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "panel/CMenuDlg.h"
+#include "panel/TrackPanel.h"
 
 #include <QApplication>
 #include <QFormLayout>
@@ -13,12 +13,12 @@
 #include "map/TrackOverview.h"
 #include "panel/CFigureSettingsDlg.h"
 #include "panel/CLinePropertiesDlg.h"
-#include "panel/CTrackListCtrl.h"
 #include "panel/FigureRows.h"
 #include "panel/FigureSettingsStore.h"
 #include "panel/FittingScrollArea.h"
 #include "panel/LineColour.h"
 #include "panel/TrackExport.h"
+#include "panel/TrackList.h"
 #include "panel/TrackMenu.h"
 #include "tracks/FileIO.h"
 #include "ui/Captions.h"
@@ -35,10 +35,10 @@ constexpr const char* kPropertyNames[7] = {"name",  "start",    "end",     "step
 
 } // namespace
 
-CMenuDlg::CMenuDlg(const PanelContext& context, QWidget* parent)
+TrackPanel::TrackPanel(const PanelContext& context, QWidget* parent)
     : QWidget(parent), context_(context), figureSettings_(loadFigureSettings()) {
     setObjectName(QStringLiteral("trackPanel"));
-    list_ = new CTrackListCtrl(this);
+    list_ = new TrackList(this);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     play_ = new QPushButton(this);
     play_->setObjectName(QStringLiteral("playButton"));
@@ -68,14 +68,14 @@ CMenuDlg::CMenuDlg(const PanelContext& context, QWidget* parent)
     layout->addLayout(playRow);
     layout->addWidget(figures);
 
-    connect(list_, &QTableWidget::itemClicked, this, &CMenuDlg::showTrack);
+    connect(list_, &QTableWidget::itemClicked, this, &TrackPanel::showTrack);
     // Keys and accessibility tools move the current row or the selection without a click; the
     // track is then shown once the change is complete.
     showPending_ = new QTimer(this);
     showPending_->setSingleShot(true);
     showPending_->setInterval(0);
     connect(showPending_, &QTimer::timeout, this, [this] {
-        if (QTableWidgetItem* item = list_->item(pendingRow_, CTrackListCtrl::NameColumn))
+        if (QTableWidgetItem* item = list_->item(pendingRow_, TrackList::NameColumn))
             showTrack(item);
     });
     connect(list_, &QTableWidget::currentItemChanged, this, [this](QTableWidgetItem* current) {
@@ -89,17 +89,17 @@ CMenuDlg::CMenuDlg(const PanelContext& context, QWidget* parent)
         if (!selected.isEmpty() && selected.first()->row() == selected.last()->row())
             scheduleShow(selected.first()->row());
     });
-    connect(list_, &QTableWidget::itemActivated, this, &CMenuDlg::showTrack);
-    connect(list_, &QWidget::customContextMenuRequested, this, &CMenuDlg::requestMenu);
-    connect(play_, &QPushButton::clicked, this, &CMenuDlg::play);
+    connect(list_, &QTableWidget::itemActivated, this, &TrackPanel::showTrack);
+    connect(list_, &QWidget::customContextMenuRequested, this, &TrackPanel::requestMenu);
+    connect(play_, &QPushButton::clicked, this, &TrackPanel::play);
     connect(showAll_, &QPushButton::clicked, this, [this] { checkAll(true); });
     connect(showNone_, &QPushButton::clicked, this, [this] { checkAll(false); });
-    connect(list_, &CTrackListCtrl::checksChanged, this, [this] { sendTrackView(); });
-    connect(figureRows_, &FigureRows::thresholdsRequested, this, &CMenuDlg::askThresholds);
-    Relabel();
+    connect(list_, &TrackList::checksChanged, this, [this] { sendTrackView(); });
+    connect(figureRows_, &FigureRows::thresholdsRequested, this, &TrackPanel::askThresholds);
+    relabel();
 }
 
-void CMenuDlg::buildProperties() {
+void TrackPanel::buildProperties() {
     auto* form = new QFormLayout(property_);
     form->setLabelAlignment(Qt::AlignLeft);
     form->setHorizontalSpacing(16);
@@ -117,7 +117,7 @@ void CMenuDlg::buildProperties() {
     figureRows_ = new FigureRows(form, property_);
 }
 
-void CMenuDlg::Relabel() {
+void TrackPanel::relabel() {
     const tk::Language& language = context_.language;
     list_->setColumnTitles({caption(language, "Num"), caption(language, "Name"),
                             caption(language, "Color"), caption(language, "Weight")});
@@ -132,7 +132,7 @@ void CMenuDlg::Relabel() {
     }
 }
 
-void CMenuDlg::refill() {
+void TrackPanel::refill() {
     const QSignalBlocker quiet(list_);
     showPending_->stop();
     list_->clearRows();
@@ -154,7 +154,7 @@ void CMenuDlg::refill() {
     }
 }
 
-bool CMenuDlg::WriteMapData(int index) {
+bool TrackPanel::writeMapData(int index) {
     tk::TrackTable& table = context_.trackTable;
     if (index < 0 || index >= static_cast<int>(table.tracks.size()))
         return false;
@@ -169,20 +169,20 @@ bool CMenuDlg::WriteMapData(int index) {
     return error.empty();
 }
 
-void CMenuDlg::scheduleShow(int row) {
+void TrackPanel::scheduleShow(int row) {
     if (QApplication::mouseButtons() != Qt::NoButton)
         return;
     pendingRow_ = row;
     showPending_->start();
 }
 
-void CMenuDlg::showTrack(QTableWidgetItem* item) {
+void TrackPanel::showTrack(QTableWidgetItem* item) {
     if (list_->isCheckClick(item))
         return;
     if (item) {
         const int track = list_->trackAt(item->row());
         context_.selectedTrack = track;
-        if (WriteMapData(track)) {
+        if (writeMapData(track)) {
             shownTrack_ = track;
             showFigures();
             emit trackShown(tk::shownTrack(
@@ -194,7 +194,7 @@ void CMenuDlg::showTrack(QTableWidgetItem* item) {
     showPropertyTexts();
 }
 
-void CMenuDlg::showFigures() {
+void TrackPanel::showFigures() {
     const auto& tracks = context_.trackTable.tracks;
     if (shownTrack_ < 0 || shownTrack_ >= static_cast<int>(tracks.size())) {
         figureRows_->clear();
@@ -205,7 +205,7 @@ void CMenuDlg::showFigures() {
                       figureSettings_);
 }
 
-void CMenuDlg::sendTrackView(bool drawNow) {
+void TrackPanel::sendTrackView(bool drawNow) {
     std::vector<tk::OverviewTrack> shown;
     for (const int index : list_->checkedTracks()) {
         const tk::Track& t = context_.trackTable.tracks[static_cast<std::size_t>(index)];
@@ -214,29 +214,29 @@ void CMenuDlg::sendTrackView(bool drawNow) {
     emit trackViewChanged(QString::fromStdString(tk::trackViewJson(shown, shownTrack_)), drawNow);
 }
 
-void CMenuDlg::checkAll(bool checked) {
+void TrackPanel::checkAll(bool checked) {
     // The page needs a clicked track to draw the others beside: the first row's, when none is.
     if (checked && shownTrack_ < 0 && list_->rowCount() > 0) {
         list_->setAllChecked(true, false);
-        showTrack(list_->item(0, CTrackListCtrl::NameColumn));
+        showTrack(list_->item(0, TrackList::NameColumn));
         return;
     }
     list_->setAllChecked(checked);
 }
 
-void CMenuDlg::selectTrack(int track) {
+void TrackPanel::selectTrack(int track) {
     const int row = list_->rowOfTrack(track);
     if (row < 0)
         return;
     {
         const QSignalBlocker quiet(list_);
-        list_->setCurrentCell(row, CTrackListCtrl::NameColumn);
+        list_->setCurrentCell(row, TrackList::NameColumn);
         list_->selectRow(row);
     }
-    showTrack(list_->item(row, CTrackListCtrl::NameColumn));
+    showTrack(list_->item(row, TrackList::NameColumn));
 }
 
-void CMenuDlg::setFigureSettings(const tk::FigureSettings& settings) {
+void TrackPanel::setFigureSettings(const tk::FigureSettings& settings) {
     figureSettings_ = settings;
     saveFigureSettings(settings);
     showFigures();
@@ -247,34 +247,34 @@ void CMenuDlg::setFigureSettings(const tk::FigureSettings& settings) {
     }
 }
 
-void CMenuDlg::askThresholds() {
+void TrackPanel::askThresholds() {
     CFigureSettingsDlg dialog(context_.language, figureSettings_, this);
     if (dialog.exec() == QDialog::Accepted)
         setFigureSettings(dialog.settings());
 }
 
-void CMenuDlg::showPropertyTexts() {
+void TrackPanel::showPropertyTexts() {
     const std::string* texts[7] = {&texts_.name,  &texts_.start,    &texts_.end,     &texts_.step,
                                    &texts_.speed, &texts_.altitude, &texts_.distance};
     for (std::size_t i = 0; i < values_.size(); ++i)
         values_[i]->setText(QString::fromStdString(*texts[i]));
 }
 
-void CMenuDlg::play() {
+void TrackPanel::play() {
     if (context_.selectedTrack != -1)
         emit pageRequested(context_.pagePath(QStringLiteral("Custom.html")));
 }
 
-void CMenuDlg::updateRow(int track) {
+void TrackPanel::updateRow(int track) {
     const int row = list_->rowOfTrack(track);
     if (row < 0 || track >= static_cast<int>(context_.trackTable.tracks.size()))
         return;
     const tk::Track& t = context_.trackTable.tracks[static_cast<std::size_t>(track)];
-    list_->SetSwatchColor(row, t.colour);
+    list_->setSwatchColour(row, t.colour);
     list_->setWeight(row, t.lineWeight);
 }
 
-void CMenuDlg::requestMenu(const QPoint& position) {
+void TrackPanel::requestMenu(const QPoint& position) {
     QTableWidgetItem* item = list_->itemAt(position);
     if (!item)
         return;
@@ -290,7 +290,7 @@ void CMenuDlg::requestMenu(const QPoint& position) {
     const TrackCommand command = chooseTrackCommand(context_.language.setting(),
                                                     list_->viewport()->mapToGlobal(position), this);
     // The command runs on the right-clicked track's data.js, whichever command it is.
-    WriteMapData(track);
+    writeMapData(track);
     showPropertyTexts();
     switch (command) {
     case TrackCommand::Modify:
@@ -311,7 +311,7 @@ void CMenuDlg::requestMenu(const QPoint& position) {
 }
 
 // The new colour and weight reach the map at the next click on the row.
-void CMenuDlg::modifyTrack(int track) {
+void TrackPanel::modifyTrack(int track) {
     tk::Track& t = context_.trackTable.tracks[static_cast<std::size_t>(track)];
     tk::CLinePropertiesDlg dialog(context_.language, t.colour, this);
     if (dialog.exec() != QDialog::Accepted)

@@ -8,7 +8,10 @@
 #include <functional>
 #include <memory>
 
-class CCustomBrowserExternal;
+class PageBridge;
+namespace tk {
+class Language;
+}
 class QPrinter;
 class QPushButton;
 class QTimer;
@@ -18,13 +21,13 @@ class QWebEngineView;
 // The print preview: print.html of the page folder in an embedded browser with the program's
 // host policy, printed through the system's print dialog or saved as a PDF file. Jobs asked for
 // before the page has drawn the track wait for it, so the sheet shows what the preview shows.
-class CLogTraceDlg : public QDialog {
+class PrintPreview : public QDialog {
     Q_OBJECT
 public:
-    // pageDir ends with '/', holds print.html and data.js.
-    CLogTraceDlg(QWebEngineProfile* profile, CCustomBrowserExternal& bridge, QString pageDir,
-                 QWidget* parent = nullptr);
-    ~CLogTraceDlg() override;
+    // pageDir ends with '/', holds print.html and data.js. The captions come from language.
+    PrintPreview(const tk::Language& language, QWebEngineProfile* profile, PageBridge& bridge,
+                 QString pageDir, QWidget* parent = nullptr);
+    ~PrintPreview() override;
 
     QWebEngineView* browser() const { return browser_; }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "map/CLogTraceDlg.h"
+#include "map/PrintPreview.h"
 
 #include <QBoxLayout>
 #include <QDir>
@@ -20,9 +20,10 @@
 #include <QUrl>
 #include <QWebEngineView>
 
-#include "map/CCustomControlSite.h"
+#include "map/BrowserPolicy.h"
 #include "map/WebProfile.h"
 #include "tracks/FileNames.h"
+#include "ui/Captions.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -79,18 +80,20 @@ QPushButton* captionedButton(const QString& caption, const QString& name, QWidge
 
 } // namespace
 
-CLogTraceDlg::CLogTraceDlg(QWebEngineProfile* profile, CCustomBrowserExternal& bridge,
-                           QString pageDir, QWidget* parent)
+PrintPreview::PrintPreview(const tk::Language& language, QWebEngineProfile* profile,
+                           PageBridge& bridge, QString pageDir, QWidget* parent)
     : QDialog(parent), browser_(new QWebEngineView(this)),
-      printButton_(captionedButton(QStringLiteral("Print"), QStringLiteral("printButton"), this)),
-      pdfButton_(captionedButton(QStringLiteral("Save as PDF"), QStringLiteral("pdfButton"), this)),
+      printButton_(
+          captionedButton(buttonCaption(language, "Print"), QStringLiteral("printButton"), this)),
+      pdfButton_(captionedButton(buttonCaption(language, "Save as PDF"),
+                                 QStringLiteral("pdfButton"), this)),
       readyPoll_(new QTimer(this)), printer_(std::make_unique<QPrinter>()) {
     setObjectName(QStringLiteral("logTraceDialog"));
-    setWindowTitle(QStringLiteral("LogTrace"));
+    setWindowTitle(caption(language, "LogTrace"));
     setAccessibleName(windowTitle());
     browser_->setObjectName(QStringLiteral("previewBrowser"));
     browser_->setAccessibleName(QStringLiteral("Print preview"));
-    CCustomControlSite::apply(browser_, profile, bridge);
+    BrowserPolicy::apply(browser_, profile, bridge);
 
     printer_->setResolution(kPrinterDpi);
     printer_->setPageLayout(sheetLayout());
@@ -105,24 +108,24 @@ CLogTraceDlg::CLogTraceDlg(QWebEngineProfile* profile, CCustomBrowserExternal& b
     resize(680, 440);
 
     readyPoll_->setInterval(kReadyPollMs);
-    connect(readyPoll_, &QTimer::timeout, this, &CLogTraceDlg::askPageReady);
-    connect(browser_, &QWebEngineView::loadFinished, this, &CLogTraceDlg::pageLoaded);
-    connect(printButton_, &QPushButton::clicked, this, &CLogTraceDlg::askToPrint);
-    connect(pdfButton_, &QPushButton::clicked, this, &CLogTraceDlg::askForPdf);
+    connect(readyPoll_, &QTimer::timeout, this, &PrintPreview::askPageReady);
+    connect(browser_, &QWebEngineView::loadFinished, this, &PrintPreview::pageLoaded);
+    connect(printButton_, &QPushButton::clicked, this, &PrintPreview::askToPrint);
+    connect(pdfButton_, &QPushButton::clicked, this, &PrintPreview::askForPdf);
     // The browser keeps the keys it is given, so Esc would not reach the dialog from the page.
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            &CLogTraceDlg::reject);
+            &PrintPreview::reject);
 
     browser_->load(QUrl::fromLocalFile(pageDir + QStringLiteral("print.html")));
 }
 
-CLogTraceDlg::~CLogTraceDlg() = default;
+PrintPreview::~PrintPreview() = default;
 
-void CLogTraceDlg::setPrintAsker(PrintAsker asker) {
+void PrintPreview::setPrintAsker(PrintAsker asker) {
     asker_ = std::move(asker);
 }
 
-void CLogTraceDlg::reject() {
+void PrintPreview::reject() {
     if (jobs_.empty()) {
         QDialog::reject();
         return;
@@ -131,13 +134,13 @@ void CLogTraceDlg::reject() {
     updateButtons();
 }
 
-void CLogTraceDlg::askToPrint() {
+void PrintPreview::askToPrint() {
     const bool accepted = asker_ ? asker_(*printer_) : askWithPrintDialog(*printer_, this);
     if (accepted)
         enqueue({Job::Kind::Print, {}});
 }
 
-void CLogTraceDlg::askForPdf() {
+void PrintPreview::askForPdf() {
     const QString chosen = Prompts::current().saveFileName(this, QString::fromLatin1(kPdfFilter));
     if (chosen.isEmpty())
         return;
@@ -156,14 +159,14 @@ void CLogTraceDlg::askForPdf() {
     enqueue({Job::Kind::Pdf, path});
 }
 
-void CLogTraceDlg::enqueue(Job job) {
+void PrintPreview::enqueue(Job job) {
     jobs_.push_back(std::move(job));
     updateButtons();
     runNextJob();
 }
 
 // One job at a time, in the order asked, once the page has drawn the track.
-void CLogTraceDlg::runNextJob() {
+void PrintPreview::runNextJob() {
     if (jobRunning_ || !pageReady_ || jobs_.empty())
         return;
     jobRunning_ = true;
@@ -177,8 +180,8 @@ void CLogTraceDlg::runNextJob() {
 // The browser's own print onto a printer lays a landscape page out at the width of a portrait
 // one, so the sheet came out at about three quarters of its size. The page is turned into a PDF for
 // the printer's page layout instead, as Save as PDF does, and that is painted onto the printer.
-void CLogTraceDlg::startPrint() {
-    QPointer<CLogTraceDlg> self(this);
+void PrintPreview::startPrint() {
+    QPointer<PrintPreview> self(this);
     browser_->page()->printToPdf(
         [self](const QByteArray& pdf) {
             if (self)
@@ -187,8 +190,8 @@ void CLogTraceDlg::startPrint() {
         printer_->pageLayout(), printer_->pageRanges());
 }
 
-void CLogTraceDlg::startPdf(const QString& path) {
-    QPointer<CLogTraceDlg> self(this);
+void PrintPreview::startPdf(const QString& path) {
+    QPointer<PrintPreview> self(this);
     browser_->page()->printToPdf(
         [self, path](const QByteArray& pdf) {
             if (self)
@@ -197,7 +200,7 @@ void CLogTraceDlg::startPdf(const QString& path) {
         sheetLayout());
 }
 
-void CLogTraceDlg::printPdf(const QByteArray& pdf) {
+void PrintPreview::printPdf(const QByteArray& pdf) {
     const bool ok = paintPdf(*printer_, pdf);
     finishJob();
     if (!ok)
@@ -207,7 +210,7 @@ void CLogTraceDlg::printPdf(const QByteArray& pdf) {
 
 // Written through a save file, so a failure leaves neither a partial file nor a replaced one
 // half overwritten.
-void CLogTraceDlg::pdfReady(const QString& path, const QByteArray& pdf) {
+void PrintPreview::pdfReady(const QString& path, const QByteArray& pdf) {
     finishJob();
     QString error;
     if (pdf.isEmpty()) {
@@ -222,7 +225,7 @@ void CLogTraceDlg::pdfReady(const QString& path, const QByteArray& pdf) {
     emit pdfWritten(path, error.isEmpty());
 }
 
-void CLogTraceDlg::finishJob() {
+void PrintPreview::finishJob() {
     jobRunning_ = false;
     jobs_.pop_front();
     updateButtons();
@@ -230,10 +233,10 @@ void CLogTraceDlg::finishJob() {
         QDialog::reject();
         return;
     }
-    QTimer::singleShot(0, this, &CLogTraceDlg::runNextJob);
+    QTimer::singleShot(0, this, &PrintPreview::runNextJob);
 }
 
-void CLogTraceDlg::pageLoaded(bool ok) {
+void PrintPreview::pageLoaded(bool ok) {
     pageLoaded_ = true;
     if (!ok) {
         markPageReady();
@@ -244,12 +247,12 @@ void CLogTraceDlg::pageLoaded(bool ok) {
     readyPoll_->start();
 }
 
-void CLogTraceDlg::askPageReady() {
+void PrintPreview::askPageReady() {
     if (pageReady_ || ++readyPolls_ > kReadyPollLimit) {
         markPageReady();
         return;
     }
-    QPointer<CLogTraceDlg> self(this);
+    QPointer<PrintPreview> self(this);
     browser_->page()->runJavaScript(
         QStringLiteral("!window.tkPage || window.tkPage.ready === true"),
         [self](const QVariant& ready) {
@@ -258,7 +261,7 @@ void CLogTraceDlg::askPageReady() {
         });
 }
 
-void CLogTraceDlg::markPageReady() {
+void PrintPreview::markPageReady() {
     readyPoll_->stop();
     if (pageReady_)
         return;
@@ -268,7 +271,7 @@ void CLogTraceDlg::markPageReady() {
 
 // A print or PDF waiting or running keeps its button off, so the printer and the file name it
 // uses stay as they were when asked.
-void CLogTraceDlg::updateButtons() {
+void PrintPreview::updateButtons() {
     bool printing = false;
     bool writing = false;
     for (const Job& job : jobs_)
@@ -277,7 +280,7 @@ void CLogTraceDlg::updateButtons() {
     pdfButton_->setEnabled(!writing && !closeAsked_);
 }
 
-void CLogTraceDlg::tell(const QString& text) {
+void PrintPreview::tell(const QString& text) {
     QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kMessageTitle), text, QMessageBox::Ok,
                     this);
     box.setTextFormat(Qt::PlainText);

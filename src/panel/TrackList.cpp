@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "panel/CTrackListCtrl.h"
+#include "panel/TrackList.h"
 
 #include <QHeaderView>
 #include <QPainter>
@@ -11,7 +11,7 @@
 void CColorSwatch::paint(QPainter* painter, const QStyleOptionViewItem& option,
                          const QModelIndex& index) const {
     QStyledItemDelegate::paint(painter, option, index);
-    const QVariant colour = index.data(CTrackListCtrl::kColourRole);
+    const QVariant colour = index.data(TrackList::kColourRole);
     if (!colour.isValid())
         return;
     const QRect cell = option.rect;
@@ -23,7 +23,7 @@ void CColorSwatch::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->restore();
 }
 
-CTrackListCtrl::CTrackListCtrl(QWidget* parent) : QTableWidget(0, ColumnCount, parent) {
+TrackList::TrackList(QWidget* parent) : QTableWidget(0, ColumnCount, parent) {
     setObjectName(QStringLiteral("trackList"));
     setAccessibleName(QStringLiteral("Tracks"));
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -44,10 +44,10 @@ CTrackListCtrl::CTrackListCtrl(QWidget* parent) : QTableWidget(0, ColumnCount, p
     for (int column = 0; column < ColumnCount; ++column)
         setColumnWidth(column, widths[column]);
     setItemDelegateForColumn(ColorColumn, new CColorSwatch(this));
-    connect(this, &QTableWidget::itemChanged, this, &CTrackListCtrl::noteToggled);
+    connect(this, &QTableWidget::itemChanged, this, &TrackList::noteToggled);
 }
 
-void CTrackListCtrl::noteToggled(QTableWidgetItem* item) {
+void TrackList::noteToggled(QTableWidgetItem* item) {
     if (item->column() != NameColumn)
         return;
     // itemClicked follows in the same event when the toggle came from a click.
@@ -56,7 +56,7 @@ void CTrackListCtrl::noteToggled(QTableWidgetItem* item) {
     emit checksChanged();
 }
 
-std::vector<int> CTrackListCtrl::checkedTracks() const {
+std::vector<int> TrackList::checkedTracks() const {
     std::vector<int> tracks;
     for (int row = 0; row < rowCount(); ++row) {
         const QTableWidgetItem* cell = item(row, NameColumn);
@@ -66,7 +66,7 @@ std::vector<int> CTrackListCtrl::checkedTracks() const {
     return tracks;
 }
 
-void CTrackListCtrl::setAllChecked(bool checked, bool tell) {
+void TrackList::setAllChecked(bool checked, bool tell) {
     {
         const QSignalBlocker quiet(this);
         for (int row = 0; row < rowCount(); ++row)
@@ -78,19 +78,19 @@ void CTrackListCtrl::setAllChecked(bool checked, bool tell) {
         emit checksChanged();
 }
 
-void CTrackListCtrl::setColumnTitles(const QStringList& titles) {
+void TrackList::setColumnTitles(const QStringList& titles) {
     QStringList cut;
     for (const QString& title : titles)
         cut << title.left(kTitleLimit);
     setHorizontalHeaderLabels(cut);
 }
 
-void CTrackListCtrl::clearRows() {
+void TrackList::clearRows() {
     clearContents();
     setRowCount(0);
 }
 
-void CTrackListCtrl::addTrackRow(int track, const QString& name, std::uint32_t colour, int weight) {
+void TrackList::addTrackRow(int track, const QString& name, std::uint32_t colour, int weight) {
     const int row = rowCount();
     insertRow(row);
     const QString texts[ColumnCount] = {QString::asprintf("%02d", track + 1), name, QString(),
@@ -102,10 +102,10 @@ void CTrackListCtrl::addTrackRow(int track, const QString& name, std::uint32_t c
             item->setCheckState(Qt::Unchecked);
         setItem(row, column, item);
     }
-    SetSwatchColor(row, colour);
+    setSwatchColour(row, colour);
 }
 
-void CTrackListCtrl::SetSwatchColor(int row, std::uint32_t colour) {
+void TrackList::setSwatchColour(int row, std::uint32_t colour) {
     QTableWidgetItem* cell = item(row, ColorColumn);
     if (!cell)
         return;
@@ -115,24 +115,24 @@ void CTrackListCtrl::SetSwatchColor(int row, std::uint32_t colour) {
     cell->setToolTip(tk::toQColor(colour).name());
 }
 
-void CTrackListCtrl::setWeight(int row, int weight) {
+void TrackList::setWeight(int row, int weight) {
     if (QTableWidgetItem* cell = item(row, WeightColumn))
         cell->setText(QString::number(weight));
 }
 
-int CTrackListCtrl::trackAt(int row) const {
+int TrackList::trackAt(int row) const {
     const QTableWidgetItem* cell = item(row, NumColumn);
     return cell ? cell->data(kTrackRole).toInt() : -1;
 }
 
-int CTrackListCtrl::rowOfTrack(int track) const {
+int TrackList::rowOfTrack(int track) const {
     for (int row = 0; row < rowCount(); ++row)
         if (trackAt(row) == track)
             return row;
     return -1;
 }
 
-std::uint32_t CTrackListCtrl::swatchColour(int row) const {
+std::uint32_t TrackList::swatchColour(int row) const {
     const QTableWidgetItem* cell = item(row, ColorColumn);
     return cell ? cell->data(kColourRole).toUInt() : 0;
 }

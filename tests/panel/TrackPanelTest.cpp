@@ -19,10 +19,10 @@
 #include "map/FigureTexts.h"
 #include "map/MapDataScript.h"
 #include "panel/CFigureSettingsDlg.h"
-#include "panel/CMenuDlg.h"
-#include "panel/CTrackListCtrl.h"
 #include "panel/ColourSequence.h"
 #include "panel/FigureSettingsStore.h"
+#include "panel/TrackList.h"
+#include "panel/TrackPanel.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
 #include "tracks/ProjectFile.h"
@@ -31,7 +31,7 @@
 
 namespace {
 
-class CMenuDlgTest : public ProgramFixture {
+class TrackPanelTest : public ProgramFixture {
 protected:
     CMainFrame& startWithDemo() {
         CMainFrame& frame = start();
@@ -40,7 +40,7 @@ protected:
         frame.panel()->refill();
         return frame;
     }
-    CTrackListCtrl* list() const { return frame_->panel()->trackList(); }
+    TrackList* list() const { return frame_->panel()->trackList(); }
     QString value(const char* name) const {
         return frame_->panel()->findChild<QLabel*>(QString::fromLatin1(name) + "Value")->text();
     }
@@ -54,7 +54,7 @@ protected:
     }
 };
 
-TEST_F(CMenuDlgTest, RefillListsEveryTrackWithFreshColoursAndWeightTwo) {
+TEST_F(TrackPanelTest, RefillListsEveryTrackWithFreshColoursAndWeightTwo) {
     startWithDemo();
     const int rows = list()->rowCount();
     ASSERT_EQ(rows, tk::DemoOptions{}.trips);
@@ -75,7 +75,7 @@ TEST_F(CMenuDlgTest, RefillListsEveryTrackWithFreshColoursAndWeightTwo) {
     EXPECT_EQ(app_->trackTable.tracks[0].lineWeight, 2);
 }
 
-TEST_F(CMenuDlgTest, NoRowsWithoutPointsAndColumnsThatCannotBeDragged) {
+TEST_F(TrackPanelTest, NoRowsWithoutPointsAndColumnsThatCannotBeDragged) {
     start();
     frame_->panel()->refill();
     EXPECT_EQ(list()->rowCount(), 0);
@@ -96,7 +96,7 @@ TEST_F(CMenuDlgTest, NoRowsWithoutPointsAndColumnsThatCannotBeDragged) {
     EXPECT_EQ(list()->rowCount(), tk::DemoOptions{}.trips);
 }
 
-TEST_F(CMenuDlgTest, ClickWritesDataJsShowsTheFiguresAndLoadsTheMapPage) {
+TEST_F(TrackPanelTest, ClickWritesDataJsShowsTheFiguresAndLoadsTheMapPage) {
     startWithDemo();
     EXPECT_EQ(app_->selectedTrack, -1);
     clickRow(1);
@@ -114,7 +114,7 @@ TEST_F(CMenuDlgTest, ClickWritesDataJsShowsTheFiguresAndLoadsTheMapPage) {
     }));
 }
 
-TEST_F(CMenuDlgTest, KeysAndAccessibilitySelectionShowTheTrackToo) {
+TEST_F(TrackPanelTest, KeysAndAccessibilitySelectionShowTheTrackToo) {
     startWithDemo();
     list()->setFocus();
     list()->setCurrentCell(0, 1);
@@ -133,10 +133,10 @@ TEST_F(CMenuDlgTest, KeysAndAccessibilitySelectionShowTheTrackToo) {
     EXPECT_EQ(value("name").toStdString(), app_->trackTable.tracks[2].name);
 }
 
-TEST_F(CMenuDlgTest, PlayReloadsTheLastPageOnlyWhenATrackIsSelected) {
+TEST_F(TrackPanelTest, PlayReloadsTheLastPageOnlyWhenATrackIsSelected) {
     startWithDemo();
     QPushButton* play = frame_->panel()->findChild<QPushButton*>("playButton");
-    QSignalSpy requested(frame_->panel(), &CMenuDlg::pageRequested);
+    QSignalSpy requested(frame_->panel(), &TrackPanel::pageRequested);
     const QUrl startPage = frame_->mapView()->url();
     play->click();
     ASSERT_TRUE(settle(frame_->mapView()->page()));
@@ -174,13 +174,13 @@ TEST_F(CMenuDlgTest, PlayReloadsTheLastPageOnlyWhenATrackIsSelected) {
     EXPECT_EQ(dataJs(), written) << "Play does not rewrite data.js";
 }
 
-TEST_F(CMenuDlgTest, HostileLanguageFileShowsPlainCutCaptions) {
+TEST_F(TrackPanelTest, HostileLanguageFileShowsPlainCutCaptions) {
     const QByteArray longText(300, 'x');
     writeText("language.ini", "[App]\nLanguage=0\n[LangEn]\nNum=<b>bold</b> & more text here\n"
                               "Play=P&lay\nName=" +
                                   longText + "\n");
     start();
-    CMenuDlg* panel = frame_->panel();
+    TrackPanel* panel = frame_->panel();
     EXPECT_EQ(list()->horizontalHeaderItem(0)->text(), QStringLiteral("<b>bold</b> & more "));
     EXPECT_EQ(panel->findChild<QPushButton*>("playButton")->text(), "P&&lay");
     auto* nameLabel = panel->findChild<QLabel*>("nameLabel");
@@ -195,10 +195,10 @@ namespace {
 
 // The trip figures' rows of the property group, in both languages and in the track's units, and
 // the thresholds they follow.
-class FigureRowsTest : public CMenuDlgTest {
+class FigureRowsTest : public TrackPanelTest {
 protected:
     void SetUp() override {
-        CMenuDlgTest::SetUp();
+        TrackPanelTest::SetUp();
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder_.path());
     }
     QString caption(const char* name) const {
@@ -297,7 +297,7 @@ TEST_F(FigureRowsTest, ThresholdsDialogChangesTheFiguresAndTheSettingsFileKeepsT
 } // namespace
 
 // On a short window the figures scroll; the list keeps room for five rows.
-TEST_F(CMenuDlgTest, ShortWindowScrollsTheFiguresAndKeepsFiveRowsOfTheList) {
+TEST_F(TrackPanelTest, ShortWindowScrollsTheFiguresAndKeepsFiveRowsOfTheList) {
     startWithDemo();
     clickRow(0);
     auto* figures = frame_->panel()->findChild<QScrollArea*>("propertyScroll");

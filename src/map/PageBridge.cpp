@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "map/CCustomBrowserExternal.h"
+#include "map/PageBridge.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -63,11 +63,10 @@ QString webChannelLibrary() {
 
 } // namespace
 
-CCustomBrowserExternal::CCustomBrowserExternal(const tk::Language& language, QObject* parent)
+PageBridge::PageBridge(const tk::Language& language, QObject* parent)
     : QObject(parent), language_(language) {}
 
-void CCustomBrowserExternal::CB_CustomFunctionWithParams(const QVariant& latitude,
-                                                         const QVariant& longitude) {
+void PageBridge::CB_CustomFunctionWithParams(const QVariant& latitude, const QVariant& longitude) {
     if (latitude.typeId() != QMetaType::QString || longitude.typeId() != QMetaType::QString)
         return;
     const std::string text = tk::coordinatesText(
@@ -98,8 +97,7 @@ long wholeNumber(const QVariant& value) {
 
 } // namespace
 
-QString CCustomBrowserExternal::CB_StretchFigures(const QVariant& first,
-                                                  const QVariant& last) const {
+QString PageBridge::CB_StretchFigures(const QVariant& first, const QVariant& last) const {
     if (!isNumber(first) || !isNumber(last) || !std::isfinite(first.toDouble()) ||
         !std::isfinite(last.toDouble()))
         return QStringLiteral("{}");
@@ -107,12 +105,12 @@ QString CCustomBrowserExternal::CB_StretchFigures(const QVariant& first,
         tk::stretchFiguresJson(shown_, wholeNumber(first), wholeNumber(last)));
 }
 
-void CCustomBrowserExternal::CB_SelectTrack(const QVariant& track) {
+void PageBridge::CB_SelectTrack(const QVariant& track) {
     if (isNumber(track) && std::isfinite(track.toDouble()))
         emit trackPicked(static_cast<int>(wholeNumber(track)));
 }
 
-QString CCustomBrowserExternal::pageTextsScript() const {
+QString PageBridge::pageTextsScript() const {
     QJsonObject texts;
     for (const char* key :
          {"Play", "Pause", "Slower", "Faster", "point", "points", "Length", "Moving time",
@@ -123,7 +121,7 @@ QString CCustomBrowserExternal::pageTextsScript() const {
         .arg(QString::fromUtf8(QJsonDocument(texts).toJson(QJsonDocument::Compact)));
 }
 
-QString CCustomBrowserExternal::documentCreationScript() {
+QString PageBridge::documentCreationScript() {
     static const QString script = webChannelLibrary() + QString::fromUtf8(kExternalShim);
     return script;
 }

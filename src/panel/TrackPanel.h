@@ -11,7 +11,7 @@
 #include "panel/ColourSequence.h"
 #include "panel/PanelContext.h"
 
-class CTrackListCtrl;
+class TrackList;
 class FigureRows;
 class QGroupBox;
 class QPushButton;
@@ -21,18 +21,18 @@ class QTimer;
 // The track panel: the list of tracks, the Play button and the selected track's figures.
 // A click on a row writes data.js for that track and asks for the map page. Checked rows (and
 // Show all / Show none) make the all-tracks view the map page draws beside the clicked track.
-class CMenuDlg : public QWidget {
+class TrackPanel : public QWidget {
     Q_OBJECT
 public:
-    explicit CMenuDlg(const PanelContext& context, QWidget* parent = nullptr);
+    explicit TrackPanel(const PanelContext& context, QWidget* parent = nullptr);
 
     // The track table was rebuilt: every row is made anew, each listed track gets a fresh colour
     // and weight and play speed 2.
     void refill();
     // Re-reads every caption after a language switch.
-    void Relabel();
+    void relabel();
     // Writes data.js for the track and fills the property texts; false when it could not.
-    bool WriteMapData(int track);
+    bool writeMapData(int track);
     // The track's line was changed (colour or weight): its row shows it again.
     void updateRow(int track);
     // The map's line of a track was clicked: its row becomes the clicked one.
@@ -43,7 +43,7 @@ public:
     // Takes new thresholds (remembered in the settings file) and shows the figures by them.
     void setFigureSettings(const tk::FigureSettings& settings);
 
-    CTrackListCtrl* trackList() const { return list_; }
+    TrackList* trackList() const { return list_; }
     QString writeError() const { return writeError_; }
     QSize sizeHint() const override { return {400, 500}; }
 
@@ -73,7 +73,7 @@ private:
 
     PanelContext context_;
     tk::ColourSequence colours_;
-    CTrackListCtrl* list_;
+    TrackList* list_;
     QPushButton* play_;
     QPushButton* showAll_;
     QPushButton* showNone_;

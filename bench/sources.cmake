@@ -1,0 +1,15 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Google Benchmark programs, one executable each; the window's timings and the geotag
+# table have programs of their own.
+tk_sources(TK_BENCH_SOURCES
+    bench_decode.cpp
+    bench_figures.cpp
+    bench_mbtiles.cpp
+    bench_writers.cpp
+)
+tk_sources(TK_GUI_BENCH_SOURCES
+    gui_bench.cpp
+)
+tk_sources(TK_GEOTAG_TABLE_BENCH_SOURCES
+    geotag_table_bench.cpp
+)

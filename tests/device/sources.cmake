@@ -1,0 +1,10 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Unit tests (std only) and widget tests (Qt, the real windows and browser) of src/device.
+tk_sources(TK_UNIT_TEST_SOURCES
+    FirmwareTest.cpp
+    LoggerSettingsTest.cpp
+    TimeZoneTest.cpp
+)
+tk_sources(TK_WIDGET_TEST_SOURCES
+    CConfigDlgTest.cpp
+)

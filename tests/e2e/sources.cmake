@@ -1,0 +1,12 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The programs over pseudo-terminals.
+tk_sources(TK_E2E_TEST_SOURCES
+    CliDeviceTest.cpp
+    CliExportTest.cpp
+    CliGeotagTest.cpp
+    CliReadTest.cpp
+    CliStatsTest.cpp
+    CliSuggestTest.cpp
+    CliUpgradeTest.cpp
+    SimTest.cpp
+)

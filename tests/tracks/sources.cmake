@@ -1,0 +1,9 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Unit tests (std only) and widget tests (Qt, the real windows and browser) of src/tracks.
+tk_sources(TK_UNIT_TEST_SOURCES
+    FileIOTest.cpp
+    LogRecordTest.cpp
+    ProjectFileTest.cpp
+    TrackDecoderTest.cpp
+    TripFiguresTest.cpp
+)
