@@ -2,10 +2,12 @@
 # make run   — installs what is missing, builds, runs the demo on the logger simulator
 # make test  — installs what is missing, builds, runs every test
 # make package — builds build/trailkeep_VERSION_ARCH.deb
+# make check-fresh-debian — installs that package on a fresh minimal Debian 12 (debootstrap) and
+#                            checks that its programs run there (root, network, minutes)
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test package bench check-sanitize fuzz clean
+.PHONY: all deps build run test package check-fresh-debian bench check-sanitize fuzz clean
 
 all: build
 
@@ -26,6 +28,9 @@ test: build
 
 package: build
 	cd $(BUILD) && cpack -G DEB
+
+check-fresh-debian: package
+	@scripts/check-fresh-debian.sh $(BUILD)
 
 bench: build
 	@scripts/run-bench.sh $(BUILD)/bin

@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Geotagging's peak memory as the photos grow: trailkeep-cli geotag over folders of 1,000 to
 # 40,000 small photos (copies of one camera-like JPEG: a 480x360 picture, a 160x120 thumbnail and
-# Exif tags, about 30 kB), each a fresh folder, peak RSS from /usr/bin/time. The goal: at most 100 MB for
-# 40,000 photos, and no growth of about 60 KB a photo as before.
+# Exif tags, about 30 kB), each a fresh folder, peak RSS from /usr/bin/time; then undo of the
+# same folder. The goal: at most 100 MB for 40,000 photos, and no growth of about 60 KB a photo
+# as before.
 #   bench/geotag_memory.sh [BIN] [COUNTS...]
 set -euo pipefail
 bin=${1:-build/bin}
@@ -40,7 +41,13 @@ for count in "${counts[@]}"; do
     read -r rss wall <"$work/time"
     tagged=$(grep -c ' tagged ' "$work/out" || true)
     undo=$(grep -c '^E' "$work/photos/.trailkeep-geotag" || true)
-    printf '%6d photos: peak RSS %4d MB (%d kB), %5.1f s, %d tagged, %d journal entries\n' \
-        "$count" $((rss / 1024)) "$rss" "$wall" "$tagged" "$undo"
+    printf '%6d photos: peak RSS %4d MB (%d kB), %5.1f s, %d tagged, %d journal entries (%d MB)\n' \
+        "$count" $((rss / 1024)) "$rss" "$wall" "$tagged" "$undo" \
+        $(($(stat -c %s "$work/photos/.trailkeep-geotag") / 1048576))
+    /usr/bin/time -f '%M %e' -o "$work/time" \
+        "$bin/trailkeep-cli" geotag --undo "$work/photos" >"$work/out" || true
+    read -r rss wall <"$work/time"
+    printf '%6s   undo: peak RSS %4d MB (%d kB), %5.1f s, %d restored\n' \
+        "" $((rss / 1024)) "$rss" "$wall" "$(grep -c ' restored  ' "$work/out" || true)"
 done
 rm -rf "$work/photos"

@@ -1,10 +1,12 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Google Benchmark programs, one executable each; the window's timings and the geotag
-# table have programs of their own.
+# Google Benchmark programs, one executable each; the window's timings, the geotag table and the
+# floor of a safe file replace have programs of their own.
 tk_sources(TK_BENCH_SOURCES
     bench_decode.cpp
     bench_figures.cpp
+    bench_gpx.cpp
     bench_mbtiles.cpp
+    bench_suggest.cpp
     bench_writers.cpp
 )
 tk_sources(TK_GUI_BENCH_SOURCES
@@ -12,4 +14,7 @@ tk_sources(TK_GUI_BENCH_SOURCES
 )
 tk_sources(TK_GEOTAG_TABLE_BENCH_SOURCES
     geotag_table_bench.cpp
+)
+tk_sources(TK_REPLACE_FLOOR_SOURCES
+    replace_floor.cpp
 )

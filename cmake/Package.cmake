@@ -3,6 +3,8 @@
 # language file in /usr/share/trailkeep (the programs look in ../share/trailkeep first), and the
 # desktop's files under the program's one ID: desktop entry, icon, metainfo and project file type.
 
+include(${CMAKE_CURRENT_LIST_DIR}/PackageDocs.cmake)
+
 set(TK_DESKTOP_ID org.trailkeep.Trailkeep)
 set(TK_DESKTOP_SRC ${CMAKE_SOURCE_DIR}/res/desktop)
 set(TK_DESKTOP_OUT ${CMAKE_BINARY_DIR}/desktop)
@@ -64,6 +66,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://trailkeep.org/)
 # time that no program links: the platform plugins and the SVG icon plugin.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
+# Chinese glyphs for the Chinese interface (a minimal system has no such font), and GPSBabel, which
+# reads the track formats other devices write.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, gpsbabel")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
 
@@ -94,3 +99,17 @@ add_test(NAME Package.UnpackedCopyRuns
             $<TARGET_FILE:tk_make_mbtiles>)
 set_tests_properties(Package.FieldsAndFiles Package.UnpackedCopyRuns PROPERTIES
     FIXTURES_REQUIRED TkDeb TIMEOUT 300)
+
+# lintian, Debian's package checker, finds no error and no warning in the package.
+find_program(TK_LINTIAN lintian REQUIRED)
+add_test(NAME Package.LintianIsClean
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/package/lintian.sh ${TK_LINTIAN} ${TK_TEST_DEB_DIR})
+set_tests_properties(Package.LintianIsClean PROPERTIES FIXTURES_REQUIRED TkDeb TIMEOUT 300)
+
+# The command line's help names every option, and the completion offers what the help names.
+add_test(NAME Package.HelpNamesEveryOption
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/package/help-names-every-option.sh ${CMAKE_SOURCE_DIR}
+            ${CMAKE_BINARY_DIR}/bin)
+add_test(NAME Package.CompletionOffersWhatHelpNames
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/package/completion.sh $<TARGET_FILE:trailkeep-cli>
+            ${CMAKE_SOURCE_DIR}/res/completion/trailkeep-cli.bash)

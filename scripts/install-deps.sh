@@ -13,8 +13,9 @@ packages=(
     poppler-utils
     clang-14 libclang-rt-14-dev
     libexiv2-dev libmediainfo-dev libimage-exiftool-perl gpscorrelate
-    libsqlite3-dev
+    libsqlite3-dev libexpat1-dev libzip-dev
     dpkg-dev fakeroot file desktop-file-utils appstream librsvg2-bin shared-mime-info
+    lintian help2man bash-completion man-db
 )
 
 # Node.js and npm fetch the map pages' libraries; any installed Node 18 or later will do.

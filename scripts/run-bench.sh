@@ -11,6 +11,8 @@ echo "== export_bench.sh"
 "$(dirname "$0")/../bench/export_bench.sh" "$bin"
 echo "== cli_bench.sh"
 "$(dirname "$0")/../bench/cli_bench.sh" "$bin" ${BENCH_PACED:+--paced}
+echo "== gpx_stats_bench.sh"
+"$(dirname "$0")/../bench/gpx_stats_bench.sh" "$bin"
 echo "== geotag_bench.sh"
 "$(dirname "$0")/../bench/geotag_bench.sh" "$bin"
 echo "== gui_bench.sh"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/UpdateCheck.h"
 
-#include "ui/Language.h"
 #include "app/VersionReply.h"
+#include "ui/Language.h"
 
 #include <QDesktopServices>
 #include <QHostAddress>
@@ -11,6 +11,7 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSettings>
 #include <QTimer>
 #include <QWidget>
 
@@ -69,7 +70,11 @@ UpdateCheck::~UpdateCheck() {
 
 QString UpdateCheck::updateHost() {
     const QString host = qEnvironmentVariable("TRAILKEEP_UPDATE_HOST").trimmed();
-    return host.isEmpty() ? QString::fromLatin1(kDefaultHost) : host;
+    if (!host.isEmpty())
+        return host;
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope,
+                             QStringLiteral("Trailkeep"), QStringLiteral("trailkeep"));
+    return settings.value(QStringLiteral("Update/Host")).toString().trimmed();
 }
 
 QUrl UpdateCheck::versionUrl(const QString& host) {
@@ -102,6 +107,7 @@ void UpdateCheck::run() {
     const QString host = updateHost();
     const QUrl url = versionUrl(host);
     productPage_ = productPageUrl(host);
+    // No host set, or one that is not a plain "host" or "host:port": no request at all.
     if (!url.isValid()) {
         QTimer::singleShot(0, this, [this] { emit finished(false); });
         return;

@@ -19,13 +19,12 @@ class Language;
 }
 
 // Once per run, asks the update server with one plain HTTP GET whether a newer version exists and
-// offers to open the product page when it does. Everything happens on the event loop, so the
+// offers to open the product page when it does. No server is built in: the check runs only when
+// the user names one, and is silent otherwise. Everything happens on the event loop, so the
 // window keeps responding while the server is slow; every failure is silent.
 class UpdateCheck : public QObject {
     Q_OBJECT
 public:
-    // The built-in update server; TRAILKEEP_UPDATE_HOST ("host" or "host:port") replaces it.
-    static constexpr const char* kDefaultHost = "update.trailkeep.org";
     // No byte may be in flight for this long (connecting included) ...
     static constexpr int kStallTimeoutMs = 2000;
     // ... and the whole exchange, redirects included, ends within this.
@@ -35,7 +34,10 @@ public:
                 QWidget* window); // window: parent of the question box
     ~UpdateCheck() override;
 
-    static QString updateHost(); // TRAILKEEP_UPDATE_HOST or the built-in constant
+    // The update server, "host" or "host:port": TRAILKEEP_UPDATE_HOST, else Host in group
+    // "Update" of Trailkeep/trailkeep.ini in the per-user configuration folder; empty when
+    // neither names one, and then no request is ever sent.
+    static QString updateHost();
     // "http://<host>/gpsv.php" and the product page on the same host; empty (invalid) when host
     // is not a plain "host" or "host:port".
     static QUrl versionUrl(const QString& host);
@@ -43,7 +45,7 @@ public:
 
     void scheduleOnce(
         int delayMs = 3000); // the first call arms a single-shot timer; later calls do nothing
-    void run();              // sends the request now (asynchronous); once per object
+    void run(); // sends the request now (asynchronous) when a host is set; once per object
 
     using Asker = std::function<bool(const QString& question)>; // default: QMessageBox Yes/No,
                                                                 // title "Trailkeep"

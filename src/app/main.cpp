@@ -27,7 +27,10 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(tk::kDesktopId));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("GPS track logger companion"));
+    parser.setApplicationDescription(QStringLiteral(
+        "The desktop companion of a serial GPS track logger: downloads the logger's memory, shows\n"
+        "its tracks with their figures on a map with the altitude and speed profile, exports\n"
+        "them as KML and GPX, geotags photos from them and sets the logger up."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"),
@@ -35,7 +38,8 @@ int main(int argc, char** argv) {
                                   QStringLiteral("DEV"));
     parser.addOption(port);
     parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("Project file (.gpl) to open."));
+                                 QStringLiteral("Project file (.gpl) to open."),
+                                 QStringLiteral("[FILE]"));
     parser.process(application);
 
     CTrailkeepApp app({programDataDirectory(moduleDirectory()), parser.value(port), true});

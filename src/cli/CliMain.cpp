@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliMain.h"
 
+#include "cli/CliHelp.h"
 #include "cli/CliOutput.h"
 
 #include <array>
@@ -10,29 +11,16 @@
 namespace tk::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: trailkeep-cli COMMAND ...\n"
-    "  tracks FILE [--json] [--rejects]\n"
-    "  stats FILE [--track N] [--moving-speed KMH] [--climb-threshold M] [--json]\n"
-    "  kml FILE --track N -o OUT\n"
-    "  datajs FILE --track N -o OUT [--color RRGGBB] [--weight W] [--speed S]\n"
-    "  gpx FILE [--track N] -o OUT\n"
-    "  read [--port DEV] -o OUT.gpl\n"
-    "  settings [--port DEV]\n"
-    "  config [--port DEV] [--step 1|3|5|10] [--unit kph|mph]\n"
-    "  clear [--port DEV] --yes\n"
-    "  timezone [--port DEV] [--offset HOURS]\n"
-    "  upgrade [--port DEV] [--images DIR]\n"
-    "  demo -o OUT.gpl [--seed N] [--full]\n"
-    "  geotag PROJECT.gpl PHOTO|FOLDER... [--track N] [--zone auto|+HH:MM]\n"
-    "         [--offset SECONDS|auto] [--sync PHOTO=TIME]... [--max-gap SECONDS]\n"
-    "         [--max-extrapolate SECONDS] [--overwrite] [--sidecar] [--dry-run] [--json]\n"
-    "  geotag --suggest-offset PROJECT.gpl PHOTO|FOLDER... [--track N] [--zone auto|+HH:MM]\n"
-    "         [--max-gap SECONDS] [--json]\n"
-    "  geotag --undo PHOTO|FOLDER... [--json]\n";
-
 constexpr std::array<std::string_view, 6> kDeviceCommands = {"read",  "settings", "config",
                                                              "clear", "timezone", "upgrade"};
+
+// Which program runs a command table: trailkeep-cli runs the track commands itself and hands the
+// others to its two helpers, which run the logger commands and geotag.
+CliProgram programOf(const CommandTable& commands) {
+    if (commands.count("tracks"))
+        return CliProgram::Cli;
+    return commands.count("geotag") ? CliProgram::Photos : CliProgram::Device;
+}
 
 } // namespace
 
@@ -48,8 +36,13 @@ bool isDeviceCommand(std::string_view name) {
 }
 
 int runCli(int argc, char** argv, const CommandTable& commands, const OptionNames& extra) {
-    if (argc >= 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
-        std::fputs(kUsage, stdout);
+    const std::string_view first = argc >= 2 ? argv[1] : "";
+    if (first == "--help" || first == "-h") {
+        std::fputs(cliHelp(programOf(commands)).c_str(), stdout);
+        return 0;
+    }
+    if (first == "--version") {
+        std::fputs(cliVersion(programOf(commands)).c_str(), stdout);
         return 0;
     }
     try {

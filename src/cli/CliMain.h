@@ -21,7 +21,7 @@ bool isDeviceCommand(std::string_view name);
 // beside trailkeep-cli, and the other commands start without loading exiv2.
 bool isPhotoCommand(std::string_view name);
 
-// Parses the command line (the usage text for --help or -h), runs the named command of the
+// Parses the command line (the help for --help or -h, the version for --version), runs the named command of the
 // table and turns its errors into one line on stderr and the exit status: 2 for a usage error,
 // 1 for a failed command.
 // Options only one program's commands take, beside the shared ones.

@@ -4,6 +4,8 @@
 #include "cli/CliOutput.h"
 #include "cli/PhotoOutput.h"
 #include "cli/PhotoSuggestion.h"
+#include "cli/TrackFileInput.h"
+#include "formats/TrackFile.h"
 #include "photos/CameraClocks.h"
 #include "photos/ExivPhotoAccess.h"
 #include "tracks/ProjectFile.h"
@@ -84,20 +86,37 @@ std::size_t syncPhotoIndex(const std::string& photo, const std::vector<FoundPhot
     throw UsageError{"the --sync photo '" + photo + "' is not among the photos"};
 }
 
-std::vector<FixTrack> projectTracks(const CliArgs& args, const std::string& project) {
-    std::optional<int> only;
-    if (const auto number = args.number("--track", 1, 1L << 30))
-        only = static_cast<int>(*number);
+// The tracks of a logger project or a track file, numbered in the order they are read.
+TrackTable readTracks(const std::string& path) {
+    if (std::optional<TrackTable> tracks = readTrackFileTable(path))
+        return std::move(*tracks);
     auto buffer = std::make_unique<PageBuffer>();
     TrackTable table;
     TrackDecoder decoder(table);
-    const ProjectLoad load = openProject(project, *buffer, decoder);
+    const ProjectLoad load = openProject(path, *buffer, decoder);
     if (!load.ok())
         throw CommandError{load.error};
+    return table;
+}
+
+// The first word names tracks unless --tracks does and the first word is a photo or folder.
+bool firstWordIsTracks(const CliArgs& args) {
+    const std::string& first = args.positional[0];
+    return args.valuesOf("--tracks").empty() || first.ends_with(".gpl") ||
+           formats::isTrackFile(first);
+}
+
+std::vector<FixTrack> geotagTracks(const CliArgs& args, const std::vector<std::string>& sources) {
+    std::optional<int> only;
+    if (const auto number = args.number("--track", 1, 1L << 30))
+        only = static_cast<int>(*number);
+    TrackTable table;
+    for (const std::string& source : sources)
+        appendTracks(table, readTracks(source));
     std::vector<FixTrack> tracks = fixTracks(table, only);
     if (tracks.empty())
         throw CommandError{only ? "track " + std::to_string(*only) + " has no points"
-                                : "no track with points in " + project};
+                                : "no track with points in " + sources.front()};
     return tracks;
 }
 
@@ -126,8 +145,12 @@ struct GeotagInput {
 
 GeotagInput readInput(const CliArgs& args, ExivPhotoAccess& access) {
     if (args.positional.empty())
-        throw UsageError{"missing PROJECT.gpl"};
-    if (args.positional.size() < 2)
+        throw UsageError{"missing PROJECT.gpl or TRACKFILE"};
+    std::vector<std::string> sources = args.valuesOf("--tracks");
+    const std::size_t firstPhoto = firstWordIsTracks(args) ? 1 : 0;
+    if (firstPhoto == 1)
+        sources.insert(sources.begin(), args.positional[0]);
+    if (args.positional.size() <= firstPhoto)
         throw UsageError{"missing PHOTO|FOLDER"};
     // Every option is checked before anything is read or written.
     GeotagInput in;
@@ -145,8 +168,9 @@ GeotagInput readInput(const CliArgs& args, ExivPhotoAccess& access) {
         throw UsageError{"--offset and --sync cannot be given together"};
     args.number("--track", 1, 1L << 30);
 
-    in.tracks = projectTracks(args, args.positional[0]);
-    const std::vector<std::string> paths(args.positional.begin() + 1, args.positional.end());
+    in.tracks = geotagTracks(args, sources);
+    const std::vector<std::string> paths(
+        args.positional.begin() + static_cast<std::ptrdiff_t>(firstPhoto), args.positional.end());
     in.found = findPhotos(paths);
     for (const SyncText& sync : syncs)
         settings.syncs.push_back({syncPhotoIndex(sync.photo, in.found), sync.shown});

@@ -8,6 +8,6 @@ int main(int argc, char** argv) {
     using namespace tk::cli;
     static const CommandTable commands = {{"geotag", runGeotag}};
     return runCli(argc, argv, commands,
-                  {{"--zone", "--sync", "--max-gap", "--max-extrapolate"},
+                  {{"--zone", "--sync", "--max-gap", "--max-extrapolate", "--tracks"},
                    {"--overwrite", "--sidecar", "--dry-run", "--undo", "--suggest-offset"}});
 }

@@ -2,6 +2,7 @@
 #include "cli/TrackCommands.h"
 
 #include "cli/CliOutput.h"
+#include "cli/TrackFileInput.h"
 #include "cli/TrackJson.h"
 #include "cli/TrackListing.h"
 #include "cli/TripStats.h"
@@ -74,8 +75,13 @@ private:
 // Decodes FILE as Open project does: the records of the first 2048 pages, the rest counted
 // and reported. The file goes to the decoder in pieces, with no page buffer or copy of it in
 // between; keepSlot as for RecordFeed. Throws CommandError when the file cannot be read.
+// A track file (GPX, FIT, TCX, ...) is read whole instead, with no page count.
 Decoded decodeFile(const std::string& path, int keepSlot) {
     Decoded d;
+    if (std::optional<TrackTable> tracks = readTrackFileTable(path)) {
+        d.table = std::move(*tracks);
+        return d;
+    }
     RecordFeed feed(d.table, keepSlot);
     std::size_t bytesRead = 0;
     std::array<char, kRecordSize * 1024> piece;

@@ -3,9 +3,11 @@
 # trailkeep-cli-photos (exiv2).
 tk_sources(TK_CLI_SOURCES
     CliArgs.cpp
+    CliHelp.cpp
     CliMain.cpp
     CliOutput.cpp
     TrackCommands.cpp
+    TrackFileInput.cpp
     TrackJson.cpp
     TrackListing.cpp
     TripStats.cpp

@@ -12,7 +12,7 @@ namespace {
 // 1e-7 degrees is about 1 cm, finer than the logger's 1e-4 minutes.
 constexpr int kCoordinateDecimals = 7;
 
-void appendUtc(std::string& out, std::int64_t seconds) {
+void appendUtc(std::string& out, std::int64_t seconds, unsigned millis) {
     const CivilTime t = civilTime(seconds);
     if (t.year >= 0 && t.year < 1000)
         out += t.year < 10 ? "000" : t.year < 100 ? "00" : "0";
@@ -27,6 +27,12 @@ void appendUtc(std::string& out, std::int64_t seconds) {
     text::appendTwoDigits(out, t.minute);
     out += ':';
     text::appendTwoDigits(out, t.second);
+    if (millis > 0) {
+        out += '.';
+        out += static_cast<char>('0' + millis / 100);
+        out += static_cast<char>('0' + millis / 10 % 10);
+        out += static_cast<char>('0' + millis % 10);
+    }
     out += 'Z';
 }
 
@@ -50,7 +56,7 @@ void appendPoint(std::string& out, const TrackPoint& p) {
     out += "\"><ele>";
     appendMetres(out, p.altitude);
     out += "</ele><time>";
-    appendUtc(out, p.utcSeconds);
+    appendUtc(out, p.utcSeconds, p.utcMillis);
     out += "</time></trkpt>\n";
 }
 
@@ -58,7 +64,10 @@ void appendTrack(text::TextOut& out, const Track& track) {
     out.text += "  <trk>\n    <name>";
     text::appendXmlEscaped(out.text, track.name);
     out.text += "</name>\n    <trkseg>\n";
-    for (const TrackPoint& p : track.points) {
+    for (std::size_t i = 0; i < track.points.size(); ++i) {
+        const TrackPoint& p = track.points[i];
+        if (p.segmentStart && i > 0)
+            out.text += "    </trkseg>\n    <trkseg>\n";
         appendPoint(out.text, p);
         out.spillIfFull();
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photos/ExivPhotoAccess.h"
 
+#include "photos/ExifWrite.h"
 #include "photos/ExivCamera.h"
 #include "photos/ExivTags.h"
 #include "photos/FileReplace.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -60,6 +62,16 @@ struct JpegFile {
             return std::nullopt;
         const JpegHead::Segment& s = layout.segments[*layout.exifIndex];
         return std::string_view(head).substr(s.offset, s.size);
+    }
+    // The bytes read after the Exif segment, and how many the file holds after it.
+    // The resolution a new Exif segment records: the JFIF header's, else 72 dpi.
+    ImageResolution resolution() const {
+        const auto density = jfifDensity(head, layout);
+        return density ? ImageResolution{density->x, density->y, density->unit} : ImageResolution{};
+    }
+    std::string_view afterExif() const { return std::string_view(head).substr(layout.exifEnd()); }
+    std::uint64_t sizeAfterExif(const FileStamp& stamp) const {
+        return static_cast<std::uint64_t>(stamp.size) - layout.exifEnd();
     }
 };
 
@@ -112,43 +124,6 @@ std::string loadJpeg(const std::string& path, JpegFile& file, std::string firstB
     }
     ::close(fd);
     return error;
-}
-
-// A new Exif segment for the tags, checked: it reads back with every tag but the GPS ones as
-// `expected` says and the GPS tags as `gps`. Returns the error text.
-std::string encodeExifSegment(std::string_view oldTiff, Exiv2::ByteOrder order,
-                              const Exiv2::ExifData& exif, const std::vector<std::string>& expected,
-                              std::string& segment) {
-    // Non-intrusive writing changes exiv2's copy of the old data in place and leaves the blob
-    // empty; intrusive writing makes the new data in the blob.
-    std::string inPlace(oldTiff);
-    Exiv2::Blob blob;
-    const Exiv2::WriteMethod method = Exiv2::ExifParser::encode(
-        blob, inPlace.empty() ? nullptr : reinterpret_cast<const Exiv2::byte*>(inPlace.data()),
-        static_cast<std::uint32_t>(inPlace.size()), order, exif);
-    const std::string_view tiff =
-        method == Exiv2::wmIntrusive
-            ? std::string_view(reinterpret_cast<const char*>(blob.data()), blob.size())
-            : std::string_view(inPlace);
-    Exiv2::ExifData check;
-    Exiv2::ByteOrder checkOrder = Exiv2::invalidByteOrder;
-    if (tiff.empty() && exif.empty()) {
-        segment.clear();
-        return {};
-    }
-    if (!decodeExif(tiff, check, checkOrder))
-        return "exiv2 made Exif data that it cannot read back; the photo was left as it was";
-    if (exifSignature(check) != expected)
-        return "writing the position would change other Exif tags of this photo (its Exif "
-               "data would not fit in a JPEG segment, or exiv2 cannot keep them); it was left as "
-               "it was";
-    if (!sameGps(gpsTagLines(check), gpsTagLines(exif)))
-        return "exiv2 did not keep the GPS tags; the photo was left as it was";
-    const auto made = exifSegment(tiff);
-    if (!made)
-        return "the Exif data would not fit in a JPEG segment; the photo was left as it was";
-    segment = *made;
-    return {};
 }
 
 // The JPEG's head with its Exif segment replaced by segment (or removed when segment is empty,
@@ -534,7 +509,7 @@ std::string ExivPhotoAccess::write(const PhotoInfo& info, const Position& positi
     try {
         if (sidecar)
             return writeSidecar(info, position, utc, keep, unchanged);
-        const ExifGpsTexts tags = exifGpsTexts(position, utc);
+        const std::vector<tiff::Field> fields = exifGpsFields(exifGpsTexts(position, utc));
         if (info.before.method == JournalEntry::Method::exifSegment) {
             JpegFile file;
             std::string error = loadJpeg(path, file);
@@ -544,21 +519,20 @@ std::string ExivPhotoAccess::write(const PhotoInfo& info, const Position& positi
             if (segment.has_value() != info.before.hadSegment ||
                 (segment && hashOf(*segment) != info.exifHash))
                 return failure(path, "the file changed while it was being geotagged");
-            const std::string_view oldTiff = segment ? exifTiffData(*segment) : std::string_view{};
-            Exiv2::ExifData exif;
-            Exiv2::ByteOrder order;
-            if (!decodeExif(oldTiff, exif, order))
-                return failure(path, "its Exif data cannot be read");
-            const std::vector<std::string> expected = exifSignature(exif);
-            setExifGps(exif, tags);
+            error = multiPictureRefusal(file.head, file.layout);
+            if (!error.empty())
+                return failure(path, error + "; it was left as it was");
             std::string newSegment;
-            error = encodeExifSegment(oldTiff, order, exif, expected, newSegment);
+            error = appendedExifSegment(segment, file.afterExif(), file.sizeAfterExif(info.stamp),
+                                        fields, file.resolution(), GpsMerge::keepOthers, newSegment,
+                                        unchanged);
+            if (!error.empty())
+                return failure(path, error + "; it was left as it was");
+            if (unchanged)
+                return {};
+            error = checkWrittenPosition(exifTiffData(newSegment), position);
             if (!error.empty())
                 return failure(path, error);
-            if (segment && newSegment == *segment) {
-                unchanged = true;
-                return {};
-            }
             JournalEntry entry;
             entry.method = JournalEntry::Method::exifSegment;
             entry.hadSegment = segment.has_value();
@@ -571,6 +545,15 @@ std::string ExivPhotoAccess::write(const PhotoInfo& info, const Position& positi
             return replaceExifSegment(path, info.stamp, file, newSegment,
                                       file.layout.exifInsertOffset());
         }
+        if (appendsToTiff(info.format)) {
+            JournalEntry entry;
+            entry.method = JournalEntry::Method::gpsTags;
+            entry.gpsTags = info.before.gpsTags;
+            return appendToTiffFile(
+                path, info.stamp, fields, GpsMerge::keepOthers, &position,
+                [&] { return keep(entry); }, unchanged);
+        }
+        const ExifGpsTexts tags = exifGpsTexts(position, utc);
         WholeImage whole;
         std::string error = openWhole(path, info.stamp, whole);
         if (!error.empty())
@@ -609,26 +592,27 @@ std::string ExivPhotoAccess::undo(const std::string& folder, const JournalEntry&
             const bool asBefore =
                 entry.hadSegment ? (segment && *segment == entry.segment) : !segment;
             if (!asBefore) {
-                Exiv2::ExifData now;
-                Exiv2::ExifData old;
-                Exiv2::ByteOrder nowOrder;
-                Exiv2::ByteOrder oldOrder;
-                const std::string_view nowTiff =
-                    segment ? exifTiffData(*segment) : std::string_view{};
-                if (!decodeExif(nowTiff, now, nowOrder) ||
-                    !decodeExif(exifTiffData(entry.segment), old, oldOrder))
-                    return failure(path, "its Exif data cannot be read");
                 std::string restored;
-                if (exifSignature(now) == exifSignature(old)) {
+                const std::string_view oldTiff =
+                    entry.hadSegment ? exifTiffData(entry.segment) : std::string_view{};
+                if (segment && grewFrom(exifTiffData(*segment), oldTiff)) {
                     restored = entry.hadSegment ? entry.segment : std::string();
                 } else {
                     // Changed since by someone else: only the GPS tags go back.
-                    const std::vector<std::string> expected = exifSignature(now);
-                    restoreGpsTags(now, gpsTagLines(old));
-                    const std::string encodeError =
-                        encodeExifSegment(nowTiff, nowOrder, now, expected, restored);
-                    if (!encodeError.empty())
-                        return failure(path, encodeError);
+                    std::string readError;
+                    const auto oldGps = gpsFieldsOf(tiff::bytesOf(oldTiff), readError);
+                    if (entry.hadSegment && !oldGps)
+                        return failure(path,
+                                       "the journal's Exif data cannot be read: " + readError);
+                    bool same = false;
+                    const std::string appendError = appendedExifSegment(
+                        segment, file.afterExif(), file.sizeAfterExif(*stamp),
+                        oldGps.value_or(std::vector<tiff::Field>{}), file.resolution(),
+                        GpsMerge::replaceAll, restored, same);
+                    if (!appendError.empty())
+                        return failure(path, appendError + "; it was left as it is");
+                    if (same)
+                        restored = segment ? std::string(*segment) : std::string();
                 }
                 const std::string writeError = replaceExifSegment(path, *stamp, file, restored,
                                                                   file.layout.exifInsertOffset());
@@ -646,9 +630,16 @@ std::string ExivPhotoAccess::undo(const std::string& folder, const JournalEntry&
                 return error;
             Exiv2::ExifData& exif = whole.image->exifData();
             if (!sameGps(gpsTagLines(exif), entry.gpsTags)) {
-                const MetadataSignature expected = signatureOf(*whole.image);
-                restoreGpsTags(exif, entry.gpsTags);
-                const std::string writeError = saveWhole(path, *stamp, whole, expected);
+                std::string writeError;
+                if (appendsToTiff(formatName(whole.image->imageType()))) {
+                    bool same = false;
+                    writeError = appendToTiffFile(path, *stamp, gpsFieldsOfLines(entry.gpsTags),
+                                                  GpsMerge::replaceAll, nullptr, {}, same);
+                } else {
+                    const MetadataSignature expected = signatureOf(*whole.image);
+                    restoreGpsTags(exif, entry.gpsTags);
+                    writeError = saveWhole(path, *stamp, whole, expected);
+                }
                 if (!writeError.empty())
                     return writeError;
                 unchanged = false;

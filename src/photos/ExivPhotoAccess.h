@@ -5,11 +5,13 @@
 
 namespace tk::photos {
 
-// Photos read and written with exiv2. JPEG files are handled segment by segment: only their Exif
-// APP1 segment is made anew (by exiv2's Exif encoder), every other byte is copied as it was, and
-// the undo journal keeps the old segment, so undoing gives back the very same bytes. The other
-// formats exiv2 writes (TIFF, DNG, CR2, NEF, ORF, PEF, PNG, WebP...) are written whole by exiv2,
-// and checked afterwards: every tag but the GPS ones must read back as before. Formats exiv2 only
+// Photos read with exiv2. A JPEG's Exif and a TIFF file (also DNG, NEF, NRW, PEF, CR2) take
+// their position by appending (ExifAppend): no existing byte of their TIFF data moves, so maker
+// notes, thumbnails and previews keep their offsets; a JPEG is written segment by segment, with
+// only its Exif APP1 segment grown (or added), and the undo journal keeps the old segment, so
+// undoing gives back the very same bytes. What is written is read back with exiv2 and must give
+// the position. The other formats exiv2 writes (PNG, WebP...) are written whole by exiv2 and
+// checked afterwards: every tag but the GPS ones must read back as before. Formats exiv2 only
 // reads (CR3, ARW, RAF, RW2, HEIC...) get an XMP sidecar; so do videos, whose time and position
 // MediaInfoLib reads (VideoMetadata).
 //

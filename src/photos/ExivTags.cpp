@@ -42,13 +42,25 @@ std::string xmpText(const Exiv2::XmpData& xmp, const char* key) {
     return it == xmp.end() ? std::string() : it->toString();
 }
 
-static std::optional<double> rationalValue(const Exiv2::Exifdatum& d, long index) {
+// The index'th rational of the tag. Unsigned rationals are read as such: their numerators and
+// denominators go up to 2^32 - 1, which exiv2's signed Rational would turn negative.
+static std::optional<std::pair<std::int64_t, std::int64_t>> rationalAt(const Exiv2::Exifdatum& d,
+                                                                       long index) {
     if (d.count() <= index)
         return std::nullopt;
+    if (const auto* u = dynamic_cast<const Exiv2::URationalValue*>(&d.value())) {
+        const Exiv2::URational r = u->value_.at(static_cast<std::size_t>(index));
+        return std::pair<std::int64_t, std::int64_t>{r.first, r.second};
+    }
     const Exiv2::Rational r = d.toRational(index);
-    if (r.second == 0)
+    return std::pair<std::int64_t, std::int64_t>{r.first, r.second};
+}
+
+static std::optional<double> rationalValue(const Exiv2::Exifdatum& d, long index) {
+    const auto r = rationalAt(d, index);
+    if (!r || r->second == 0)
         return std::nullopt;
-    return static_cast<double>(r.first) / r.second;
+    return static_cast<double>(r->first) / static_cast<double>(r->second);
 }
 
 static std::optional<double> exifCoordinate(const Exiv2::ExifData& exif, const char* key,
@@ -59,11 +71,11 @@ static std::optional<double> exifCoordinate(const Exiv2::ExifData& exif, const c
         return std::nullopt;
     std::array<Rational, 3> dms{};
     for (long i = 0; i < 3; ++i) {
-        const Exiv2::Rational r = it->toRational(i);
-        if (r.first < 0 || r.second <= 0)
+        const auto r = rationalAt(*it, i);
+        if (!r || r->first < 0 || r->second <= 0)
             return std::nullopt;
-        dms[static_cast<std::size_t>(i)] = {static_cast<std::uint32_t>(r.first),
-                                            static_cast<std::uint32_t>(r.second)};
+        dms[static_cast<std::size_t>(i)] = {static_cast<std::uint32_t>(r->first),
+                                            static_cast<std::uint32_t>(r->second)};
     }
     return degreesFromRationals(dms, ref[0], negative, positive);
 }
@@ -258,6 +270,47 @@ void restoreGpsTags(Exiv2::ExifData& exif, const std::vector<std::string>& lines
         value->read(line.substr(second + 1));
         exif.add(Exiv2::ExifKey(line.substr(0, first)), value.get());
     }
+}
+
+// One "key type value" line: its parts, and exiv2's value read from its text.
+static bool parseGpsLine(const std::string& line, std::string& key, Exiv2::TypeId& type,
+                         Exiv2::Value::AutoPtr& value) {
+    const auto first = line.find(' ');
+    const auto second = first == std::string::npos ? first : line.find(' ', first + 1);
+    if (second == std::string::npos)
+        return false;
+    type = Exiv2::TypeInfo::typeId(line.substr(first + 1, second - first - 1));
+    if (type == Exiv2::invalidTypeId)
+        return false;
+    key = line.substr(0, first);
+    value = Exiv2::Value::create(type);
+    return value->read(line.substr(second + 1)) == 0;
+}
+
+std::vector<tiff::Field> gpsFieldsOfLines(const std::vector<std::string>& lines) {
+    std::vector<tiff::Field> fields;
+    for (const std::string& line : lines) {
+        std::string key;
+        Exiv2::TypeId type = Exiv2::invalidTypeId;
+        Exiv2::Value::AutoPtr value;
+        if (!parseGpsLine(line, key, type, value))
+            continue;
+        const std::size_t size = tiff::typeSize(static_cast<std::uint16_t>(type));
+        if (size == 0)
+            continue;
+        std::vector<Exiv2::byte> buffer(static_cast<std::size_t>(value->size()));
+        value->copy(buffer.data(), Exiv2::littleEndian);
+        tiff::Field f{Exiv2::ExifKey(key).tag(), static_cast<std::uint16_t>(type), {}, {}};
+        const tiff::ByteOrder little{true};
+        const tiff::Bytes bytes(buffer.data(), buffer.size());
+        if (size == 1)
+            f.bytes.assign(buffer.begin(), buffer.end());
+        const std::size_t step = size == 2 ? 2 : 4;
+        for (std::size_t at = 0; size > 1 && at + step <= buffer.size(); at += step)
+            f.numbers.push_back(size == 2 ? little.u16(bytes, at) : little.u32(bytes, at));
+        fields.push_back(std::move(f));
+    }
+    return fields;
 }
 
 std::vector<std::string> xmpLines(const Exiv2::XmpData& xmp, bool gps) {

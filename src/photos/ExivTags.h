@@ -44,6 +44,8 @@ std::vector<std::string> exifSignature(const Exiv2::ExifData& exif);
 std::vector<std::string> gpsTagLines(const Exiv2::ExifData& exif);
 // The same GPS tags, in whatever order the directory lists them.
 bool sameGps(std::vector<std::string> a, std::vector<std::string> b);
+// The journal's lines as directory fields, for the Exif writer.
+std::vector<tiff::Field> gpsFieldsOfLines(const std::vector<std::string>& lines);
 // Replaces the GPS tags by the journal's lines.
 void restoreGpsTags(Exiv2::ExifData& exif, const std::vector<std::string>& lines);
 // The XMP properties as sorted "key value" lines: the GPS ones, or all the others.

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <unistd.h>
 
 namespace tk::photos {
@@ -117,19 +118,6 @@ bool parseEntry(const std::string& line, JournalEntry& e) {
     return !e.name.empty() && e.name.find('/') == std::string::npos;
 }
 
-// The run and photo name of an entry's line, read without decoding the rest of it.
-bool runAndName(std::string_view line, std::string& run, std::string& name) {
-    if (line.substr(0, 2) != "E\t")
-        return false;
-    const auto afterRun = line.find('\t', 2);
-    const auto afterName =
-        afterRun == std::string_view::npos ? afterRun : line.find('\t', afterRun + 1);
-    if (afterName == std::string_view::npos)
-        return false;
-    return unescaped(std::string(line.substr(2, afterRun - 2)), run) &&
-           unescaped(std::string(line.substr(afterRun + 1, afterName - afterRun - 1)), name);
-}
-
 } // namespace
 
 std::string journalPath(const std::string& folder) {
@@ -169,40 +157,110 @@ std::vector<JournalEntry> readJournal(const std::string& folder, std::string& er
     return entries;
 }
 
-std::string removeJournalEntries(const std::string& folder, const std::string& run,
-                                 const std::set<std::string>& names) {
+// Calls line(offset, text) for every line of the journal, text with its line end; false (and
+// error set) when it cannot be read, or when line returns false.
+bool forEachLine(const std::string& path, std::string& error,
+                 const std::function<bool(std::int64_t, std::string_view)>& line) {
+    std::FILE* file = std::fopen(path.c_str(), "rbe");
+    if (!file) {
+        error = systemErrorText(path);
+        return false;
+    }
+    bool ok = true;
+    char* buffer = nullptr;
+    std::size_t capacity = 0;
+    std::int64_t offset = 0;
+    for (ssize_t length; ok && (length = ::getline(&buffer, &capacity, file)) > 0; offset += length)
+        ok = line(offset, std::string_view(buffer, static_cast<std::size_t>(length)));
+    std::free(buffer);
+    if (ok && std::ferror(file)) {
+        error = systemErrorText(path);
+        ok = false;
+    }
+    std::fclose(file);
+    return ok;
+}
+
+std::vector<JournalPlace> scanJournal(const std::string& folder, std::string& error) {
+    error.clear();
+    const std::string path = journalPath(folder);
+    if (::access(path.c_str(), F_OK) != 0 && errno == ENOENT)
+        return {};
+    std::vector<JournalPlace> places;
+    const bool ok = forEachLine(path, error, [&](std::int64_t offset, std::string_view text) {
+        const bool whole = text.back() == '\n';
+        const std::string line(text.substr(0, text.size() - (whole ? 1 : 0)));
+        if (line.empty() || line[0] == '#')
+            return true;
+        JournalEntry entry;
+        if (parseEntry(line, entry)) {
+            places.push_back({offset, static_cast<std::int64_t>(text.size()), std::move(entry.run),
+                              std::move(entry.name)});
+            return true;
+        }
+        if (!whole) // cut short when the program stopped: its photo was not changed
+            return true;
+        error = path + ": not a geotagging journal this program can read";
+        return false;
+    });
+    return ok ? places : std::vector<JournalPlace>{};
+}
+
+std::optional<JournalEntry> readJournalEntry(const std::string& folder, const JournalPlace& place,
+                                             std::string& error) {
+    const std::string path = journalPath(folder);
+    auto text = readFileRange(path, place.offset, static_cast<std::size_t>(place.length));
+    if (!text) {
+        error = systemErrorText(path);
+        return std::nullopt;
+    }
+    if (!text->empty() && text->back() == '\n')
+        text->pop_back();
+    JournalEntry entry;
+    if (!parseEntry(*text, entry) || entry.run != place.run || entry.name != place.name) {
+        error = path + ": the journal changed while it was being read";
+        return std::nullopt;
+    }
+    return entry;
+}
+
+std::string removeJournalLines(const std::string& folder, const std::set<std::int64_t>& offsets) {
     const std::string path = journalPath(folder);
     const auto stamp = fileStamp(path);
     if (!stamp)
         return errno == ENOENT ? std::string() : systemErrorText(path);
-    std::FILE* file = std::fopen(path.c_str(), "rbe");
-    if (!file)
-        return systemErrorText(path);
     std::vector<ContentPiece> kept;
     bool anyEntryKept = false;
-    std::int64_t offset = 0;
-    char* buffer = nullptr;
-    std::size_t capacity = 0;
-    for (ssize_t length; (length = ::getline(&buffer, &capacity, file)) > 0; offset += length) {
-        const std::string_view line(buffer, static_cast<std::size_t>(length));
-        std::string lineRun, name;
-        if (runAndName(line, lineRun, name) && lineRun == run && names.count(name) != 0)
-            continue;
+    std::string error;
+    const bool ok = forEachLine(path, error, [&](std::int64_t offset, std::string_view line) {
+        if (offsets.count(offset))
+            return true;
         anyEntryKept = anyEntryKept || line[0] == 'E';
+        const auto length = static_cast<std::int64_t>(line.size());
         if (!kept.empty() && kept.back().originalOffset + kept.back().originalLength == offset)
             kept.back().originalLength += length;
         else
             kept.push_back(ContentPiece::original(offset, length));
-    }
-    std::free(buffer);
-    const bool readError = std::ferror(file) != 0;
-    std::fclose(file);
-    if (readError)
-        return systemErrorText(path);
+        return true;
+    });
+    if (!ok)
+        return error;
     if (!anyEntryKept)
         return ::unlink(path.c_str()) == 0 || errno == ENOENT ? std::string()
                                                               : systemErrorText(path);
     return replaceFile(path, *stamp, kept);
+}
+
+std::string removeJournalEntries(const std::string& folder, const std::string& run,
+                                 const std::set<std::string>& names) {
+    std::string error;
+    std::set<std::int64_t> offsets;
+    for (const JournalPlace& place : scanJournal(folder, error))
+        if (place.run == run && names.count(place.name))
+            offsets.insert(place.offset);
+    if (!error.empty())
+        return error;
+    return offsets.empty() ? std::string() : removeJournalLines(folder, offsets);
 }
 
 std::string journalHeader() {

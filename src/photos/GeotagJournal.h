@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,9 +41,24 @@ std::vector<JournalEntry> readJournal(const std::string& folder, std::string& er
 std::string writeJournal(const std::string& folder, const std::vector<JournalEntry>& entries);
 // Adds entries to the folder's journal.
 std::string appendJournal(const std::string& folder, const std::vector<JournalEntry>& entries);
-// Takes the entries of run for the names out of the folder's journal, copying the other lines as
-// they are (a journal of a large folder is too big to hold in memory); the journal goes when no
-// entry is left. Returns the error text.
+// Where an entry is in the folder's journal, and whose it is: a journal of a large folder is too
+// big to hold in memory, so undo reads the entries one at a time.
+struct JournalPlace {
+    std::int64_t offset = 0;
+    std::int64_t length = 0;
+    std::string run;
+    std::string name;
+};
+// The places of the journal's entries, oldest first; none when there is no journal. error is
+// set when a journal exists but cannot be read or understood.
+std::vector<JournalPlace> scanJournal(const std::string& folder, std::string& error);
+// The entry at its place; nothing (and error set) when it cannot be read.
+std::optional<JournalEntry> readJournalEntry(const std::string& folder, const JournalPlace& place,
+                                             std::string& error);
+// Takes the entries at the offsets out of the folder's journal, copying the other lines as they
+// are; the journal goes when no entry is left. Returns the error text.
+std::string removeJournalLines(const std::string& folder, const std::set<std::int64_t>& offsets);
+// Takes the entries of run for the names out of the folder's journal.
 std::string removeJournalEntries(const std::string& folder, const std::string& run,
                                  const std::set<std::string>& names);
 

@@ -79,15 +79,41 @@ unsigned writeThreads() {
     return std::max(8u, 2 * std::thread::hardware_concurrency());
 }
 
-// The folder's journal entries, read while lock holds the journal. A folder without a journal
-// (which may be read-only) is not locked: it has nothing to undo.
-std::vector<JournalEntry> lockedJournal(const std::string& folder,
+// The places of the folder's journal entries, read while lock holds the journal. A folder
+// without a journal (which may be read-only) is not locked: it has nothing to undo.
+std::vector<JournalPlace> lockedJournal(const std::string& folder,
                                         std::unique_ptr<JournalLock>& lock, std::string& error) {
-    std::vector<JournalEntry> entries = readJournal(folder, error);
-    if (!error.empty() || entries.empty())
-        return entries;
+    std::vector<JournalPlace> places = scanJournal(folder, error);
+    if (!error.empty() || places.empty())
+        return places;
     lock = JournalLock::acquire(folder, error);
-    return lock ? readJournal(folder, error) : std::vector<JournalEntry>{};
+    return lock ? scanJournal(folder, error) : std::vector<JournalPlace>{};
+}
+
+// Puts one photo back: its entries (places[k] for each k, newest first), each read from the
+// journal only when it is undone. undone[k] is set for each one done.
+UndoResult undoPhoto(PhotoAccess& access, const std::string& folder,
+                     const std::vector<JournalPlace>& places, const std::vector<std::size_t>& ks,
+                     std::vector<char>& undone) {
+    UndoResult r;
+    r.file = joined(folder, places[ks.front()].name);
+    bool anyChange = false;
+    for (const std::size_t k : ks) {
+        std::string error;
+        const auto entry = readJournalEntry(folder, places[k], error);
+        bool unchanged = false;
+        if (entry)
+            error = access.undo(folder, *entry, unchanged);
+        if (!error.empty()) {
+            r.status = "error";
+            r.reason = withoutPath(error, r.file);
+            return r;
+        }
+        undone[k] = 1;
+        anyChange = anyChange || !unchanged;
+    }
+    r.status = anyChange ? "restored" : "unchanged";
+    return r;
 }
 
 // Runs start(k) for k in [0, count) one after another in order, each followed by work(k) on one
@@ -413,7 +439,7 @@ std::vector<UndoResult> undoGeotagging(PhotoAccess& access, const std::vector<st
     for (const std::string& folder : folders) {
         std::string error;
         std::unique_ptr<JournalLock> lock;
-        std::vector<JournalEntry> entries = lockedJournal(folder, lock, error);
+        const std::vector<JournalPlace> places = lockedJournal(folder, lock, error);
         const bool all = wholeFolder.count(folder) != 0;
         const std::set<std::string> names =
             wanted.count(folder) ? wanted[folder] : std::set<std::string>{};
@@ -426,44 +452,30 @@ std::vector<UndoResult> undoGeotagging(PhotoAccess& access, const std::vector<st
         }
         // The entries to undo, per photo, newest first.
         std::map<std::string, std::vector<std::size_t>> perPhoto;
-        for (std::size_t k = entries.size(); k-- > 0;) {
-            const JournalEntry& e = entries[k];
-            if ((all || names.count(e.name)) && (onlyRun.empty() || e.run == onlyRun))
-                perPhoto[e.name].push_back(k);
+        for (std::size_t k = places.size(); k-- > 0;) {
+            const JournalPlace& p = places[k];
+            if ((all || names.count(p.name)) && (onlyRun.empty() || p.run == onlyRun))
+                perPhoto[p.name].push_back(k);
         }
         for (const std::string& name : names)
             if (!perPhoto.count(name) && !all)
                 results.push_back(
                     {joined(folder, name), "not-geotagged", "no geotagging of this photo to undo"});
+        if (perPhoto.empty())
+            continue;
         std::vector<std::string> photoNames;
         for (const auto& [name, ks] : perPhoto)
             photoNames.push_back(name);
         std::vector<UndoResult> folderResults(photoNames.size());
-        std::vector<char> undone(entries.size(), 0);
+        std::vector<char> undone(places.size(), 0);
         parallelFor(photoNames.size(), [&](std::size_t p) {
-            UndoResult& r = folderResults[p];
-            r.file = joined(folder, photoNames[p]);
-            bool anyChange = false;
-            for (const std::size_t k : perPhoto[photoNames[p]]) {
-                bool unchanged = false;
-                const std::string undoError = access.undo(folder, entries[k], unchanged);
-                if (!undoError.empty()) {
-                    r.status = "error";
-                    r.reason = withoutPath(undoError, r.file);
-                    return;
-                }
-                undone[k] = 1;
-                anyChange = anyChange || !unchanged;
-            }
-            r.status = anyChange ? "restored" : "unchanged";
+            folderResults[p] = undoPhoto(access, folder, places, perPhoto[photoNames[p]], undone);
         });
-        if (photoNames.empty())
-            continue;
-        std::vector<JournalEntry> kept;
-        for (std::size_t k = 0; k < entries.size(); ++k)
-            if (!undone[k])
-                kept.push_back(std::move(entries[k]));
-        const std::string writeError = writeJournal(folder, kept);
+        std::set<std::int64_t> offsets;
+        for (std::size_t k = 0; k < places.size(); ++k)
+            if (undone[k])
+                offsets.insert(places[k].offset);
+        const std::string writeError = removeJournalLines(folder, offsets);
         if (!writeError.empty())
             results.push_back({journalPath(folder), "error", writeError});
         results.insert(results.end(), folderResults.begin(), folderResults.end());

@@ -50,7 +50,43 @@ std::string xmpCoordinate(double degrees, char positive, char negative) {
     return text;
 }
 
+// "48/1 51/1 2345678/1000000" as numerator and denominator in turn.
+std::vector<std::uint32_t> rationalNumbers(const std::string& text) {
+    std::vector<std::uint32_t> numbers;
+    const char* at = text.c_str();
+    while (*at) {
+        char* end = nullptr;
+        numbers.push_back(static_cast<std::uint32_t>(std::strtoul(at, &end, 10)));
+        at = *end ? end + 1 : end;
+    }
+    return numbers;
+}
+
+tiff::Field asciiField(std::uint16_t tag, const std::string& text) {
+    return {tag, static_cast<std::uint16_t>(tiff::Type::ascii), {}, text + '\0'};
+}
+
+tiff::Field byteField(std::uint16_t tag, const std::string& text) {
+    tiff::Field f{tag, static_cast<std::uint16_t>(tiff::Type::byte), {}, {}};
+    for (const std::uint32_t n : rationalNumbers(text))
+        f.bytes += static_cast<char>(n);
+    return f;
+}
+
+tiff::Field rationalField(std::uint16_t tag, const std::string& text) {
+    return {tag, static_cast<std::uint16_t>(tiff::Type::rational), rationalNumbers(text), {}};
+}
+
 } // namespace
+
+std::vector<tiff::Field> exifGpsFields(const ExifGpsTexts& t) {
+    return {byteField(0x0000, t.versionId),     asciiField(0x0001, t.latitudeRef),
+            rationalField(0x0002, t.latitude),  asciiField(0x0003, t.longitudeRef),
+            rationalField(0x0004, t.longitude), byteField(0x0005, t.altitudeRef),
+            rationalField(0x0006, t.altitude),  rationalField(0x0007, t.timeStamp),
+            asciiField(0x000C, t.speedRef),     rationalField(0x000D, t.speed),
+            asciiField(0x0012, t.mapDatum),     asciiField(0x001D, t.dateStamp)};
+}
 
 std::array<Rational, 3> dmsRationals(double degrees) {
     // Whole millionths of a second, split afterwards so rounding never gives 60 seconds.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "photos/GeotagMatch.h"
+#include "photos/TiffDirectory.h"
 
 #include <array>
 #include <cstdint>
@@ -28,6 +29,8 @@ struct ExifGpsTexts {
     std::string speedRef = "K", speed;
 };
 ExifGpsTexts exifGpsTexts(const Position& position, double utc);
+// The same tags as directory fields, in tag order: what the Exif writer appends.
+std::vector<tiff::Field> exifGpsFields(const ExifGpsTexts& texts);
 
 // The same in XMP's exif namespace: "48,51.12345678N", "2024-07-01T10:00:00.12Z".
 struct XmpGpsTexts {

@@ -24,6 +24,13 @@ std::size_t JpegHead::exifInsertOffset() const {
     return at;
 }
 
+std::size_t JpegHead::exifEnd() const {
+    if (!exifIndex)
+        return exifInsertOffset();
+    const Segment& s = segments[*exifIndex];
+    return s.offset + s.size;
+}
+
 JpegHeadState parseJpegHead(std::string_view bytes, JpegHead& head, std::size_t& wanted) {
     head = JpegHead{};
     wanted = 0;
@@ -82,6 +89,25 @@ JpegHeadState parseJpegHead(std::string_view bytes, JpegHead& head, std::size_t&
         head.segments.push_back(segment);
         at = end;
     }
+}
+
+std::optional<JfifDensity> jfifDensity(std::string_view bytes, const JpegHead& head) {
+    // Marker (2), length (2), "JFIF\0", version (2), units, X density (2), Y density (2).
+    constexpr std::string_view kJfif("JFIF\0", 5);
+    for (const JpegHead::Segment& s : head.segments) {
+        const std::string_view segment = bytes.substr(s.offset, s.size);
+        if (s.marker != 0xE0 || segment.size() < 16 || segment.substr(4, 5) != kJfif)
+            continue;
+        const auto number = [&](std::size_t at) {
+            return static_cast<std::uint16_t>(byteAt(segment, at) << 8 | byteAt(segment, at + 1));
+        };
+        const std::uint8_t units = byteAt(segment, 11);
+        JfifDensity d{number(12), number(14), static_cast<std::uint16_t>(units + 1)};
+        if (units > 2 || d.x == 0 || d.y == 0)
+            return std::nullopt;
+        return d;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> exifSegment(std::string_view tiff) {

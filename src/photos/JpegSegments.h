@@ -25,6 +25,8 @@ struct JpegHead {
     // Where a new Exif segment goes when there is none: after the start of image and any APP0
     // (JFIF) segments that open the file.
     std::size_t exifInsertOffset() const;
+    // Where the Exif segment ends, or where a new one goes.
+    std::size_t exifEnd() const;
 };
 
 enum class JpegHeadState {
@@ -41,6 +43,14 @@ JpegHeadState parseJpegHead(std::string_view bytes, JpegHead& head, std::size_t&
 inline constexpr std::size_t kExifPrefixSize = 6;        // "Exif\0\0"
 inline constexpr std::size_t kMaxSegmentPayload = 65533; // after the length field
 inline constexpr char kExifPrefix[] = "Exif\0\0";
+
+// The pixel density of the JPEG's JFIF header (APP0), as Exif records a resolution; nothing when
+// it has none.
+struct JfifDensity {
+    std::uint16_t x = 0, y = 0;
+    std::uint16_t unit = 0; // Exif's: 1 none (an aspect ratio), 2 inches, 3 centimetres
+};
+std::optional<JfifDensity> jfifDensity(std::string_view bytes, const JpegHead& head);
 
 // An APP1 segment (marker, length and payload) around Exif's TIFF data; nothing when too large.
 std::optional<std::string> exifSegment(std::string_view tiff);

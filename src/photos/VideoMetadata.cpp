@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -150,6 +151,10 @@ VideoMetadata readVideoMetadata(const std::string& path) {
             ::close(fd);
         return video;
     }
+    // Photos are read on several threads; MediaInfoLib has had thread-safety faults with some
+    // formats, and videos are few, so they are read one at a time.
+    static std::mutex oneAtATime;
+    std::lock_guard guard(oneAtATime);
     MediaInfo info;
     const bool parsed = parseFile(info, fd, st.st_size);
     ::close(fd);

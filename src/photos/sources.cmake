@@ -1,9 +1,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Geotagging: photo times, matching, the undo journal, file replacing (std only); photo
-# metadata through exiv2 and video times through MediaInfoLib; the geotag and clock dialogs (Qt).
+# Geotagging: photo times, matching, the undo journal, file replacing, the Exif writer that
+# appends (std only); photo metadata read through exiv2 and written by appending, video times
+# through MediaInfoLib; the geotag and clock dialogs (Qt).
 tk_sources(TK_CORE_SOURCES
     CameraClocks.cpp
     ClockSuggestion.cpp
+    ExifAppend.cpp
     FileReplace.cpp
     GeotagJournal.cpp
     GeotagMatch.cpp
@@ -12,11 +14,14 @@ tk_sources(TK_CORE_SOURCES
     JournalAppender.cpp
     JournalLock.cpp
     JpegSegments.cpp
+    MultiPicture.cpp
     PhotoFiles.cpp
     PhotoTime.cpp
     RunJournals.cpp
+    TiffDirectory.cpp
 )
 tk_sources(TK_EXIV_SOURCES
+    ExifWrite.cpp
     ExivCamera.cpp
     ExivPhotoAccess.cpp
     ExivTags.cpp

@@ -201,6 +201,10 @@ ParsedOptions parseSimOptions(const std::vector<std::string>& args) {
             out.help = true;
             return out;
         }
+        if (args[i] == "--version") {
+            out.version = true;
+            return out;
+        }
         demo = demo || args[i] == "--demo" || args[i] == "--demo-full";
         out.error = parseOne(args, i, out);
     }
@@ -213,8 +217,12 @@ ParsedOptions parseSimOptions(const std::vector<std::string>& args) {
 }
 
 std::string simUsage() {
-    return "usage: trailkeep-sim [--memory FILE.gpl | --demo | --demo-full] [options]\n"
-           "Serves a track logger on a pseudo-terminal; prints PORT /dev/pts/N when ready.\n"
+    return "Usage: trailkeep-sim [--memory FILE.gpl | --demo | --demo-full] [OPTION...]\n"
+           "  or:  trailkeep-sim --help | --version\n"
+           "Serves a GPS track logger on a pseudo-terminal for demos and tests: prints\n"
+           "PORT /dev/pts/N when ready and answers the logger's byte protocol until stopped\n"
+           "(SIGTERM or SIGINT). Point trailkeep or trailkeep-cli at that port.\n"
+           "\n"
            "Memory and settings:\n"
            "  --memory FILE       memory image: raw 24-byte records (default: empty memory)\n"
            "  --demo              a demo memory of a few trips\n"

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "demo/DemoMemory.h"
 #include "sim/LoggerModel.h"
 #include "sim/PtyLink.h"
 #include "sim/SimOptions.h"
-#include "demo/DemoMemory.h"
+#include "ui/Version.h"
 
 #include <csignal>
 #include <cstdio>
@@ -113,6 +114,10 @@ int main(int argc, char** argv) {
         tk::sim::parseSimOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.help) {
         std::cout << tk::sim::simUsage();
+        return 0;
+    }
+    if (parsed.version) {
+        std::cout << "trailkeep-sim " << tk::kVersionNumber << "\n";
         return 0;
     }
     if (!parsed.error.empty()) {

@@ -18,14 +18,20 @@ namespace tk {
 // Readers of track files fill both: with the file's own speed when it has one, else with the
 // speed over the segment from the previous point (great-circle distance over the time between
 // them, metres per hour; 0 for the first point). Such points are never pinned, so the two
-// speeds are equal.
+// speeds are equal (formats/FileTrackFigures does this for every file track).
 struct TrackPoint {
     std::int32_t timeOfDay = 0; // local hour*10000 + minute*100 + second
     std::uint32_t speed = 0;    // metres per hour, decoded
     std::int32_t altitude = 0;  // decimetres
     double latitude = 0.0;
     double longitude = 0.0;
-    std::int64_t utcSeconds = 0;     // the fix's own UTC time, seconds since the epoch
+    std::int64_t utcSeconds = 0; // the fix's own UTC time, seconds since the epoch
+    // Tracks read from files: the milliseconds past utcSeconds (devices that record several
+    // fixes a second), and whether this fix begins a new segment of its track (the recording
+    // was paused or lost its fix). No distance or moving time is counted from the fix before
+    // a segment start, and drawings lift the pen there. The logger's fixes leave both at 0.
+    std::uint16_t utcMillis = 0;
+    bool segmentStart = false;
     std::uint32_t recordedSpeed = 0; // metres per hour, as the device recorded it
 };
 
@@ -64,6 +70,7 @@ struct Track {
     std::int32_t zoneCode = 0; // 180 + hours east of UTC, 0 = none
     std::vector<TrackPoint> points;
     RejectCounts rejects;
+    std::string sourceFile; // the track file it was read from; empty for the logger's tracks
 
     bool imperial() const { return unitFlag == 1; }
 };

@@ -191,8 +191,9 @@ void TrackDecoder::accept(FixFields fix, std::int64_t t, int hourShift, std::int
         track.peakSpeed = fix.speed;
     if (fix.altitude > track.peakAltitude)
         track.peakAltitude = fix.altitude;
-    track.points.push_back(
-        {timeOfDay, fix.speed, fix.altitude, fix.latitude, fix.longitude, utc, recordedSpeed});
+    TrackPoint point{timeOfDay, fix.speed, fix.altitude, fix.latitude, fix.longitude, utc};
+    point.recordedSpeed = recordedSpeed;
+    track.points.push_back(point);
 }
 
 } // namespace tk

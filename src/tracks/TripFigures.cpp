@@ -95,12 +95,15 @@ TripFigures tripFigures(std::span<const TrackPoint> points, const FigureSettings
     for (std::size_t i = 1; i < points.size(); ++i) {
         const TrackPoint& a = points[i - 1];
         const TrackPoint& b = points[i];
-        const double before = f.length;
-        f.length += greatCircleMetres(a.latitude, a.longitude, b.latitude, b.longitude);
-        splits.segment(before, f.length, static_cast<double>(a.utcSeconds - f.start),
-                       static_cast<double>(b.utcSeconds - f.start));
-        if (!standing(b, settings.movingSpeedKmh))
-            f.movingTime += b.utcSeconds - a.utcSeconds;
+        // A new segment of a file's track follows a pause or a lost fix: no travel across it.
+        if (!b.segmentStart) {
+            const double before = f.length;
+            f.length += greatCircleMetres(a.latitude, a.longitude, b.latitude, b.longitude);
+            splits.segment(before, f.length, static_cast<double>(a.utcSeconds - f.start),
+                           static_cast<double>(b.utcSeconds - f.start));
+            if (!standing(b, settings.movingSpeedKmh))
+                f.movingTime += b.utcSeconds - a.utcSeconds;
+        }
         climbs.add(b.altitude);
         raw.add(b.altitude);
         peakSpeed = std::max(peakSpeed, b.speed);

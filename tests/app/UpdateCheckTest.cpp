@@ -1,14 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
+#include <QNetworkProxy>
+#include <QSettings>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTimer>
 
-#include "ui/Language.h"
 #include "app/UpdateCheck.h"
 #include "support/qt/ModalAnswer.h"
+#include "ui/Language.h"
 
 #include <gtest/gtest.h>
 
@@ -109,7 +114,34 @@ const QString kQuestion =
 
 class UpdateCheckTest : public ::testing::Test {
 protected:
+    // Each test has a settings folder of its own, so the user's own settings never count.
+    void SetUp() override {
+        qunsetenv("TRAILKEEP_UPDATE_HOST");
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder_.path());
+    }
     void TearDown() override { qunsetenv("TRAILKEEP_UPDATE_HOST"); }
+
+    void writeSettings(const QByteArray& text) {
+        QDir().mkpath(settingsFolder_.filePath("Trailkeep"));
+        QFile file(settingsFolder_.filePath("Trailkeep/trailkeep.ini"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    // Runs one check with whatever host the environment and the settings name.
+    bool checkAsConfigured() {
+        updateCheck_ = std::make_unique<UpdateCheck>(language_, nullptr);
+        updateCheck_->setAsker([this](const QString& question) {
+            questions_ << question;
+            return false;
+        });
+        Finishes finishes(*updateCheck_);
+        updateCheck_->scheduleOnce(0);
+        if (!finishes.wait())
+            return false;
+        asked_ = finishes.lastAsked;
+        return finishes.count == 1;
+    }
 
     // Runs one check against host, the question answered by answer; true when it finished.
     bool check(const QString& host, bool answer = true, int waitMs = 15000) {
@@ -129,6 +161,7 @@ protected:
         return finishes.count == 1;
     }
 
+    QTemporaryDir settingsFolder_;
     tk::Language language_;
     std::unique_ptr<UpdateCheck> updateCheck_;
     QStringList questions_;
@@ -252,11 +285,59 @@ TEST_F(UpdateCheckTest, ATrickleIsCutOffByTheWholeTransferBound) {
     EXPECT_GT(ticks, 20); // the event loop kept running all along
 }
 
-TEST_F(UpdateCheckTest, HostComesFromTheEnvironmentAsHostOrHostAndPort) {
-    qunsetenv("TRAILKEEP_UPDATE_HOST");
-    EXPECT_EQ(UpdateCheck::updateHost(), "update.trailkeep.org");
-    qputenv("TRAILKEEP_UPDATE_HOST", "");
-    EXPECT_EQ(UpdateCheck::updateHost(), "update.trailkeep.org");
+// Every request the program sends to any host other than loopback goes through the application
+// proxy: a loopback server as that proxy sees whatever the check would ask of any server.
+class ProxyAll {
+public:
+    explicit ProxyAll(const LoopbackServer& server) : saved_(QNetworkProxy::applicationProxy()) {
+        const QStringList hostAndPort = server.host().split(':');
+        QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, hostAndPort[0],
+                                                         quint16(hostAndPort[1].toUInt())));
+    }
+    ~ProxyAll() { QNetworkProxy::setApplicationProxy(saved_); }
+
+private:
+    QNetworkProxy saved_;
+};
+
+TEST_F(UpdateCheckTest, WithoutAHostTheCheckEndsWithoutAnyRequest) {
+    LoopbackServer proxy(LoopbackServer::Mode::Answer, "k");
+    ProxyAll all(proxy);
+    const QByteArray settings[] = {"", "[Update]\n", "[Update]\nHost=\n", "[Update]\nHost=  \n",
+                                   "[Map]\nHost=127.0.0.1:9\n"};
+    for (const QByteArray& text : settings) {
+        writeSettings(text);
+        qputenv("TRAILKEEP_UPDATE_HOST", " ");
+        ASSERT_TRUE(checkAsConfigured()) << text.constData();
+        EXPECT_FALSE(asked_);
+    }
+    EXPECT_EQ(proxy.requests(), 0) << proxy.lastRequest().constData();
+    EXPECT_TRUE(questions_.isEmpty());
+    EXPECT_TRUE(UpdateCheck::updateHost().isEmpty());
+}
+
+TEST_F(UpdateCheckTest, TheSettingsFileTurnsTheCheckOn) {
+    LoopbackServer server(LoopbackServer::Mode::Answer, "k");
+    writeSettings("[Update]\nHost=" + server.host().toUtf8() + "\n");
+    ASSERT_TRUE(checkAsConfigured());
+    EXPECT_TRUE(asked_);
+    EXPECT_EQ(questions_, QStringList{kQuestion});
+    EXPECT_EQ(server.requests(), 1);
+    EXPECT_TRUE(server.lastRequest().startsWith("GET /gpsv.php HTTP/1.1\r\n"));
+}
+
+TEST_F(UpdateCheckTest, TheEnvironmentNamesTheHostBeforeTheSettingsFile) {
+    LoopbackServer fromSettings(LoopbackServer::Mode::Answer, "k");
+    LoopbackServer fromEnvironment(LoopbackServer::Mode::Answer, "a");
+    writeSettings("[Update]\nHost=" + fromSettings.host().toUtf8() + "\n");
+    qputenv("TRAILKEEP_UPDATE_HOST", fromEnvironment.host().toUtf8());
+    ASSERT_TRUE(checkAsConfigured());
+    EXPECT_FALSE(asked_);
+    EXPECT_EQ(fromEnvironment.requests(), 1);
+    EXPECT_EQ(fromSettings.requests(), 0);
+}
+
+TEST_F(UpdateCheckTest, HostIsHostOrHostAndPort) {
     qputenv("TRAILKEEP_UPDATE_HOST", " example.net ");
     EXPECT_EQ(UpdateCheck::updateHost(), "example.net");
 

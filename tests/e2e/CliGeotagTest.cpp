@@ -158,12 +158,58 @@ TEST_F(CliGeotag, AProjectWithoutTracksIsAFailure) {
     EXPECT_EQ(missing.status, 2);
 }
 
+TEST_F(CliGeotag, AGpxOfTheTracksTagsPhotosAsTheProjectDoes) {
+    ASSERT_EQ(runCli({"gpx", project(), "-o", (dir / "demo.gpx").string()}).status, 0);
+    const fs::path fromProject = photo("a.jpg", "2026:06:11 09:30:00");
+    fs::create_directories(dir / "copy");
+    const fs::path fromGpx = dir / "copy" / "a.jpg";
+    fs::copy_file(fromProject, fromGpx);
+    const CliResult p = runCli({"geotag", project(), folder(), "--zone", "+00:00", "--json"});
+    // The photos alone as words, the tracks from --tracks.
+    const CliResult g = runCli({"geotag", (dir / "copy").string(), "--tracks",
+                                (dir / "demo.gpx").string(), "--zone", "+00:00", "--json"});
+    ASSERT_EQ(p.status, 0) << p.err;
+    ASSERT_EQ(g.status, 0) << g.err;
+    EXPECT_NE(g.out.find(R"("status": "tagged", "time": "2026-06-11T09:30:00Z", "track": 2)"),
+              std::string::npos)
+        << g.out;
+    const auto a = exiftoolJson(fromProject);
+    const auto b = exiftoolJson(fromGpx);
+    // The export keeps 7 decimals of a degree (about a centimetre) and whole decimetres.
+    EXPECT_NEAR(std::stod(a.at("GPSLatitude")), std::stod(b.at("GPSLatitude")), 1e-7);
+    EXPECT_NEAR(std::stod(a.at("GPSLongitude")), std::stod(b.at("GPSLongitude")), 1e-7);
+    for (const char* tag : {"GPSAltitude", "GPSAltitudeRef", "GPSTimeStamp", "GPSDateStamp"})
+        EXPECT_EQ(a.at(tag), b.at(tag)) << tag;
+}
+
+TEST_F(CliGeotag, TracksOfSeveralFilesTagOneFolderTogether) {
+    writeAll(dir / "phone.gpx",
+             "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><trkseg>"
+             "<trkpt lat=\"10.0\" lon=\"20.0\"><time>2026-06-12T08:00:00Z</time></trkpt>"
+             "<trkpt lat=\"10.1\" lon=\"20.0\"><time>2026-06-12T08:01:00Z</time></trkpt>"
+             "</trkseg></trk></gpx>");
+    photo("logger.jpg", "2026:06:11 09:30:00");
+    photo("phone.jpg", "2026:06:12 08:00:30");
+    const CliResult r = runCli({"geotag", project(), folder(), "--tracks",
+                                (dir / "phone.gpx").string(), "--zone", "+00:00", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::regex phone(R"("[^"]*phone\.jpg", "status": "tagged", [^}]*"track": ([0-9]+), )"
+                           R"("latitude": 10\.05)");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(r.out, m, phone)) << r.out;
+    EXPECT_GT(std::stoi(m[1]), 2);
+    EXPECT_NE(r.out.find(R"(logger.jpg", "status": "tagged", "time": "2026-06-11T09:30:00Z", )"
+                         R"("track": 2)"),
+              std::string::npos)
+        << r.out;
+}
+
 TEST(CliGeotagProgram, TrailkeepCliStartsWithoutExiv2) {
     const CliResult libraries = runCli({"--help"}, {{"LD_TRACE_LOADED_OBJECTS", "1"}});
     EXPECT_EQ(libraries.out.find("exiv2"), std::string::npos) << libraries.out;
     EXPECT_TRUE(fs::exists(programPath("trailkeep-cli-photos")));
     const CliResult help = runCli({"--help"});
-    EXPECT_NE(help.out.find("geotag PROJECT.gpl PHOTO|FOLDER..."), std::string::npos);
+    EXPECT_NE(help.out.find("geotag [FILE] PHOTO|FOLDER..."), std::string::npos);
 }
 
 } // namespace

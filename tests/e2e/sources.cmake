@@ -7,6 +7,7 @@ tk_sources(TK_E2E_TEST_SOURCES
     CliReadTest.cpp
     CliStatsTest.cpp
     CliSuggestTest.cpp
+    CliTrackFileTest.cpp
     CliUpgradeTest.cpp
     SimTest.cpp
 )

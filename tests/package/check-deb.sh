@@ -22,6 +22,10 @@ depends=$(field Depends)
 check "Depends from the linked libraries: $depends" \
     '[[ "$depends" == *"libc6 (>="* && "$depends" == *"libqt6webenginecore6"* && "$depends" == *"libqt6serialport6"* && "$depends" == *"libsqlite3-0"* ]]'
 
+recommends=$(field Recommends)
+check "Recommends a CJK font and gpsbabel: $recommends" \
+    '[[ "$recommends" == *"fonts-noto-cjk"* && "$recommends" == *"gpsbabel"* ]]'
+
 files=$(dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|')
 for f in /usr/bin/trailkeep /usr/bin/trailkeep-cli /usr/bin/trailkeep-cli-device \
     /usr/bin/trailkeep-cli-photos /usr/bin/trailkeep-sim /usr/share/trailkeep/geotag.html \
@@ -32,7 +36,9 @@ for f in /usr/bin/trailkeep /usr/bin/trailkeep-cli /usr/bin/trailkeep-cli-device
     /usr/share/trailkeep/lib/leaflet/leaflet.css /usr/share/trailkeep/lib/uplot/uPlot.iife.min.js \
     "/usr/share/applications/$id.desktop" "/usr/share/metainfo/$id.metainfo.xml" \
     "/usr/share/mime/packages/$id.xml" "/usr/share/icons/hicolor/scalable/apps/$id.svg" \
-    "/usr/share/icons/hicolor/48x48/apps/$id.png" "/usr/share/icons/hicolor/256x256/apps/$id.png"; do
+    "/usr/share/icons/hicolor/48x48/apps/$id.png" "/usr/share/icons/hicolor/256x256/apps/$id.png" \
+    /usr/share/doc/trailkeep/copyright /usr/share/doc/trailkeep/changelog.gz \
+    /usr/share/bash-completion/completions/trailkeep-cli; do
     check "has $f" 'grep -qx "$f" <<<"$files"'
 done
 check "nothing outside /usr" '! grep -v "^/usr\(/\|$\)" <<<"$files" | grep -q .'
@@ -51,5 +57,34 @@ for size in 16 48 256; do
     check "icon ${size}x${size} is a ${size}x${size} PNG" 'file "$png" | grep -q "PNG image data, $size x $size"'
 done
 check "programs stripped" 'file "$work/usr/bin/trailkeep" | grep -q ", stripped"'
+
+# The documents: a manual page for every program that man renders without a warning, the
+# changelog's newest entry the program's version, the copyright of our code and of every bundled
+# library with its notice and full licence text as the library itself ships it.
+for program in "$work"/usr/bin/*; do
+    page="$work/usr/share/man/man1/$(basename "$program").1.gz"
+    check "manual page of $(basename "$program") renders" \
+        '[ -f "$page" ] && [ -z "$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)" ]'
+done
+cli_page=$(MANWIDTH=200 man -l "$work/usr/share/man/man1/trailkeep-cli.1.gz" 2>/dev/null)
+for option in --max-extrapolate --sync --undo --climb-threshold --port --images; do
+    check "trailkeep-cli's page describes $option" 'grep -q -- "$option" <<<"$cli_page"'
+done
+check "changelog's newest entry is $version" \
+    'zcat "$work/usr/share/doc/trailkeep/changelog.gz" | head -n 1 | grep -q "^trailkeep ($version) "'
+copyright=$work/usr/share/doc/trailkeep/copyright
+check "copyright: machine-readable" 'head -n 1 "$copyright" | grep -q "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"'
+check "copyright: our code GPL-3.0-or-later" \
+    'grep -A2 "^Files: \*$" "$copyright" | grep -q "^License: GPL-3.0-or-later$" && grep -q /usr/share/common-licenses/GPL-3 "$copyright"'
+modules=$(dirname "$0")/../../web/node_modules
+for library in leaflet:BSD-2-Clause uplot:MIT; do
+    name=${library%%:*} licence=${library#*:}
+    stanza=$(sed -n "/^Files: web\/node_modules\/$name\//,/^\$/p" "$copyright")
+    check "copyright: $name under $licence" 'grep -q "^License: $licence$" <<<"$stanza"'
+    holder=$(grep -m1 "^Copyright" "$modules/$name/LICENSE" | tr -d '\r' | sed 's/^Copyright *([cC]) *//')
+    check "copyright: $name's holder $holder" 'grep -q "^Copyright: .*$holder" <<<"$stanza"'
+    check "copyright: $name's full licence text" \
+        '[ "$(sed -e "s/[[:space:]]*$//" -e "/^$/d" "$modules/$name/LICENSE")" = "$(sed -n "/^License:/,\$p" <<<"$stanza" | sed -e 1d -e "s/^ //" -e "/^\.$/d" -e "/^$/d" -e "s/[[:space:]]*$//")" ]'
+done
 [ $fail -eq 0 ] && echo "$(basename "$deb"): fields and files as expected"
 exit $fail

@@ -32,7 +32,6 @@ export XDG_DATA_HOME=$work/home/.local/share XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$XDG_CONFIG_HOME/Trailkeep" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu"
 [ "$(id -u)" -eq 0 ] && QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox $QTWEBENGINE_CHROMIUM_FLAGS"
-export TRAILKEEP_UPDATE_HOST=127.0.0.1:9
 unset QT_QPA_PLATFORM
 
 # The command-line tool: its own work, its device helper beside it, the package's language file.

@@ -19,6 +19,8 @@ using e2e::TempDir;
 using test::exiftoolDump;
 using test::exiftoolJson;
 using test::exiftoolSet;
+using test::JpegParts;
+using test::partsOf;
 using test::readAll;
 using test::writeAll;
 
@@ -33,25 +35,6 @@ double number(const std::map<std::string, std::string>& tags, const std::string&
 std::string text(const std::map<std::string, std::string>& tags, const std::string& key) {
     const auto it = tags.find(key);
     return it == tags.end() ? std::string("(missing)") : it->second;
-}
-
-// The bytes of a JPEG from its start of scan on, and its segments other than the Exif one.
-struct JpegParts {
-    std::string image;
-    std::vector<std::string> otherSegments;
-};
-
-JpegParts partsOf(const std::string& file) {
-    JpegHead head;
-    std::size_t wanted = 0;
-    EXPECT_EQ(parseJpegHead(file, head, wanted), JpegHeadState::complete);
-    JpegParts parts;
-    parts.image = file.substr(head.scanOffset);
-    for (std::size_t i = 0; i < head.segments.size(); ++i)
-        if (!head.exifIndex || i != *head.exifIndex)
-            parts.otherSegments.push_back(
-                file.substr(head.segments[i].offset, head.segments[i].size));
-    return parts;
 }
 
 class ExivPhotos : public ::testing::Test {
@@ -204,6 +187,66 @@ TEST_F(ExivPhotos, NothingElseChanges) {
     EXPECT_EQ(geotag({photo.string()})[0].status, PhotoStatus::tagged);
     EXPECT_EQ(readAll(photo), after);
     EXPECT_EQ(test::mtimeNanoseconds(photo), 1500000000123456789LL);
+}
+
+// A multi-picture file: the first picture with an index (APP2 "MPF") put after segment number
+// at, and a second picture after the first one's end, found through the index.
+std::string multiPicture(const std::string& first, std::size_t at, const std::string& second) {
+    auto le32 = [](std::uint32_t v) {
+        return std::string{static_cast<char>(v), static_cast<char>(v >> 8),
+                           static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+    };
+    auto entry = [&](std::uint16_t tag, std::uint16_t type, std::uint32_t count,
+                     std::uint32_t value) {
+        return std::string{static_cast<char>(tag), static_cast<char>(tag >> 8),
+                           static_cast<char>(type), static_cast<char>(type >> 8)} +
+               le32(count) + le32(value);
+    };
+    JpegHead head;
+    std::size_t wanted = 0;
+    EXPECT_EQ(parseJpegHead(first, head, wanted), JpegHeadState::complete);
+    const std::size_t place = head.segments[at].offset;
+    // Header (8), a directory of three entries (42) at 8, the two 16-byte picture entries at 50.
+    const std::size_t segmentSize = 2 + 2 + 4 + 8 + 42 + 32;
+    const std::size_t secondAt = first.size() + segmentSize;
+    const std::size_t headerAt = place + 8;
+    std::string index = std::string("II*\0", 4) + le32(8) + std::string("\x03\x00", 2) +
+                        entry(0xB000, 7, 4, 0x30303130) + entry(0xB001, 4, 1, 2) +
+                        entry(0xB002, 7, 32, 50) + le32(0);
+    index += le32(0x030000) + le32(static_cast<std::uint32_t>(secondAt)) + le32(0) + le32(0);
+    index += le32(0x010002) + le32(static_cast<std::uint32_t>(second.size())) +
+             le32(static_cast<std::uint32_t>(secondAt - headerAt)) + le32(0);
+    const std::size_t length = 2 + 4 + index.size();
+    const std::string segment = std::string("\xFF\xE2", 2) + static_cast<char>(length >> 8) +
+                                static_cast<char>(length & 0xFF) + std::string("MPF\0", 4) + index;
+    EXPECT_EQ(segment.size(), segmentSize);
+    return first.substr(0, place) + segment + first.substr(place) + second;
+}
+
+TEST_F(ExivPhotos, AMultiPictureFileKeepsItsPicturesOrIsLeftAsItWas) {
+    const fs::path plain =
+        jpeg("plain.jpg", {"-DateTimeOriginal=2024:07:01 12:00:05", "-OffsetTimeOriginal=+02:00"});
+    const std::string first = readAll(plain);
+    fs::remove(plain);
+    const std::string second = test::tinyJpeg();
+    // The index after the Exif segment (JFIF, then Exif) moves with the pictures.
+    const fs::path after = dir / "after.jpg";
+    writeAll(after, multiPicture(first, 2, second));
+    ASSERT_EQ(test::exiftoolBinary(after, "MPImage2:PreviewImage"), second);
+    // Before it, the index would stay while the pictures moved.
+    const fs::path before = dir / "before.jpg";
+    writeAll(before, multiPicture(first, 1, second));
+    ASSERT_EQ(test::exiftoolBinary(before, "MPImage2:PreviewImage"), second);
+    const std::string beforeBytes = readAll(before);
+
+    const auto results = geotag({after.string(), before.string()});
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0].status, PhotoStatus::tagged) << results[0].reason;
+    EXPECT_EQ(test::exiftoolBinary(after, "MPImage2:PreviewImage"), second);
+    EXPECT_NEAR(number(exiftoolJson(after), "GPSLatitude"), 47.0005, 1e-9);
+    EXPECT_EQ(results[1].status, PhotoStatus::error);
+    EXPECT_NE(results[1].reason.find("multi-picture"), std::string::npos) << results[1].reason;
+    EXPECT_EQ(readAll(before), beforeBytes);
 }
 
 TEST_F(ExivPhotos, ADryRunChangesNothing) {

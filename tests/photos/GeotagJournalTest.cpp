@@ -115,9 +115,16 @@ TEST(GeotagJournal, EntriesOfARunGoAgainAndTheRestStaysByteForByte) {
                                entryOf("second", "b.jpg", 300), entryOf("first", "c.jpg", 400)}),
         "");
     const std::string before = test::readAll(dir / kJournalName);
+    // Undo finds each entry's place and reads it alone.
+    std::string error;
+    const auto places = scanJournal(folder, error);
+    ASSERT_EQ(places.size(), 4u);
+    EXPECT_EQ(places[2].run + " " + places[2].name, "second b.jpg");
+    const auto third = readJournalEntry(folder, places[2], error);
+    ASSERT_TRUE(third) << error;
+    EXPECT_EQ(third->segment, std::string(300, '\5'));
     // Another run's entry of the same photo stays; so do lines this program did not write.
     ASSERT_EQ(removeJournalEntries(folder, "second", {"a.jpg", "c.jpg"}), "");
-    std::string error;
     auto entries = readJournal(folder, error);
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].run + entries[1].name + entries[2].name, "firstb.jpgc.jpg");

@@ -5,6 +5,10 @@
 // (the independent reader and writer, Debian's libimage-exiftool-perl), and exiftool's view of
 // them read back.
 
+#include "photos/JpegSegments.h"
+
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
@@ -298,6 +302,26 @@ inline std::string exiftoolBinary(const std::filesystem::path& file, const std::
 inline std::string pixelSignature(const std::filesystem::path& file) {
     const ToolResult r = runTool("identify", {"-format", "%#", file.string()});
     return r.status == 0 ? r.out : std::string();
+}
+
+// The bytes of a JPEG from its start of scan on, and its segments other than the Exif one.
+struct JpegParts {
+    std::string image;
+    std::vector<std::string> otherSegments;
+    bool operator==(const JpegParts&) const = default;
+};
+
+inline JpegParts partsOf(const std::string& file) {
+    photos::JpegHead head;
+    std::size_t wanted = 0;
+    EXPECT_EQ(photos::parseJpegHead(file, head, wanted), photos::JpegHeadState::complete);
+    JpegParts parts;
+    parts.image = file.substr(head.scanOffset);
+    for (std::size_t i = 0; i < head.segments.size(); ++i)
+        if (!head.exifIndex || i != *head.exifIndex)
+            parts.otherSegments.push_back(
+                file.substr(head.segments[i].offset, head.segments[i].size));
+    return parts;
 }
 
 inline std::int64_t mtimeNanoseconds(const std::filesystem::path& file) {

@@ -2,6 +2,7 @@
 # Unit tests (std only) and widget tests (Qt, the real windows and browser) of src/photos.
 tk_sources(TK_UNIT_TEST_SOURCES
     ClockSuggestionTest.cpp
+    ExifAppendTest.cpp
     ExivPhotoAccessTest.cpp
     FileReplaceTest.cpp
     GeotagJournalTest.cpp
@@ -10,6 +11,7 @@ tk_sources(TK_UNIT_TEST_SOURCES
     GpsTagsTest.cpp
     JournalLockTest.cpp
     PhotoTimeTest.cpp
+    RealPhotosTest.cpp
     VideoTest.cpp
 )
 tk_sources(TK_WIDGET_TEST_SOURCES

@@ -1,0 +1,127 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# bash completion of trailkeep-cli: its commands, each command's options, files and folders for
+# file arguments, serial ports for --port and the choices of options such as --unit kph|mph.
+#
+# The commands and options come from the program's own --help, read once per program, so the
+# completion offers what the installed program takes and nothing else. In that text a command
+# starts at two spaces ("  gpx FILE [--track N] -o OUT"), its synopsis continues at nine and its
+# options are described at six ("      --track N   ...").
+
+# Prints "COMMAND" lines, then for the command $2 one "OPTION PLACEHOLDER" line per option (the
+# placeholder empty for a flag) and one "@ PLACEHOLDER" line per positional argument.
+_trailkeep_cli_parse() {
+    awk -v want="$2" '
+        function words(text,    n, i, w, option) {
+            gsub(/[][]/, " ", text)
+            n = split(text, w, /[ \t]+/)
+            option = ""
+            for (i = 1; i <= n; i++) {
+                if (w[i] == "" || w[i] == "...") continue
+                if (w[i] ~ /^--?[a-z]/) {
+                    if (option != "") print option " "
+                    option = w[i]
+                } else if (option != "" && w[i] !~ /\.\.\.$/) {
+                    print option " " w[i]
+                    option = ""
+                } else {
+                    if (option != "") print option " "
+                    option = ""
+                    if (w[i] ~ /^[A-Z]/) print "@ " w[i]
+                }
+            }
+            if (option != "") print option " "
+        }
+        /^  [a-z]+( |$)/ {
+            split($0, first, /[ \t]+/)
+            print "COMMAND " first[2]
+            current = first[2]
+            sub(/^  [a-z]+/, "")
+            if (current == want) words($0)
+            next
+        }
+        /^    -/ && current == want {
+            line = $0
+            sub(/^ +/, "", line)
+            split(line, part, /  +/)
+            words(part[1])
+            next
+        }
+        /^         [^ ]/ && current == want { words($0); next }
+        /^[^ ]/ { current = "" }
+    ' <<<"$1"
+}
+
+# The serial ports the system has, by name and by id.
+_trailkeep_cli_ports() {
+    local port
+    for port in /dev/serial/by-id/* /dev/ttyUSB* /dev/ttyACM* /dev/ttyS* /dev/rfcomm*; do
+        [[ -e $port ]] && printf '%s\n' "$port"
+    done
+}
+
+# Completes the value of an option by its placeholder in the help.
+_trailkeep_cli_value() {
+    local placeholder=$1 cur=$2
+    case $placeholder in
+    DEV)
+        COMPREPLY=($(compgen -W "$(_trailkeep_cli_ports)" -- "$cur"))
+        # A pseudo-terminal such as the simulator's /dev/pts/N, typed out.
+        [[ $cur == /dev/?* ]] && _filedir
+        ;;
+    DIR) _filedir -d ;;
+    *\|*) COMPREPLY=($(compgen -W "$(tr '|' '\n' <<<"$placeholder" | grep -v '[A-Z]')" -- "$cur")) ;;
+    *FILE* | *OUT* | *PHOTO* | *FOLDER* | *PROJECT* | *.*) _filedir ;;
+    esac
+}
+
+_trailkeep_cli() {
+    local cur prev words cword
+    _init_completion || return
+
+    local help
+    help=$("${words[0]}" --help 2>/dev/null) || return
+    local commands
+    commands=$(_trailkeep_cli_parse "$help" "" | awk '$1 == "COMMAND" { print $2 }' | sort -u)
+
+    if ((cword == 1)); then
+        COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
+        return
+    fi
+
+    local command=${words[1]} spec
+    spec=$(_trailkeep_cli_parse "$help" "$command" | grep -v '^COMMAND ')
+    local -A takes=()
+    local option placeholder
+    while read -r option placeholder; do
+        [[ $option == @ ]] && continue
+        [[ -n $placeholder || -z ${takes[$option]+set} ]] && takes[$option]=$placeholder
+    done <<<"$spec"
+
+    if [[ -n ${takes[$prev]-} ]]; then
+        _trailkeep_cli_value "${takes[$prev]}" "$cur"
+        return
+    fi
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "${!takes[*]}" -- "$cur"))
+        return
+    fi
+
+    # A positional argument: the first of a command that reads a project file is a .gpl.
+    local i positional=0
+    for ((i = 2; i < cword; i++)); do
+        if [[ ${words[i]} == -* ]]; then
+            [[ -n ${takes[${words[i]}]-} ]] && ((i++))
+        else
+            ((positional++))
+        fi
+    done
+    local first
+    first=$(awk '$1 == "@" { print $2; exit }' <<<"$spec")
+    if ((positional == 0)) && [[ $first == FILE || $first == *.gpl ]]; then
+        _filedir gpl
+    else
+        _filedir
+    fi
+}
+
+complete -F _trailkeep_cli trailkeep-cli
