@@ -14,7 +14,6 @@ constexpr int kPoints = 22528;
 tk::Track fullTrack() {
     tk::Track t;
     t.name = "2013-10-23 08:00:00";
-    t.colour = 0x00336699;
     t.stepSeconds = 1;
     t.peakSpeed = 54000;
     t.distance = 30000;
@@ -42,7 +41,7 @@ const tk::Track& track() {
 
 void BM_MapDataScript(benchmark::State& state) {
     for (auto _ : state)
-        benchmark::DoNotOptimize(tk::mapDataScript(track()));
+        benchmark::DoNotOptimize(tk::mapDataScript(track(), {0x00336699, 2, 2}));
     state.SetItemsProcessed(state.iterations() * kPoints);
 }
 

@@ -66,9 +66,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://trailkeep.org/)
 # time that no program links: the platform plugins and the SVG icon plugin.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
-# Chinese glyphs for the Chinese interface (a minimal system has no such font), and GPSBabel, which
-# reads the track formats other devices write.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, gpsbabel")
+# What the programs use at run time without linking it: Chinese glyphs for the Chinese interface (a
+# minimal system has no such font), GPSBabel, which reads the track formats other devices write,
+# and xdg-open, which opens the map's links in the desktop's browser.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, gpsbabel, xdg-utils")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
 
@@ -105,6 +106,10 @@ find_program(TK_LINTIAN lintian REQUIRED)
 add_test(NAME Package.LintianIsClean
     COMMAND ${CMAKE_SOURCE_DIR}/tests/package/lintian.sh ${TK_LINTIAN} ${TK_TEST_DEB_DIR})
 set_tests_properties(Package.LintianIsClean PROPERTIES FIXTURES_REQUIRED TkDeb TIMEOUT 300)
+
+# The copyright file's generator takes each library's notices and licence text as they are.
+add_test(NAME Package.CopyrightFileFromTheLibrariesNotices
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/package/copyright-file.sh ${CMAKE_SOURCE_DIR})
 
 # The command line's help names every option, and the completion offers what the help names.
 add_test(NAME Package.HelpNamesEveryOption

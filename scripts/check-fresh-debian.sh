@@ -20,6 +20,7 @@ command -v debootstrap >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get inst
 
 started=$(date +%s)
 root=$(mktemp -d /var/tmp/trailkeep-fresh-debian.XXXXXX)
+chmod 755 "$root" # the system's root folder: its users (apt's _apt among them) must get in
 
 # The mount points inside the system, deepest first.
 mounts_inside() {
@@ -68,7 +69,7 @@ check() {
         fail=1
     fi
 }
-check "trailkeep-cli --help" 'trailkeep-cli --help | grep -q "geotag PROJECT.gpl"'
+check "trailkeep-cli --help" 'trailkeep-cli --help | grep -q "^  geotag "'
 check "trailkeep-cli demo, tracks, stats and gpx" 'cd /tmp && trailkeep-cli demo -o demo.gpl &&
     trailkeep-cli tracks demo.gpl | grep -q . && trailkeep-cli stats demo.gpl --json | grep -q length &&
     trailkeep-cli gpx demo.gpl -o demo.gpx && grep -q "<trkpt" demo.gpx'

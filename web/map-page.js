@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The map view's page: the whole track at once, a marker playing it back, the summary table and
 // the altitude and speed profile; the trip figures of the track or of the stretch selected on the
-// profile, as the program works them out; the other checked tracks of the all-tracks view
-// (window.TK_VIEW); window.tkPage tells the program's tests what is drawn.
+// profile, as the program works them out; the other checked tracks of the all-tracks view.
+// In the program the page stays loaded: each track, view, caption and figure change reaches it
+// through window.tkDoor (the web channel) and is drawn in place. Opened on its own it draws the
+// track of data.js (window.line, locations, data) and the view of window.TK_VIEW.
+// window.tkPage tells the program's tests what is drawn.
 (function () {
     'use strict';
 
@@ -15,17 +18,32 @@
     var hoverIndex = null;
     var page = window.tkPage = {
         ready: false, lineVertices: 0, profilePoints: 0, lineDrawnMs: null, profileDrawnMs: null,
-        playing: false, playIndex: 0, speed: 1,
+        playing: false, playIndex: 0, speed: 1, tracksShown: 0, rows: null,
         overviewLines: 0, overviewTracks: [], overviewDrawnMs: null, overviewViews: 0,
         figures: null, stretch: null
     };
-    var line = typeof window.line === 'object' && window.line ? window.line : {};
-    var rows = tk.trackRows(window.locations);
+    var line = {};
+    var rows = null;
+    var view = null;
+    var drawn = []; // the layers and controls of the track on show
+    var chart = null;
+    var playMarker = null;
+    var hover = null;
+    var timer = null;
+    var stretchLine = null;
     var map = tk.createMap('map', { zoomSnap: 0.5, preferCanvas: false });
     var pointText = document.getElementById('pointText');
+    var playButton = document.getElementById('playButton');
+    var speedText = document.getElementById('speedText');
     page.map = map;
 
     map.on('mousemove', function (e) { tk.reportPosition(e.latlng.lat, e.latlng.lng); });
+
+    // Control captions in the program's interface language when it gives them.
+    function caption(key) {
+        var texts = window.TK_TEXTS;
+        return texts && typeof texts[key] === 'string' && texts[key] ? texts[key] : key;
+    }
 
     function markReady() {
         page.ready = page.lineDrawnMs !== null && page.profileDrawnMs !== null;
@@ -43,92 +61,105 @@
         });
     }
 
-    function addSummary() {
+    function addSummary(data) {
         var control = L.control({ position: 'topright' });
         control.onAdd = function () {
             var panel = L.DomUtil.create('div', 'tk-panel');
             var table = L.DomUtil.create('table', 'tk-summary', panel);
             table.id = 'summary';
-            tk.fillSummary(table, window.data);
+            tk.fillSummary(table, data);
             L.DomEvent.disableClickPropagation(panel);
             L.DomEvent.disableScrollPropagation(panel);
             return panel;
         };
         control.addTo(map);
+        drawn.push(control);
         return control.getContainer().offsetWidth;
     }
 
-    function drawLine() {
-        var summaryWidth = addSummary();
+    function drawLine(data) {
+        var summaryWidth = addSummary(data);
         // Room for the zoom buttons at the top left, so no marker hides under them.
         FIT_PADDING.paddingBottomRight = [summaryWidth + 24, 24];
-        var drawn = tk.drawTrack(map, rows, line, FIT_PADDING);
-        page.trackLine = drawn.polyline;
-        page.lineVertices = drawn.polyline.getLatLngs().length;
+        var track = tk.drawTrack(map, rows, line, FIT_PADDING);
+        drawn.push(track.polyline, track.start, track.end);
+        page.trackLine = track.polyline;
+        page.lineVertices = track.polyline.getLatLngs().length;
         page.lineDrawnMs = performance.now();
     }
 
-    // Playback: line.speed points every line.refresh ms; at the end it stops, and Play starts over.
-    // Control captions in the program's interface language when it gives them.
-    function caption(key) {
-        var texts = window.TK_TEXTS;
-        return texts && typeof texts[key] === 'string' && texts[key] ? texts[key] : key;
+    // ---- playback: line.speed points every line.refresh ms; at the end it stops, and Play -------
+    // ---- starts over -----------------------------------------------------------------------------
+
+    function refreshMs() {
+        return Number(line.refresh) >= 10 ? Number(line.refresh) : 30;
     }
 
-    function setUpPlayback() {
-        ['slowerButton', 'fasterButton'].forEach(function (id) {
-            var button = document.getElementById(id);
-            button.textContent = caption(button.textContent);
-        });
-        var refresh = Number(line.refresh) >= 10 ? Number(line.refresh) : 30;
-        var last = rows.length - 1;
-        var marker = pointMarker([rows[0][0], rows[0][1]], '#1f4fd1').addTo(map);
-        var timer = null;
-        var playButton = document.getElementById('playButton');
-        var speedText = document.getElementById('speedText');
-        page.speed = Math.min(MAX_SPEED, Math.max(1, Math.floor(Number(line.speed)) || 1));
+    function showState() {
+        playButton.textContent = caption(page.playing ? 'Pause' : 'Play');
+        speedText.textContent = page.speed + ' ' + caption(page.speed === 1 ? 'point' : 'points') +
+            ' / ' + refreshMs() + ' ms';
+    }
 
-        function showState() {
-            playButton.textContent = caption(page.playing ? 'Pause' : 'Play');
-            speedText.textContent = page.speed + ' ' + caption(page.speed === 1 ? 'point' : 'points') +
-                ' / ' + refresh + ' ms';
-        }
-        function step() {
-            page.playIndex = Math.min(page.playIndex + page.speed, last);
-            var latlng = L.latLng(rows[page.playIndex][0], rows[page.playIndex][1]);
-            marker.setLatLng(latlng);
-            if (hoverIndex === null)
-                showPoint(page.playIndex);
-            if (!map.getBounds().contains(latlng))
-                map.panTo(latlng);
-            if (page.playIndex >= last)
-                pause();
-        }
-        function play() {
-            if (page.playIndex >= last)
-                page.playIndex = 0;
-            page.playing = true;
-            timer = window.setInterval(step, refresh);
-            showState();
-        }
-        function pause() {
-            window.clearInterval(timer);
-            timer = null;
-            page.playing = false;
-            showState();
-        }
-        playButton.addEventListener('click', function () { page.playing ? pause() : play(); });
-        document.getElementById('fasterButton').addEventListener('click', function () {
-            page.speed = Math.min(MAX_SPEED, page.speed * 2);
-            showState();
-        });
-        document.getElementById('slowerButton').addEventListener('click', function () {
-            page.speed = Math.max(1, Math.floor(page.speed / 2));
-            showState();
-        });
+    function step() {
+        var last = rows.length - 1;
+        page.playIndex = Math.min(page.playIndex + page.speed, last);
+        var latlng = L.latLng(rows[page.playIndex][0], rows[page.playIndex][1]);
+        playMarker.setLatLng(latlng);
+        if (hoverIndex === null)
+            showPoint(page.playIndex);
+        if (!map.getBounds().contains(latlng))
+            map.panTo(latlng);
+        if (page.playIndex >= last)
+            pause();
+    }
+
+    function play() {
+        if (!rows)
+            return;
+        window.clearInterval(timer);
+        if (page.playIndex >= rows.length - 1)
+            page.playIndex = 0;
+        page.playing = true;
+        timer = window.setInterval(step, refreshMs());
+        showState();
+    }
+
+    function pause() {
+        window.clearInterval(timer);
+        timer = null;
+        page.playing = false;
+        showState();
+    }
+
+    // From the start, as the program's Play asks.
+    function playFromStart() {
+        if (!rows)
+            return;
+        page.playIndex = 0;
+        playMarker.setLatLng([rows[0][0], rows[0][1]]);
         showPoint(0);
         play();
     }
+
+    function setUpPlayback() {
+        playMarker = pointMarker([rows[0][0], rows[0][1]], '#1f4fd1').addTo(map);
+        drawn.push(playMarker);
+        page.speed = Math.min(MAX_SPEED, Math.max(1, Math.floor(Number(line.speed)) || 1));
+        page.playIndex = 0;
+        showPoint(0);
+        play();
+    }
+
+    playButton.addEventListener('click', function () { page.playing ? pause() : play(); });
+    document.getElementById('fasterButton').addEventListener('click', function () {
+        page.speed = Math.min(MAX_SPEED, page.speed * 2);
+        showState();
+    });
+    document.getElementById('slowerButton').addEventListener('click', function () {
+        page.speed = Math.max(1, Math.floor(page.speed / 2));
+        showState();
+    });
 
     // ---- trip figures: the program works them out, for the whole track or a stretch ----------
 
@@ -137,8 +168,8 @@
         ['Average speed', 'averageSpeed'], ['Moving average', 'movingSpeed'],
         ['Ascent / Descent', 'climb'], ['Lowest / Highest', 'altitudes']
     ];
+    var EMPTY_FIGURES = { texts: {}, movingSpeed: '', climbThreshold: '', figures: { splits: [] } };
     var figureAsked = 0;
-    var stretchLine = null;
 
     function canAskFigures() {
         return tk.fnIsOurCustomBrowser() && typeof window.external.CB_StretchFigures === 'function';
@@ -178,6 +209,16 @@
         });
     }
 
+    // The figures of what is selected now: the stretch, else the whole track.
+    function askShownFigures() {
+        if (!rows)
+            return;
+        if (page.stretch)
+            askFigures(page.stretch.first, page.stretch.last);
+        else
+            askFigures(0, rows.length - 1);
+    }
+
     function fillRows(table, rowsOfCells, header) {
         table.textContent = '';
         [header].concat(rowsOfCells).forEach(function (cells, r) {
@@ -194,7 +235,9 @@
     function showFigures(figures, placeholder) {
         if (!placeholder)
             page.figures = figures;
-        document.getElementById('figureStrip').hidden = false;
+        var strip = document.getElementById('figureStrip');
+        var opened = strip.hidden;
+        strip.hidden = false;
         document.getElementById('figuresTitle').textContent =
             caption(page.stretch ? 'Selection' : 'Whole track');
         var list = document.getElementById('figures');
@@ -215,7 +258,7 @@
             fillRows(splits, tk.splitRows(figures.figures.splits),
                 [unit, caption('Time'), caption('Duration')]);
         // The strip takes its height from the map.
-        if (!placeholder)
+        if (opened || !placeholder)
             map.invalidateSize({ pan: false });
     }
 
@@ -238,12 +281,16 @@
         askFigures(first, last);
     }
 
-    function clearStretch() {
+    function removeStretch() {
         if (stretchLine)
             stretchLine.remove();
         stretchLine = null;
         page.stretch = null;
         page.stretchVertices = 0;
+    }
+
+    function clearStretch() {
+        removeStretch();
         askFigures(0, rows.length - 1);
     }
 
@@ -266,7 +313,8 @@
         return polyline;
     }
 
-    function setView(view) {
+    function setView(newView) {
+        view = newView;
         var hadOverview = overviewLayers.length > 0;
         overviewLayers.forEach(function (layer) { layer.remove(); });
         overviewLayers = [];
@@ -302,8 +350,9 @@
     }
     page.setView = setView;
 
+    // ---- the profile ---------------------------------------------------------------------------
+
     function profileOptions(series, element) {
-        var hover = null;
         return {
             width: element.clientWidth, height: element.clientHeight,
             legend: { show: false },
@@ -333,16 +382,16 @@
                     page.profileDrawnMs = performance.now();
                     markReady();
                 }],
-                // Hovering the profile marks that point on the map and reports it to the program.
                 setSelect: [function (u) {
                     if (u.select.width < 1)
                         return;
                     selectStretch(u.posToIdx(u.select.left),
                         u.posToIdx(u.select.left + u.select.width));
                 }],
+                // Hovering the profile marks that point on the map and reports it to the program.
                 setCursor: [function (u) {
                     var i = hoverIndex = u.cursor.idx == null ? null : u.cursor.idx;
-                    if (i === null) {
+                    if (i === null || !rows || !rows[i]) {
                         if (hover) hover.remove();
                         hover = null;
                         return;
@@ -361,7 +410,7 @@
     function drawProfile() {
         var element = document.getElementById('profile');
         var series = tk.profileSeries(rows);
-        var chart = new uPlot(profileOptions(series, element),
+        chart = new uPlot(profileOptions(series, element),
             [series.x, series.altitude, series.speed], element);
         // A click (a press and release in the same place) clears the selection.
         var down = null;
@@ -374,27 +423,95 @@
             }
             down = null;
         });
-        window.addEventListener('resize', function () {
-            chart.setSize({ width: element.clientWidth, height: element.clientHeight });
-        });
         page.chart = chart;
     }
 
-    if (!rows) {
-        map.setView([0, 0], 1);
-        page.lineDrawnMs = page.profileDrawnMs = performance.now();
-        markReady();
-        setView(window.TK_VIEW);
+    window.addEventListener('resize', function () {
+        var element = document.getElementById('profile');
+        if (chart)
+            chart.setSize({ width: element.clientWidth, height: element.clientHeight });
+    });
+
+    // ---- one track after another -----------------------------------------------------------------
+
+    function clearTrack() {
+        pause();
+        drawn.forEach(function (layer) { layer.remove(); });
+        drawn = [];
+        removeStretch();
+        if (hover)
+            hover.remove();
+        hover = null;
+        hoverIndex = null;
+        if (chart)
+            chart.destroy();
+        chart = null;
+        page.chart = null;
+        page.trackLine = null;
+        page.figures = null;
+        page.ready = false;
+        page.lineDrawnMs = page.profileDrawnMs = null;
+        page.lineVertices = page.profilePoints = 0;
+    }
+
+    // track: {line, locations, data} as data.js declares them; anything else shows no track.
+    function showTrack(track) {
+        clearTrack();
+        track = track || {};
+        line = typeof track.line === 'object' && track.line ? track.line : {};
+        rows = page.rows = tk.trackRows(track.locations);
+        page.tracksShown += 1;
+        if (!rows) {
+            map.setView([0, 0], 1);
+            pointText.textContent = '';
+            page.lineDrawnMs = page.profileDrawnMs = performance.now();
+            markReady();
+            return;
+        }
+        // In the program the figures come a moment after the track: their strip takes its room
+        // at once, so the map is fitted to the height it keeps.
+        if (canAskFigures())
+            showFigures(EMPTY_FIGURES, true);
+        drawLine(track.data);
+        drawProfile();
+        setUpPlayback();
+        askFigures(0, rows.length - 1);
+    }
+
+    function relabel() {
+        ['slowerButton', 'fasterButton'].forEach(function (id) {
+            var button = document.getElementById(id);
+            if (!button.dataset.key)
+                button.dataset.key = button.textContent;
+            button.textContent = caption(button.dataset.key);
+        });
+        showState();
+        if (page.figures)
+            showFigures(page.figures);
+    }
+    window.tkRelabel = relabel;
+
+    function parsed(json) {
+        try { return JSON.parse(json); } catch (e) { return null; }
+    }
+
+    addSplits();
+    relabel();
+    if (window.tkDoor) {
+        // In the program: what to show comes over the channel, now and at every change.
+        window.tkDoor.onReady(function (door) {
+            // A new track comes with its view right after it.
+            door.trackChanged.connect(function (json) { showTrack(parsed(json)); });
+            door.viewChanged.connect(function (json) { setView(parsed(json)); });
+            door.playRequested.connect(playFromStart);
+            door.figuresChanged.connect(askShownFigures);
+            door.currentTrack(function (json) {
+                showTrack(parsed(json));
+                door.currentView(function (viewJson) { setView(parsed(viewJson)); });
+            });
+        });
         return;
     }
-    // In the program the figures come a moment after the page: their strip takes its room at once,
-    // so the map is fitted to the height it keeps.
-    if (canAskFigures())
-        showFigures({ texts: {}, movingSpeed: '', climbThreshold: '', figures: { splits: [] } }, true);
-    drawLine();
-    addSplits();
-    drawProfile();
-    setUpPlayback();
+    showTrack({ line: window.line, locations: window.locations, data: window.data });
     setView(window.TK_VIEW);
-    askFigures(0, rows.length - 1);
 })();

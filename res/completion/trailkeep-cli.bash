@@ -8,7 +8,7 @@
 # options are described at six ("      --track N   ...").
 
 # Prints "COMMAND" lines, then for the command $2 one "OPTION PLACEHOLDER" line per option (the
-# placeholder empty for a flag) and one "@ PLACEHOLDER" line per positional argument.
+# placeholder empty for a flag).
 _trailkeep_cli_parse() {
     awk -v want="$2" '
         function words(text,    n, i, w, option) {
@@ -26,7 +26,6 @@ _trailkeep_cli_parse() {
                 } else {
                     if (option != "") print option " "
                     option = ""
-                    if (w[i] ~ /^[A-Z]/) print "@ " w[i]
                 }
             }
             if (option != "") print option " "
@@ -65,8 +64,8 @@ _trailkeep_cli_value() {
     case $placeholder in
     DEV)
         COMPREPLY=($(compgen -W "$(_trailkeep_cli_ports)" -- "$cur"))
-        # A pseudo-terminal such as the simulator's /dev/pts/N, typed out.
-        [[ $cur == /dev/?* ]] && _filedir
+        # A path no port listed starts with, such as the simulator's /dev/pts/N, typed out.
+        [[ ${#COMPREPLY[@]} -eq 0 && $cur == /?* ]] && _filedir
         ;;
     DIR) _filedir -d ;;
     *\|*) COMPREPLY=($(compgen -W "$(tr '|' '\n' <<<"$placeholder" | grep -v '[A-Z]')" -- "$cur")) ;;
@@ -93,7 +92,7 @@ _trailkeep_cli() {
     local -A takes=()
     local option placeholder
     while read -r option placeholder; do
-        [[ $option == @ ]] && continue
+        [[ -n $option ]] || continue
         [[ -n $placeholder || -z ${takes[$option]+set} ]] && takes[$option]=$placeholder
     done <<<"$spec"
 
@@ -106,22 +105,8 @@ _trailkeep_cli() {
         return
     fi
 
-    # A positional argument: the first of a command that reads a project file is a .gpl.
-    local i positional=0
-    for ((i = 2; i < cword; i++)); do
-        if [[ ${words[i]} == -* ]]; then
-            [[ -n ${takes[${words[i]}]-} ]] && ((i++))
-        else
-            ((positional++))
-        fi
-    done
-    local first
-    first=$(awk '$1 == "@" { print $2; exit }' <<<"$spec")
-    if ((positional == 0)) && [[ $first == FILE || $first == *.gpl ]]; then
-        _filedir gpl
-    else
-        _filedir
-    fi
+    # A positional argument: a track file, photo or folder.
+    _filedir
 }
 
 complete -F _trailkeep_cli trailkeep-cli

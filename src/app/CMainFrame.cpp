@@ -25,9 +25,10 @@
 #include "app/UpdateCheck.h"
 #include "device/CConfigDlg.h"
 #include "link/ProgressDialog.h"
-#include "map/CMapView.h"
 #include "map/PageBridge.h"
 #include "map/PrintPreview.h"
+#include "map/CMapView.h"
+#include "map/MapPage.h"
 #include "map/TileSchemeHandler.h"
 #include "panel/TrackPanel.h"
 #include "photos/PhotoFiles.h"
@@ -73,9 +74,6 @@ CMainFrame::CMainFrame(CTrailkeepApp& app, QWidget* parent) : QMainWindow(parent
     showMapSource();
     connect(&app_.tiles(), &TileSchemeHandler::tilesChanged, this, &CMainFrame::showMapSource);
     createClient();
-    progress_ = new ProgressDialog(app_.language(), this);
-    config_ = new CConfigDlg(app_.language(), app_.connector(),
-                             firmwareDirectoryFor(app_.moduleDir()).toStdString(), this);
     updateCheck_ = std::make_unique<UpdateCheck>(app_.language(), this);
     geotag_ = std::make_unique<GeotagCommand>(app_, this);
     resize(1060, 640);
@@ -130,7 +128,7 @@ void CMainFrame::createStatusBar() {
     statusPane_->setTextFormat(Qt::PlainText);
     statusPane_->setAccessibleDescription(QStringLiteral("Pointer position"));
     statusBar()->addWidget(statusPane_, 1);
-    connect(&app_.bridge(), &PageBridge::coordinatesShown, statusPane_, &QLabel::setText);
+    connect(&app_.mapPage(), &MapPage::positionShown, statusPane_, &QLabel::setText);
 }
 
 void CMainFrame::createClient() {
@@ -138,28 +136,24 @@ void CMainFrame::createClient() {
     splitter_->setObjectName(QStringLiteral("splitter"));
     splitter_->setChildrenCollapsible(false);
     mapView_ = new CMapView(app_.webProfile(), app_.bridge(), app_.pageDir(), splitter_);
-    panel_ = new TrackPanel(
-        PanelContext{app_.trackTable, app_.selectedTrack, app_.language(), app_.pageDir()},
-        splitter_);
+    panel_ = new TrackPanel(PanelContext{app_.session(), app_.language()}, splitter_);
     splitter_->addWidget(mapView_);
     splitter_->addWidget(panel_);
     splitter_->setStretchFactor(0, 1);
     splitter_->setStretchFactor(1, 0);
     splitter_->setSizes({640, 400});
     setCentralWidget(splitter_);
-    connect(panel_, &TrackPanel::pageRequested, mapView_, &CMapView::navigateTo);
+    MapPage& page = app_.mapPage();
+    page.setFigureSettings(panel_->figureSettings());
+    connect(&page, &MapPage::trackPageWanted, mapView_, &CMapView::showPage);
+    connect(panel_, &TrackPanel::playRequested, &page, &MapPage::play);
+    connect(panel_, &TrackPanel::figureSettingsChanged, &page, &MapPage::setFigureSettings);
     connect(panel_, &TrackPanel::printRequested, this, &CMainFrame::onPrint);
-    connect(panel_, &TrackPanel::trackViewChanged, mapView_, &CMapView::setTrackView);
-    connect(panel_, &TrackPanel::trackShown, &app_.bridge(), &PageBridge::setShownTrack);
-    connect(&app_.bridge(), &PageBridge::trackPicked, panel_, &TrackPanel::selectTrack);
     mapView_->showStartPage();
 }
 
 bool CMainFrame::openFile(const QString& path) {
-    const bool opened = openProjectFile(app_, *panel_, this, path);
-    if (opened)
-        geotag_->tracksChanged();
-    return opened;
+    return openProjectFile(app_, this, path);
 }
 
 void CMainFrame::switchLanguage(int value) {
@@ -170,17 +164,20 @@ void CMainFrame::switchLanguage(int value) {
     fillMainMenu(menuBar(), app_.language().setting(), actions_);
     useQtTranslations(app_.language().setting());
     panel_->relabel();
+    app_.mapPage().relabel();
     geotag_->relabel();
 }
 
 void CMainFrame::onRead() {
-    readLogger(app_, *progress_, *panel_, this);
-    geotag_->tracksChanged();
+    // The dialogs of Read and Configure are made when first wanted: the window and its start
+    // page come up sooner.
+    if (!progress_)
+        progress_ = new ProgressDialog(app_.language(), this);
+    readLogger(app_, *progress_, this);
 }
 
 void CMainFrame::onOpen() {
-    openProjectCommand(app_, *panel_, this);
-    geotag_->tracksChanged();
+    openProjectCommand(app_, this);
 }
 
 void CMainFrame::onSave() {
@@ -188,6 +185,9 @@ void CMainFrame::onSave() {
 }
 
 void CMainFrame::onConfig() {
+    if (!config_)
+        config_ = new CConfigDlg(app_.language(), app_.connector(),
+                                 firmwareDirectoryFor(app_.moduleDir()).toStdString(), this);
     config_->exec();
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/ProgramFolder.h"
 #include "map/PageBridge.h"
+#include "map/MapPage.h"
 #include "map/TileSchemeHandler.h"
 #include "map/WebProfile.h"
 
@@ -13,7 +14,10 @@ CTrailkeepApp::CTrailkeepApp(const Options& options, QObject* parent)
       language_((pageDir_ + QStringLiteral("language.ini")).toStdString()),
       connector_(options.preferredPort.toStdString()),
       bridge_(std::make_unique<PageBridge>(language_)),
+      mapPage_(std::make_unique<MapPage>(session_, *bridge_, pageDir_)),
       profile_(createWebProfile(options.persistentWebProfile, this)),
-      tiles_(TileSchemeHandler::of(profile_)) {}
+      tiles_(TileSchemeHandler::of(profile_)) {
+    mapPage_->followTiles(*tiles_);
+}
 
 CTrailkeepApp::~CTrailkeepApp() = default;

@@ -7,17 +7,16 @@
 #include <memory>
 
 #include "link/SerialConnector.h"
-#include "tracks/PageBuffer.h"
-#include "tracks/Track.h"
-#include "tracks/TrackDecoder.h"
+#include "session/TrackSession.h"
 #include "ui/Language.h"
 
 class PageBridge;
+class MapPage;
 class QWebEngineProfile;
 class TileSchemeHandler;
 
-// The program's state for its whole run: the logger memory, the tracks decoded from it, the
-// selected track, the program's folder, the language, the logger search and the page bridge.
+// The program's state for its whole run: the track session, the program's folder, the language,
+// the logger search and the page bridge.
 class CTrailkeepApp : public QObject {
     Q_OBJECT
 public:
@@ -30,10 +29,8 @@ public:
     explicit CTrailkeepApp(const Options& options, QObject* parent = nullptr);
     ~CTrailkeepApp() override;
 
-    tk::PageBuffer pageBuffer;
-    tk::TrackTable trackTable;
-    tk::TrackDecoder decoder{trackTable};
-    int selectedTrack = -1; // the track whose list row last changed, -1 for none
+    // The logger memory, its tracks, their styles, the selection and the checked set.
+    TrackSession& session() { return session_; }
 
     // ModuleDir: where the program's pages and language.ini stand (beside the program, or a
     // package's share/trailkeep).
@@ -46,6 +43,8 @@ public:
     tk::Language& language() { return language_; }
     tk::SerialConnector& connector() { return connector_; }
     PageBridge& bridge() { return *bridge_; }
+    // The one door to the pages, following the session.
+    MapPage& mapPage() { return *mapPage_; }
     QWebEngineProfile* webProfile() const { return profile_; }
     // The map every page shows (the tile server or an offline map), served to the profile.
     TileSchemeHandler& tiles() const { return *tiles_; }
@@ -53,9 +52,11 @@ public:
 private:
     QString moduleDir_;
     QString pageDir_;
+    TrackSession session_;
     tk::Language language_;
     tk::SerialConnector connector_;
     std::unique_ptr<PageBridge> bridge_;
+    std::unique_ptr<MapPage> mapPage_;
     QWebEngineProfile* profile_;
     TileSchemeHandler* tiles_;
 };

@@ -14,7 +14,7 @@ GeotagCommand::~GeotagCommand() {
 void GeotagCommand::open(const QStringList& photos) {
     if (!dialog_) {
         access_ = std::make_unique<tk::photos::ExivPhotoAccess>();
-        dialog_ = new CGeotagDlg({app_.language(), app_.trackTable, *access_, app_.webProfile(),
+        dialog_ = new CGeotagDlg({app_.language(), app_.session(), *access_, app_.webProfile(),
                                   app_.bridge(), app_.pageDir()},
                                  window_);
     }
@@ -22,11 +22,6 @@ void GeotagCommand::open(const QStringList& photos) {
     dialog_->raise();
     dialog_->activateWindow();
     dialog_->addPaths(photos);
-}
-
-void GeotagCommand::tracksChanged() {
-    if (dialog_)
-        dialog_->tracksChanged();
 }
 
 void GeotagCommand::relabel() {

@@ -21,7 +21,6 @@ public:
     ~GeotagCommand();
 
     void open(const QStringList& photos = {});
-    void tracksChanged();
     void relabel();
     CGeotagDlg* dialog() const { return dialog_; }
 

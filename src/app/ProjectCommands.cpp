@@ -2,7 +2,6 @@
 #include "app/ProjectCommands.h"
 
 #include "app/CTrailkeepApp.h"
-#include "panel/TrackPanel.h"
 #include "tracks/FileNames.h"
 #include "tracks/ProjectFile.h"
 #include "ui/FileQuestions.h"
@@ -20,13 +19,12 @@ QString withProjectExtension(const QString& path) {
 
 } // namespace
 
-bool openProjectFile(CTrailkeepApp& app, TrackPanel& panel, QWidget* window, const QString& path) {
-    const tk::ProjectLoad load = tk::openProject(path.toStdString(), app.pageBuffer, app.decoder);
+bool openProjectFile(CTrailkeepApp& app, QWidget* window, const QString& path) {
+    const tk::ProjectLoad load = app.session().openProject(path.toStdString());
     if (!load.ok()) {
         tellUser(window, true, QString::fromStdString(load.error));
         return false;
     }
-    panel.refill();
     if (load.recordsDropped > 0) {
         const std::string text = tk::fillNumbers(app.language().text(kDroppedRecordsKey),
                                                  {static_cast<long>(load.recordsDropped)});
@@ -35,12 +33,12 @@ bool openProjectFile(CTrailkeepApp& app, TrackPanel& panel, QWidget* window, con
     return true;
 }
 
-void openProjectCommand(CTrailkeepApp& app, TrackPanel& panel, QWidget* window) {
+void openProjectCommand(CTrailkeepApp& app, QWidget* window) {
     const QString chosen =
         Prompts::current().openFileName(window, QString::fromLatin1(kProjectFilter));
     if (chosen.isEmpty())
         return;
-    openProjectFile(app, panel, window, withProjectExtension(chosen));
+    openProjectFile(app, window, withProjectExtension(chosen));
 }
 
 void saveProjectCommand(CTrailkeepApp& app, QWidget* window) {
@@ -51,7 +49,7 @@ void saveProjectCommand(CTrailkeepApp& app, QWidget* window) {
     const QString path = withProjectExtension(chosen);
     if (!mayReplace(window, chosen, path))
         return;
-    const std::string error = tk::saveProject(path.toStdString(), app.pageBuffer);
+    const std::string error = tk::saveProject(path.toStdString(), app.session().pageBuffer());
     if (!error.empty())
         tellUser(window, true, QString::fromStdString(error));
 }

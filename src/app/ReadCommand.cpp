@@ -5,7 +5,6 @@
 
 #include "app/CTrailkeepApp.h"
 #include "link/ProgressDialog.h"
-#include "panel/TrackPanel.h"
 #include "ui/TextFill.h"
 
 namespace {
@@ -19,11 +18,16 @@ QString outcomeText(const tk::Language& language, const tk::DownloadResult& resu
 
 } // namespace
 
-void readLogger(CTrailkeepApp& app, ProgressDialog& dialog, TrackPanel& panel, QWidget* window) {
-    const tk::DownloadResult result = dialog.run(app.connector(), app.pageBuffer, app.decoder);
+void readLogger(CTrailkeepApp& app, ProgressDialog& dialog, QWidget* window) {
+    // The download fills a memory of its own on its thread; the session takes it over here, on
+    // the window's thread, once the thread has finished.
+    tk::PageBuffer buffer;
+    tk::TrackTable table;
+    tk::TrackDecoder decoder(table);
+    const tk::DownloadResult result = dialog.run(app.connector(), buffer, decoder);
     if (result.outcome == tk::DownloadOutcome::NoLogger)
         return;
-    panel.refill();
+    app.session().takeDownload(std::move(buffer), std::move(table));
     if (result.outcome == tk::DownloadOutcome::CountFailed)
         return;
     QMessageBox box(result.outcome == tk::DownloadOutcome::Complete ? QMessageBox::Information

@@ -13,9 +13,7 @@ namespace {
 // from this layout and the shell completion reads the commands and options from it.
 
 constexpr std::string_view kTrackCommands =
-    "Track commands (FILE is a project file, .gpl, a download of the logger, or a\n"
-    "track file of another device: GPX, or through GPSBabel FIT, TCX, KML, KMZ, IGC,\n"
-    "NMEA and the other formats it reads):\n"
+    "Track commands:\n"
     "  tracks FILE [--json] [--rejects]\n"
     "                        List the tracks: number, name, start, end and fixes.\n"
     "    --json              print every track with its fixes as JSON\n"
@@ -170,7 +168,9 @@ std::string usage(CliProgram program) {
                   "headless\nmachines: lists, measures and exports the tracks of a serial GPS "
                   "track logger, downloads\nthe logger's memory and sets the logger up, and "
                   "geotags photos from the tracks.\nTrack numbers are the rows of the listing, "
-                  "from 1.\n\n";
+                  "from 1. A track FILE is a project file (.gpl, a\ndownload of the logger) or a "
+                  "track file of another device: GPX, or through GPSBabel\nFIT, TCX, KML, KMZ, "
+                  "IGC, NMEA and the other formats it reads.\n\n";
 }
 
 } // namespace

@@ -199,7 +199,7 @@ int runGeotag(const CliArgs& args) {
         return runSuggest(args);
     const bool dryRun = args.has("--dry-run");
     ExivPhotoAccess access(false);
-    const GeotagInput in = readInput(args, access);
+    GeotagInput in = readInput(args, access);
     std::string syncError;
     CameraClocks clocks = cameraClocks(in.settings, in.photos, syncError);
     if (!syncError.empty())
@@ -217,6 +217,8 @@ int runGeotag(const CliArgs& args) {
         };
         writePhotos(access, in.photos, results, in.settings, control);
     }
+    // What was read goes before the report is made: a large run never holds both.
+    std::vector<PhotoInfo>().swap(in.photos);
 
     const std::string text =
         args.has("--json") ? geotagJson(in.found, results) : geotagTable(in.found, results, dryRun);

@@ -208,11 +208,10 @@ int runDataJs(const CliArgs& args) {
     const auto weight = args.number("--weight", 0, 255).value_or(2);
     const auto speed = args.number("--speed", -2147483647L, 2147483647L).value_or(2);
     Decoded d = decodeFile(inputFile(args), wantedSlot(args));
-    Track& track = selectedTrack(args, d.table);
-    track.colour = colour;
-    track.lineWeight = static_cast<std::uint8_t>(weight);
-    track.playSpeed = static_cast<std::int32_t>(speed);
-    writeOutput(out, [&](text::TextOut& text) { writeMapDataScript(text, track); });
+    const Track& track = selectedTrack(args, d.table);
+    const TrackStyle style{colour, static_cast<std::uint8_t>(weight),
+                           static_cast<std::int32_t>(speed)};
+    writeOutput(out, [&](text::TextOut& text) { writeMapDataScript(text, track, style); });
     return 0;
 }
 

@@ -60,13 +60,9 @@ CCustomPage* BrowserPolicy::apply(QWebEngineView* view, QWebEngineProfile* profi
     setPageTexts(page, bridge.pageTextsScript());
     if (TileSchemeHandler* tiles = TileSchemeHandler::of(profile)) {
         setTileScript(page, tiles->pageScript());
-        connect(tiles, &TileSchemeHandler::tilesChanged, page, [page, tiles] {
-            const QString script = tiles->pageScript();
-            setTileScript(page, script);
-            page->runJavaScript(script +
-                                QStringLiteral("if (typeof window.tkSetTiles === 'function')"
-                                               " window.tkSetTiles(window.TK_TILES);"));
-        });
+        // The page on show gets the new tiles over the channel; the next one from this script.
+        connect(tiles, &TileSchemeHandler::tilesChanged, page,
+                [page, tiles] { setTileScript(page, tiles->pageScript()); });
     } else {
         setTileScript(page, TileSettings::load().pageScript());
     }

@@ -6,10 +6,11 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include "map/BrowserPolicy.h"
 #include "map/PageBridge.h"
+#include "map/BrowserPolicy.h"
 
-CMapView::CMapView(QWebEngineProfile* profile, PageBridge& bridge, QString pageDir, QWidget* parent)
+CMapView::CMapView(QWebEngineProfile* profile, PageBridge& bridge, QString pageDir,
+                   QWidget* parent)
     : QWebEngineView(parent), bridge_(bridge), pageDir_(std::move(pageDir)) {
     setObjectName(QStringLiteral("mapView"));
     setAccessibleName(QStringLiteral("Map"));
@@ -33,10 +34,8 @@ void CMapView::navigateTo(const QString& path) {
     load(url);
 }
 
-void CMapView::setTrackView(const QString& json, bool drawNow) {
-    const QString assign = QStringLiteral("window.TK_VIEW = %1;\n").arg(json);
-    BrowserPolicy::setPageScript(page_, QStringLiteral("trailkeep-view"), assign);
-    if (drawNow)
-        page_->runJavaScript(assign + QStringLiteral("if (window.tkPage && window.tkPage.setView) "
-                                                     "window.tkPage.setView(window.TK_VIEW);"));
+void CMapView::showPage(const QString& path) {
+    if (page_->requestedUrl() == QUrl::fromLocalFile(path) || url() == QUrl::fromLocalFile(path))
+        return;
+    navigateTo(path);
 }

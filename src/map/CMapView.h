@@ -21,11 +21,9 @@ public:
     // Loads a file path or an address; addresses beginning with "app:" are refused.
     void navigateTo(const QString& path);
 
-    // The all-tracks view (trackViewJson): every page loaded later finds it as window.TK_VIEW;
-    // with drawNow the page on show draws it at once. (A script run on the page just before a
-    // navigation loses the new page's load signals, so a view that comes with a navigation is
-    // left to the new page.)
-    void setTrackView(const QString& json, bool drawNow);
+    // Loads the page unless the view shows it already or is loading it: a page of the program
+    // takes what it shows next from the web channel.
+    void showPage(const QString& path);
 
     CCustomPage* customPage() const { return page_; }
     QSize sizeHint() const override { return {640, 480}; }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "map/MapDataScript.h"
 
+#include "map/FigureJson.h"
 #include "map/TextAppend.h"
 
 #include <array>
@@ -47,16 +48,21 @@ void appendHexByte(std::string& out, std::uint32_t byte) {
     out += kHex[byte & 0xF];
 }
 
-void appendHead(std::string& out, const Track& track) {
+void appendColour(std::string& out, std::uint32_t colour) {
+    out += '#';
+    appendHexByte(out, colour);
+    appendHexByte(out, colour >> 8);
+    appendHexByte(out, colour >> 16);
+}
+
+void appendHead(std::string& out, const TrackStyle& style) {
     out += "var size = {width:800, Height:600, zoom:13};\r\n";
     out += "var line = {speed:";
-    text::appendInt(out, track.playSpeed);
-    out += ", color:\"#";
-    appendHexByte(out, track.colour);
-    appendHexByte(out, track.colour >> 8);
-    appendHexByte(out, track.colour >> 16);
+    text::appendInt(out, style.playSpeed);
+    out += ", color:\"";
+    appendColour(out, style.colour);
     out += "\", weight: ";
-    text::appendInt(out, track.lineWeight);
+    text::appendInt(out, style.lineWeight);
     out += ",refresh: 30};\r\nvar locations = [";
 }
 
@@ -100,8 +106,10 @@ void appendRows(text::TextOut& out, const std::vector<TrackPoint>& points, bool 
     appendRow(out.text, points.back(), imperial, true);
 }
 
-void appendSummary(std::string& out, const MapTexts& t) {
-    const std::array<std::pair<const char*, const std::string*>, 6> rows{{
+using SummaryRows = std::array<std::pair<const char*, const std::string*>, 6>;
+
+SummaryRows summaryRows(const MapTexts& t) {
+    return {{
         {"Name", &t.name},
         {"Start Time", &t.start},
         {"End Time", &t.end},
@@ -109,6 +117,10 @@ void appendSummary(std::string& out, const MapTexts& t) {
         {"Peak Speed", &t.speed},
         {"Distance", &t.distance},
     }};
+}
+
+void appendSummary(std::string& out, const MapTexts& t) {
+    const SummaryRows rows = summaryRows(t);
     out += "\r\nvar data = [";
     for (std::size_t i = 0; i < rows.size(); ++i) {
         out += i == 0 ? "[\"" : ",[\"";
@@ -118,6 +130,20 @@ void appendSummary(std::string& out, const MapTexts& t) {
         out += "\"]";
     }
     out += "];\r\n";
+}
+
+// The same rows as JSON: the texts escaped for JSON rather than for a script.
+void appendSummaryJson(std::string& out, const MapTexts& t) {
+    const SummaryRows rows = summaryRows(t);
+    out += "[";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        out += i == 0 ? "[\"" : ",[\"";
+        out += rows[i].first;
+        out += ":\",";
+        appendJsonString(out, *rows[i].second);
+        out += "]";
+    }
+    out += "]";
 }
 
 } // namespace
@@ -139,9 +165,10 @@ MapTexts mapTexts(const Track& track) {
 
 namespace {
 
-void writeScript(text::TextOut& out, const Track& track, const MapTexts& texts) {
+void writeScript(text::TextOut& out, const Track& track, const TrackStyle& style,
+                 const MapTexts& texts) {
     if (!track.points.empty()) {
-        appendHead(out.text, track);
+        appendHead(out.text, style);
         appendRows(out, track.points, track.imperial());
         appendSummary(out.text, texts);
     }
@@ -150,8 +177,8 @@ void writeScript(text::TextOut& out, const Track& track, const MapTexts& texts) 
 
 } // namespace
 
-void writeMapDataScript(text::TextOut& out, const Track& track) {
-    writeScript(out, track, mapTexts(track));
+void writeMapDataScript(text::TextOut& out, const Track& track, const TrackStyle& style) {
+    writeScript(out, track, style, mapTexts(track));
 }
 
 std::vector<std::size_t> mapDataRowPoints(const std::vector<TrackPoint>& points) {
@@ -165,15 +192,36 @@ std::vector<std::size_t> mapDataRowPoints(const std::vector<TrackPoint>& points)
     return rows;
 }
 
-std::string mapDataScript(const Track& track, MapTexts* texts) {
+std::string mapDataScript(const Track& track, const TrackStyle& style, MapTexts* texts) {
     MapTexts t = mapTexts(track);
     text::TextOut out;
     if (!track.points.empty())
         out.text.reserve(256 + track.name.size() + track.points.size() * 64);
-    writeScript(out, track, t);
+    writeScript(out, track, style, t);
     if (texts)
         *texts = std::move(t);
     return std::move(out.text);
+}
+
+std::string trackPageJson(const Track& track, const TrackStyle& style) {
+    if (track.points.empty())
+        return {};
+    std::string out;
+    out.reserve(256 + track.name.size() + track.points.size() * 64);
+    out += "{\"line\":{\"speed\":";
+    text::appendInt(out, style.playSpeed);
+    out += ",\"color\":\"";
+    appendColour(out, style.colour);
+    out += "\",\"weight\":";
+    text::appendInt(out, style.lineWeight);
+    out += ",\"refresh\":30},\"locations\":[";
+    const bool imperial = track.imperial();
+    forEachRowPoint(track.points, [&](const TrackPoint& p) { appendRow(out, p, imperial, false); });
+    appendRow(out, track.points.back(), imperial, true);
+    out += ",\"data\":";
+    appendSummaryJson(out, mapTexts(track));
+    out += '}';
+    return out;
 }
 
 } // namespace tk

@@ -47,9 +47,31 @@ constexpr char kExternalShim[] = R"JS(
         Object.defineProperty(window, 'external', { value: external, configurable: true });
     } catch (e) { window.external = external; }
     if (typeof qt === 'undefined' || !qt.webChannelTransport) return;
+    // The program's own pages: what to show reaches them through the door, once it is open.
+    var waiting = [];
+    window.tkDoor = {
+        onReady: function (fn) { if (target) fn(target); else waiting.push(fn); }
+    };
+    function parsed(json) {
+        try { return JSON.parse(json); } catch (e) { return null; }
+    }
     new QWebChannel(qt.webChannelTransport, function (channel) {
         target = channel.objects.external;
         queue.splice(0).forEach(function (call) { send(call[0], call[1]); });
+        // Another map chosen, another language: every page of the program follows at once.
+        target.tilesChanged.connect(function (json) {
+            var tiles = parsed(json);
+            if (!tiles) return;
+            window.TK_TILES = tiles;
+            if (typeof window.tkSetTiles === 'function') window.tkSetTiles(tiles);
+        });
+        target.textsChanged.connect(function (json) {
+            var texts = parsed(json);
+            if (!texts) return;
+            window.TK_TEXTS = texts;
+            if (typeof window.tkRelabel === 'function') window.tkRelabel();
+        });
+        waiting.splice(0).forEach(function (fn) { fn(target); });
     });
 })();
 )JS";
@@ -66,7 +88,8 @@ QString webChannelLibrary() {
 PageBridge::PageBridge(const tk::Language& language, QObject* parent)
     : QObject(parent), language_(language) {}
 
-void PageBridge::CB_CustomFunctionWithParams(const QVariant& latitude, const QVariant& longitude) {
+void PageBridge::CB_CustomFunctionWithParams(const QVariant& latitude,
+                                                         const QVariant& longitude) {
     if (latitude.typeId() != QMetaType::QString || longitude.typeId() != QMetaType::QString)
         return;
     const std::string text = tk::coordinatesText(
@@ -97,7 +120,8 @@ long wholeNumber(const QVariant& value) {
 
 } // namespace
 
-QString PageBridge::CB_StretchFigures(const QVariant& first, const QVariant& last) const {
+QString PageBridge::CB_StretchFigures(const QVariant& first,
+                                                  const QVariant& last) const {
     if (!isNumber(first) || !isNumber(last) || !std::isfinite(first.toDouble()) ||
         !std::isfinite(last.toDouble()))
         return QStringLiteral("{}");
@@ -110,15 +134,43 @@ void PageBridge::CB_SelectTrack(const QVariant& track) {
         emit trackPicked(static_cast<int>(wholeNumber(track)));
 }
 
-QString PageBridge::pageTextsScript() const {
+void PageBridge::pickPhoto(const QVariant& row) {
+    if (isNumber(row) && std::isfinite(row.toDouble()))
+        emit photoPicked(static_cast<int>(wholeNumber(row)));
+}
+
+void PageBridge::setTrack(const QString& json) {
+    track_ = json;
+    emit trackChanged(track_);
+}
+
+void PageBridge::setView(const QString& json) {
+    view_ = json;
+    emit viewChanged(view_);
+}
+
+void PageBridge::setPhotoTracks(const QString& json) {
+    photoTracks_ = json;
+    emit photoTracksChanged(photoTracks_);
+}
+
+void PageBridge::setPhotos(const QString& json) {
+    photos_ = json;
+    emit photosChanged(photos_);
+}
+
+QString PageBridge::pageTextsJson() const {
     QJsonObject texts;
     for (const char* key :
          {"Play", "Pause", "Slower", "Faster", "point", "points", "Length", "Moving time",
           "Duration", "Average speed", "Moving average", "Ascent / Descent", "Lowest / Highest",
           "moving above %1, climbs of %2 or more", "Whole track", "Selection", "Splits", "Time"})
         texts.insert(QString::fromLatin1(key), QString::fromStdString(language_.text(key)));
-    return QStringLiteral("window.TK_TEXTS = %1;\n")
-        .arg(QString::fromUtf8(QJsonDocument(texts).toJson(QJsonDocument::Compact)));
+    return QString::fromUtf8(QJsonDocument(texts).toJson(QJsonDocument::Compact));
+}
+
+QString PageBridge::pageTextsScript() const {
+    return QStringLiteral("window.TK_TEXTS = %1;\n").arg(pageTextsJson());
 }
 
 QString PageBridge::documentCreationScript() {

@@ -11,9 +11,12 @@ namespace tk {
 class Language;
 }
 
-// The object pages reach as window.external. Pages may only ask whether they run in the program,
-// report a position, ask for the figures of a stretch of the track shown and pick a track of the
-// all-tracks view; everything else answers true and changes nothing.
+// The object on every page's web channel. Pages reach its CB_ functions as window.external: they
+// may only ask whether they run in the program, report a position, ask for the figures of a
+// stretch of the track shown and pick a track of the all-tracks view; everything else answers
+// true and changes nothing. The program's own pages also reach it through window.tkDoor: its
+// signals bring them what to show (MapPage emits them) and they ask for what is shown now when
+// they start.
 class PageBridge : public QObject {
     Q_OBJECT
 public:
@@ -41,20 +44,53 @@ public:
     // A line of the all-tracks view was clicked; anything but a number is ignored.
     Q_INVOKABLE void CB_SelectTrack(const QVariant& track);
 
+    // What a page that starts now shows: the selected track (trackPageJson, "" for none), the
+    // all-tracks view (trackViewJson), and the photo map's tracks and photos.
+    Q_INVOKABLE QString currentTrack() const { return track_; }
+    Q_INVOKABLE QString currentView() const { return view_; }
+    Q_INVOKABLE QString currentPhotoTracks() const { return photoTracks_; }
+    Q_INVOKABLE QString currentPhotos() const { return photos_; }
+    // A photo's marker was clicked; anything but a number is ignored.
+    Q_INVOKABLE void pickPhoto(const QVariant& row);
+
     void setShownTrack(const tk::ShownTrack& shown) { shown_ = shown; }
+    void setTrack(const QString& json);
+    void setView(const QString& json);
+    void setPhotoTracks(const QString& json);
+    void setPhotos(const QString& json);
 
     // The script that makes window.external answer synchronously from the first script of a
     // page and forwards the calls to this object once the channel is up.
     static QString documentCreationScript();
-    // The script that hands the pages their control captions in the interface language as
-    // window.TK_TEXTS.
+    // The pages' control captions in the interface language: as JSON, and as the script that
+    // hands them to a page as window.TK_TEXTS.
+    QString pageTextsJson() const;
     QString pageTextsScript() const;
 
 signals:
+    // From the pages.
     void coordinatesShown(const QString& text);
     void trackPicked(int track);
+    void photoPicked(int row);
+
+    // To the pages, over the channel.
+    void trackChanged(const QString& json);
+    void viewChanged(const QString& json);
+    // Play the shown track from its start.
+    void playRequested();
+    // The thresholds changed: the page asks for its figures again.
+    void figuresChanged();
+    void tilesChanged(const QString& json);
+    void textsChanged(const QString& json);
+    void photoTracksChanged(const QString& json);
+    void photosChanged(const QString& json);
+    void photoShown(int row, const QString& name, const QString& thumbnail);
 
 private:
     const tk::Language& language_;
     tk::ShownTrack shown_;
+    QString track_;
+    QString view_;
+    QString photoTracks_ = QStringLiteral("[]");
+    QString photos_ = QStringLiteral("[]");
 };

@@ -17,6 +17,7 @@ tk_sources(TK_CORE_SOURCES
 tk_sources(TK_GUI_SOURCES
     BrowserPolicy.cpp
     CMapView.cpp
+    MapPage.cpp
     PageBridge.cpp
     PrintPreview.cpp
     TileSchemeHandler.cpp

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "panel/LineColourQt.h"
 
-#include "panel/LineColour.h"
+#include "tracks/LineColour.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -1,18 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
+class TrackSession;
 
-#include "tracks/Track.h"
-#include "ui/Language.h"
+namespace tk {
+class Language;
+}
 
-// What the track panel needs of the program's state: the decoded tracks, the selected track,
-// the interface language and the folder the map pages and data.js live in.
+// What the track panel needs of the program: the track session it shows and changes, and the
+// interface language.
 struct PanelContext {
-    tk::TrackTable& trackTable;
-    int& selectedTrack;
-    tk::Language& language;
-    QString pageDir; // with a trailing slash
-
-    QString pagePath(const QString& name) const { return pageDir + name; }
+    TrackSession& session;
+    const tk::Language& language;
 };

@@ -10,17 +10,17 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "map/TrackOverview.h"
+#include <algorithm>
+
 #include "panel/CFigureSettingsDlg.h"
 #include "panel/CLinePropertiesDlg.h"
+#include "panel/TrackList.h"
 #include "panel/FigureRows.h"
 #include "panel/FigureSettingsStore.h"
 #include "panel/FittingScrollArea.h"
-#include "panel/LineColour.h"
 #include "panel/TrackExport.h"
-#include "panel/TrackList.h"
 #include "panel/TrackMenu.h"
-#include "tracks/FileIO.h"
+#include "session/TrackSession.h"
 #include "ui/Captions.h"
 
 namespace {
@@ -79,10 +79,8 @@ TrackPanel::TrackPanel(const PanelContext& context, QWidget* parent)
             showTrack(item);
     });
     connect(list_, &QTableWidget::currentItemChanged, this, [this](QTableWidgetItem* current) {
-        if (!current)
-            return;
-        context_.selectedTrack = list_->trackAt(current->row());
-        scheduleShow(current->row());
+        if (current)
+            scheduleShow(current->row());
     });
     connect(list_, &QTableWidget::itemSelectionChanged, this, [this] {
         const QList<QTableWidgetItem*> selected = list_->selectedItems();
@@ -94,9 +92,17 @@ TrackPanel::TrackPanel(const PanelContext& context, QWidget* parent)
     connect(play_, &QPushButton::clicked, this, &TrackPanel::play);
     connect(showAll_, &QPushButton::clicked, this, [this] { checkAll(true); });
     connect(showNone_, &QPushButton::clicked, this, [this] { checkAll(false); });
-    connect(list_, &TrackList::checksChanged, this, [this] { sendTrackView(); });
+    connect(list_, &TrackList::checksChanged, this,
+            [this] { context_.session.setChecked(list_->checkedTracks()); });
     connect(figureRows_, &FigureRows::thresholdsRequested, this, &TrackPanel::askThresholds);
+
+    TrackSession& session = context_.session;
+    connect(&session, &TrackSession::tracksReplaced, this, &TrackPanel::refill);
+    connect(&session, &TrackSession::selectionChanged, this, &TrackPanel::showSelection);
+    connect(&session, &TrackSession::styleChanged, this, &TrackPanel::updateRow);
+    connect(&session, &TrackSession::checkedChanged, this, &TrackPanel::showChecks);
     relabel();
+    refill();
 }
 
 void TrackPanel::buildProperties() {
@@ -132,41 +138,19 @@ void TrackPanel::relabel() {
     }
 }
 
+// The session's tracks were replaced: every row is made anew in the track's fresh style. The
+// property texts stay until a row is clicked.
 void TrackPanel::refill() {
     const QSignalBlocker quiet(list_);
     showPending_->stop();
     list_->clearRows();
-    shownTrack_ = -1;
     figureRows_->clear();
-    // Left to the next page: the page on show keeps the old track until a row is clicked.
-    sendTrackView(false);
-    tk::TrackTable& table = context_.trackTable;
-    if (table.slotCount() == 0 || table.tracks.empty() || table.tracks[0].points.empty())
-        return;
-    for (int i = 0; i < table.slotCount() && i < static_cast<int>(table.tracks.size()); ++i) {
-        tk::Track& track = table.tracks[static_cast<std::size_t>(i)];
-        if (track.points.empty())
-            continue;
-        track.lineWeight = 2;
-        track.playSpeed = 2;
-        track.colour = colours_.next();
-        list_->addTrackRow(i, QString::fromStdString(track.name), track.colour, track.lineWeight);
+    const TrackSession& session = context_.session;
+    for (const int index : session.listedTracks()) {
+        const tk::TrackStyle& style = session.style(index);
+        list_->addTrackRow(index, QString::fromStdString(session.track(index)->name), style.colour,
+                           style.lineWeight);
     }
-}
-
-bool TrackPanel::writeMapData(int index) {
-    tk::TrackTable& table = context_.trackTable;
-    if (index < 0 || index >= static_cast<int>(table.tracks.size()))
-        return false;
-    tk::Track drawn = table.tracks[static_cast<std::size_t>(index)];
-    drawn.colour = tk::drawColour(drawn.colour);
-    const std::string script = tk::mapDataScript(drawn, &texts_);
-    if (script.empty())
-        return false;
-    const std::string error =
-        tk::writeFileAtomically(context_.pagePath(QStringLiteral("data.js")).toStdString(), script);
-    writeError_ = QString::fromStdString(error);
-    return error.empty();
 }
 
 void TrackPanel::scheduleShow(int row) {
@@ -177,74 +161,60 @@ void TrackPanel::scheduleShow(int row) {
 }
 
 void TrackPanel::showTrack(QTableWidgetItem* item) {
-    if (list_->isCheckClick(item))
+    if (!item || list_->isCheckClick(item))
         return;
-    if (item) {
-        const int track = list_->trackAt(item->row());
-        context_.selectedTrack = track;
-        if (writeMapData(track)) {
-            shownTrack_ = track;
-            showFigures();
-            emit trackShown(tk::shownTrack(
-                context_.trackTable.tracks[static_cast<std::size_t>(track)], figureSettings_));
-            sendTrackView(false);
-            emit pageRequested(context_.pagePath(QStringLiteral("Custom.html")));
-        }
-    }
-    showPropertyTexts();
+    context_.session.select(list_->trackAt(item->row()));
 }
 
-void TrackPanel::showFigures() {
-    const auto& tracks = context_.trackTable.tracks;
-    if (shownTrack_ < 0 || shownTrack_ >= static_cast<int>(tracks.size())) {
-        figureRows_->clear();
-        return;
-    }
-    const tk::Track& track = tracks[static_cast<std::size_t>(shownTrack_)];
-    figureRows_->show(tk::tripFigures(track.points, figureSettings_), track.imperial(),
-                      figureSettings_);
-}
-
-void TrackPanel::sendTrackView(bool drawNow) {
-    std::vector<tk::OverviewTrack> shown;
-    for (const int index : list_->checkedTracks()) {
-        const tk::Track& t = context_.trackTable.tracks[static_cast<std::size_t>(index)];
-        shown.push_back({index, &t, tk::drawColour(t.colour), t.lineWeight});
-    }
-    emit trackViewChanged(QString::fromStdString(tk::trackViewJson(shown, shownTrack_)), drawNow);
-}
-
-void TrackPanel::checkAll(bool checked) {
-    // The page needs a clicked track to draw the others beside: the first row's, when none is.
-    if (checked && shownTrack_ < 0 && list_->rowCount() > 0) {
-        list_->setAllChecked(true, false);
-        showTrack(list_->item(0, TrackList::NameColumn));
-        return;
-    }
-    list_->setAllChecked(checked);
-}
-
-void TrackPanel::selectTrack(int track) {
+// The session selected a track (here or on the map): its row becomes the current one and its
+// texts and figures are shown.
+void TrackPanel::showSelection(int track) {
+    showPending_->stop();
     const int row = list_->rowOfTrack(track);
-    if (row < 0)
-        return;
-    {
+    if (row >= 0 && list_->currentRow() != row) {
         const QSignalBlocker quiet(list_);
         list_->setCurrentCell(row, TrackList::NameColumn);
         list_->selectRow(row);
     }
-    showTrack(list_->item(row, TrackList::NameColumn));
+    if (const tk::Track* shown = context_.session.track(track))
+        showPropertyTexts(tk::mapTexts(*shown));
+    showFigures();
+}
+
+void TrackPanel::showFigures() {
+    const tk::Track* track = context_.session.track(context_.session.selected());
+    if (!track) {
+        figureRows_->clear();
+        return;
+    }
+    figureRows_->show(tk::tripFigures(track->points, figureSettings_), track->imperial(),
+                      figureSettings_);
+}
+
+void TrackPanel::showChecks() {
+    const std::vector<int>& checked = context_.session.checked();
+    if (list_->checkedTracks() == checked)
+        return;
+    const QSignalBlocker quiet(list_);
+    for (int row = 0; row < list_->rowCount(); ++row) {
+        const bool on = std::binary_search(checked.begin(), checked.end(), list_->trackAt(row));
+        list_->item(row, TrackList::NameColumn)
+            ->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+void TrackPanel::checkAll(bool checked) {
+    list_->setAllChecked(checked);
+    // The map draws the others beside a selected track: the first row's, when none is.
+    if (checked && context_.session.selected() < 0 && list_->rowCount() > 0)
+        showTrack(list_->item(0, TrackList::NameColumn));
 }
 
 void TrackPanel::setFigureSettings(const tk::FigureSettings& settings) {
     figureSettings_ = settings;
     saveFigureSettings(settings);
     showFigures();
-    if (shownTrack_ >= 0) {
-        emit trackShown(tk::shownTrack(
-            context_.trackTable.tracks[static_cast<std::size_t>(shownTrack_)], figureSettings_));
-        emit pageRequested(context_.pagePath(QStringLiteral("Custom.html")));
-    }
+    emit figureSettingsChanged(settings);
 }
 
 void TrackPanel::askThresholds() {
@@ -253,25 +223,26 @@ void TrackPanel::askThresholds() {
         setFigureSettings(dialog.settings());
 }
 
-void TrackPanel::showPropertyTexts() {
-    const std::string* texts[7] = {&texts_.name,  &texts_.start,    &texts_.end,     &texts_.step,
-                                   &texts_.speed, &texts_.altitude, &texts_.distance};
+void TrackPanel::showPropertyTexts(const tk::MapTexts& texts) {
+    const std::string* shown[7] = {&texts.name,  &texts.start,    &texts.end,     &texts.step,
+                                   &texts.speed, &texts.altitude, &texts.distance};
     for (std::size_t i = 0; i < values_.size(); ++i)
-        values_[i]->setText(QString::fromStdString(*texts[i]));
+        values_[i]->setText(QString::fromStdString(*shown[i]));
 }
 
 void TrackPanel::play() {
-    if (context_.selectedTrack != -1)
-        emit pageRequested(context_.pagePath(QStringLiteral("Custom.html")));
+    if (context_.session.selected() != -1)
+        emit playRequested();
 }
 
 void TrackPanel::updateRow(int track) {
     const int row = list_->rowOfTrack(track);
-    if (row < 0 || track >= static_cast<int>(context_.trackTable.tracks.size()))
+    if (row < 0)
         return;
-    const tk::Track& t = context_.trackTable.tracks[static_cast<std::size_t>(track)];
-    list_->setSwatchColour(row, t.colour);
-    list_->setWeight(row, t.lineWeight);
+    const tk::TrackStyle& style = context_.session.style(track);
+    list_->setSwatchColour(row, style.colour);
+    list_->setWeight(row, style.lineWeight);
+    list_->viewport()->update();
 }
 
 void TrackPanel::requestMenu(const QPoint& position) {
@@ -279,7 +250,6 @@ void TrackPanel::requestMenu(const QPoint& position) {
     if (!item)
         return;
     const int track = list_->trackAt(item->row());
-    context_.selectedTrack = track;
     {
         // The clicked row becomes the current one, so focus coming back after the menu moves
         // nothing.
@@ -289,9 +259,8 @@ void TrackPanel::requestMenu(const QPoint& position) {
     }
     const TrackCommand command = chooseTrackCommand(context_.language.setting(),
                                                     list_->viewport()->mapToGlobal(position), this);
-    // The command runs on the right-clicked track's data.js, whichever command it is.
-    writeMapData(track);
-    showPropertyTexts();
+    // Whichever command it is, it runs on the right-clicked track, which the map shows too.
+    context_.session.select(track);
     switch (command) {
     case TrackCommand::Modify:
         modifyTrack(track);
@@ -300,26 +269,23 @@ void TrackPanel::requestMenu(const QPoint& position) {
         emit printRequested();
         break;
     case TrackCommand::SaveToKml:
-        saveTrackFile(context_.trackTable, track, TrackFileFormat::Kml, window());
+        saveTrackFile(context_.session.table(), track, TrackFileFormat::Kml, window());
         break;
     case TrackCommand::SaveToGpx:
-        saveTrackFile(context_.trackTable, track, TrackFileFormat::Gpx, window());
+        saveTrackFile(context_.session.table(), track, TrackFileFormat::Gpx, window());
         break;
     case TrackCommand::None:
         break;
     }
 }
 
-// The new colour and weight reach the map at the next click on the row.
 void TrackPanel::modifyTrack(int track) {
-    tk::Track& t = context_.trackTable.tracks[static_cast<std::size_t>(track)];
-    tk::CLinePropertiesDlg dialog(context_.language, t.colour, this);
+    tk::TrackStyle style = context_.session.style(track);
+    tk::CLinePropertiesDlg dialog(context_.language, style.colour, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const tk::LineProperties chosen = dialog.properties();
-    t.colour = chosen.colour;
-    t.lineWeight = chosen.weight;
-    updateRow(track);
-    list_->viewport()->update();
-    sendTrackView();
+    style.colour = chosen.colour;
+    style.lineWeight = chosen.weight;
+    context_.session.setStyle(track, style);
 }

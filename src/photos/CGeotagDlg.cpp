@@ -29,6 +29,7 @@
 #include "photos/CameraClocks.h"
 #include "photos/CameraTable.h"
 #include "photos/PhotoTableModel.h"
+#include "session/TrackSession.h"
 #include "ui/Captions.h"
 #include "ui/Prompts.h"
 #include "ui/TextFill.h"
@@ -101,7 +102,8 @@ CGeotagDlg::CGeotagDlg(const Context& context, QWidget* parent)
     setObjectName(QStringLiteral("geotagDialog"));
     setModal(false);
     thumbnailPool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-    tracks_ = fixTracks(context_.tracks);
+    tracks_ = fixTracks(context_.session.table());
+    connect(&context_.session, &TrackSession::tracksReplaced, this, &CGeotagDlg::tracksChanged);
     buildControls();
     relabel();
     readSettings();
@@ -376,8 +378,9 @@ void CGeotagDlg::showSummary() {
     writeButton_->setEnabled(!busy() && counts[static_cast<int>(PhotoStatus::wouldTag)] > 0);
 }
 
+// The session's tracks were replaced (Open, Read, a drop).
 void CGeotagDlg::tracksChanged() {
-    tracks_ = fixTracks(context_.tracks);
+    tracks_ = fixTracks(context_.session.table());
     showTracksOnMap();
     dryRun();
 }

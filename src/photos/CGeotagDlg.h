@@ -16,6 +16,7 @@
 class CameraTable;
 class PageBridge;
 class CMapView;
+class TrackSession;
 class PhotoTableModel;
 class QCheckBox;
 class QComboBox;
@@ -35,11 +36,11 @@ class QWebEngineProfile;
 class CGeotagDlg : public QDialog {
     Q_OBJECT
 public:
-    // What the dialog needs of the program: the language, the decoded tracks, the photo reader
-    // and writer, and what the map view needs.
+    // What the dialog needs of the program: the language, the track session (whose tracks the
+    // photos are matched to), the photo reader and writer, and what the map view needs.
     struct Context {
         const tk::Language& language;
-        const tk::TrackTable& tracks;
+        const TrackSession& session;
         tk::photos::PhotoAccess& access;
         QWebEngineProfile* profile;
         PageBridge& bridge;
@@ -51,8 +52,6 @@ public:
 
     // Adds photos, and the photos of folders (searched recursively); they are read on workers.
     void addPaths(const QStringList& paths);
-    // The loaded tracks changed (Open, Read).
-    void tracksChanged();
     void relabel();
 
     bool busy() const { return worker_ != nullptr; }
@@ -72,6 +71,7 @@ private:
     QWidget* buildSettings();
     QWidget* buildActions();
     void readSettings();
+    void tracksChanged();
     void dryRun();
     void showPhotosOnMap();
     void showTracksOnMap();

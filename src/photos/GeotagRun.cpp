@@ -116,6 +116,13 @@ UndoResult undoPhoto(PhotoAccess& access, const std::string& folder,
     return r;
 }
 
+// The folder's name without "." and ".." steps or symbolic links, when it can be found.
+std::string sameFolderName(const std::string& folder) {
+    std::error_code error;
+    const fs::path canonical = fs::canonical(folder, error);
+    return error ? folder : canonical.string();
+}
+
 // Runs start(k) for k in [0, count) one after another in order, each followed by work(k) on one
 // of threads threads.
 void orderedParallelFor(std::size_t count, const std::function<void(std::size_t)>& start,
@@ -143,8 +150,7 @@ void orderedParallelFor(std::size_t count, const std::function<void(std::size_t)
 // Writes one photo of an entered folder: its entry goes to the journal just before the photo
 // changes, and again when it was not changed after all.
 void writeOne(PhotoAccess& access, const PhotoInfo& info, PhotoResult& r, bool sidecar,
-              RunJournals& journals) {
-    const std::string folder = folderOfPath(info.path);
+              const std::string& folder, RunJournals& journals) {
     const std::string name = nameOfPath(info.path);
     bool kept = false;
     const KeepBefore keep = [&](JournalEntry& entry) {
@@ -365,12 +371,15 @@ std::string writePhotos(PhotoAccess& access, const std::vector<PhotoInfo>& photo
 
     // Folder by folder, in name order, so that each folder's journal is locked once and in the
     // same order as any other run's.
-    std::stable_sort(todo.begin(), todo.end(), [&](std::size_t a, std::size_t b) {
-        return folderOfPath(photos[a].path) < folderOfPath(photos[b].path);
-    });
+    // A folder named two ways ("a", "./a") is one folder: its journal is locked once.
+    std::vector<std::string> folders(photos.size());
+    for (const std::size_t i : todo)
+        folders[i] = sameFolderName(folderOfPath(photos[i].path));
+    std::stable_sort(todo.begin(), todo.end(),
+                     [&](std::size_t a, std::size_t b) { return folders[a] < folders[b]; });
     std::map<std::string, std::size_t> perFolder;
     for (const std::size_t i : todo)
-        ++perFolder[folderOfPath(photos[i].path)];
+        ++perFolder[folders[i]];
 
     RunJournals journals(run, control.waiting);
     std::vector<char> go(todo.size(), 0);
@@ -380,7 +389,7 @@ std::string writePhotos(PhotoAccess& access, const std::vector<PhotoInfo>& photo
         [&](std::size_t k) {
             // In the run's order: the folder's journal is locked before any later folder's.
             const std::size_t i = todo[k];
-            const std::string folder = folderOfPath(photos[i].path);
+            const std::string& folder = folders[i];
             const bool cancelled = control.cancel && control.cancel->load();
             const std::string error = journals.enter(folder, perFolder[folder], !cancelled);
             PhotoResult& r = results[i];
@@ -395,9 +404,9 @@ std::string writePhotos(PhotoAccess& access, const std::vector<PhotoInfo>& photo
         },
         [&](std::size_t k) {
             const std::size_t i = todo[k];
-            const std::string folder = folderOfPath(photos[i].path);
+            const std::string& folder = folders[i];
             if (go[k])
-                writeOne(access, photos[i], results[i], writesSidecar(photos[i], settings),
+                writeOne(access, photos[i], results[i], writesSidecar(photos[i], settings), folder,
                          journals);
             else
                 journals.leave(folder);
@@ -405,7 +414,7 @@ std::string writePhotos(PhotoAccess& access, const std::vector<PhotoInfo>& photo
             if (control.progress)
                 control.progress(n, todo.size());
         },
-        writeThreads());
+        static_cast<unsigned>(std::min<std::size_t>(todo.size(), writeThreads())));
     return run;
 }
 

@@ -58,10 +58,7 @@ struct RejectCounts {
 };
 
 struct Track {
-    std::uint32_t colour = 0; // 0x00BBGGRR
     std::string name;
-    std::uint8_t lineWeight = 2;
-    std::int32_t playSpeed = 2;
     std::uint32_t peakSpeed = 0;   // metres per hour
     std::int32_t distance = 0;     // metres
     std::int32_t peakAltitude = 0; // decimetres

@@ -57,11 +57,8 @@ void expectExportsMatchWriters(const TempDir& dir, const fs::path& file) {
                           "--color", "12ab34", "--weight", "5", "--speed", "-3"})
                       .status,
                   0);
-        Track styled = track;
-        styled.colour = 0x34ab12;
-        styled.lineWeight = 5;
-        styled.playSpeed = -3;
-        EXPECT_EQ(textOf(dir / "data.js"), mapDataScript(styled)) << file << " track " << n;
+        EXPECT_EQ(textOf(dir / "data.js"), mapDataScript(track, {0x34ab12, 5, -3}))
+            << file << " track " << n;
     }
     ASSERT_FALSE(all.empty());
     ASSERT_EQ(runCli({"gpx", file.string(), "-o", (dir / "all.gpx").string()}).status, 0);

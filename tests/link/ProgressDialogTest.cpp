@@ -5,11 +5,11 @@
 #include "demo/DemoMemory.h"
 #include "e2e/SimProcess.h"
 #include "link/ProgressDialog.h"
-#include "panel/TrackList.h"
 #include "panel/TrackPanel.h"
+#include "panel/TrackList.h"
+#include "session/TrackSession.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
-#include "tracks/ProjectFile.h"
 
 #include <chrono>
 
@@ -38,7 +38,7 @@ TEST_F(ReadTest, ReadsTheLoggerAndListsItsTracks) {
     EXPECT_EQ(title, "GetData");
     ASSERT_EQ(answer.texts(), QStringList{"Receive Completed"});
     EXPECT_EQ(rows(), tk::DemoOptions{}.trips);
-    EXPECT_EQ(dialog()->progressBar()->value(), app_->pageBuffer.pageCount);
+    EXPECT_EQ(dialog()->progressBar()->value(), app_->session().pageBuffer().pageCount);
     EXPECT_FALSE(dialog()->isVisible());
 }
 
@@ -86,15 +86,13 @@ TEST_F(ReadTest, SilentLoggerEndsAsIncompleteAndKeepsWhatArrived) {
 TEST_F(ReadTest, NoLoggerLosesNothingAlreadyLoaded) {
     CMainFrame& frame = start(QStringLiteral("/dev/tk-no-such-port"));
     app_->connector().setLastPort("/dev/tk-no-such-port-either");
-    const std::vector<std::uint8_t> memory = tk::makeDemoMemory();
-    tk::loadProject(memory, app_->pageBuffer, app_->decoder);
-    frame.panel()->refill();
+    app_->session().loadMemory(tk::makeDemoMemory());
     const int before = rows();
     ModalAnswer answer;
     frame.actions().read->trigger();
     EXPECT_EQ(answer.texts(), QStringList{"Get Uart Failed"});
     EXPECT_EQ(rows(), before);
-    EXPECT_EQ(app_->trackTable.tracks[0].points.size() > 0, true);
+    EXPECT_FALSE(app_->session().track(0)->points.empty());
 }
 
 } // namespace

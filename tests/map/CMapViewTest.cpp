@@ -12,18 +12,18 @@
 #include <limits>
 
 #include "demo/DemoMemory.h"
+#include "map/PageBridge.h"
 #include "map/BrowserPolicy.h"
 #include "map/CMapView.h"
 #include "map/FigureTexts.h"
-#include "map/PageBridge.h"
 #include "map/StretchFigures.h"
-#include "panel/LineColour.h"
-#include "panel/LineColourQt.h"
-#include "panel/TrackList.h"
 #include "panel/TrackPanel.h"
+#include "panel/TrackList.h"
+#include "panel/LineColourQt.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
+#include "tracks/LineColour.h"
 #include "tracks/ProjectFile.h"
 
 namespace {
@@ -158,7 +158,7 @@ TEST_F(CMapViewTest, BrowserKeysAreSwallowed) {
 TEST_F(CMapViewTest, CustomPageDrawsTheClickedTrackWithItsProfile) {
     start();
     ASSERT_TRUE(showFirstDemoTrack());
-    const int rows = evaluate("locations.length").toInt();
+    const int rows = evaluate("tkPage.rows.length").toInt();
     EXPECT_GT(rows, 1);
     EXPECT_EQ(evaluate("tkPage.lineVertices").toInt(), rows);
     EXPECT_EQ(evaluate("tkPage.profilePoints").toInt(), rows);
@@ -215,7 +215,7 @@ TEST_F(AllTracksTest, ShowAllDrawsEveryTrackInItsColourFittedAndAClickedLineSele
     // easternmost and westernmost of each do.
     QStringList extremes;
     for (int t = 0; t < trips; ++t) {
-        const auto& points = app_->trackTable.tracks[static_cast<std::size_t>(t)].points;
+        const auto& points = app_->session().track(t)->points;
         const auto byLat = std::minmax_element(
             points.begin(), points.end(), [](auto& a, auto& b) { return a.latitude < b.latitude; });
         const auto byLon = std::minmax_element(points.begin(), points.end(), [](auto& a, auto& b) {
@@ -251,8 +251,8 @@ TEST_F(AllTracksTest, ShowAllDrawsEveryTrackInItsColourFittedAndAClickedLineSele
     ASSERT_EQ(at.size(), 3);
     QTest::mouseClick(view().focusProxy(), Qt::LeftButton, {},
                       QPoint(qRound(at[0].toDouble()), qRound(at[1].toDouble())));
-    ASSERT_TRUE(waitUntil([&] { return app_->selectedTrack != 0; }, 10000));
-    const int picked = app_->selectedTrack;
+    ASSERT_TRUE(waitUntil([&] { return app_->session().selected() != 0; }, 10000));
+    const int picked = app_->session().selected();
     EXPECT_EQ(tk::toQColor(list->swatchColour(list->rowOfTrack(picked))).name(), at[2].toString());
     EXPECT_EQ(list->currentRow(), list->rowOfTrack(picked));
     ASSERT_TRUE(waitForPage(QString("tkPage.ready && tkPage.overviewTracks.length === %1 && "
@@ -276,14 +276,16 @@ TEST_F(AllTracksTest, ACheckBoxClickAddsItsTrackWithoutShowingIt) {
     ASSERT_TRUE(waitForPage("tkPage.overviewTracks.length === 1 && tkPage.overviewLines === 1"));
     EXPECT_EQ(list->checkedTracks(), std::vector<int>{2});
     EXPECT_EQ(evaluate("tkPage.overviewTracks[0]").toInt(), 2);
-    EXPECT_TRUE(evaluate("tkPage.ready && locations.length > 1").toBool());
+    EXPECT_TRUE(evaluate("tkPage.ready && tkPage.rows.length > 1").toBool());
     QFile data(moduleDir_ + "data.js");
     ASSERT_TRUE(data.open(QIODevice::ReadOnly));
-    EXPECT_EQ(data.readAll().toStdString(), tk::mapDataScript([&] {
-                  tk::Track t = app_->trackTable.tracks[0];
-                  t.colour = tk::drawColour(t.colour);
-                  return t;
-              }()))
+    EXPECT_EQ(data.readAll().toStdString(),
+              tk::mapDataScript(*app_->session().track(0),
+                                [&] {
+                                    tk::TrackStyle style = app_->session().style(0);
+                                    style.colour = tk::drawColour(style.colour);
+                                    return style;
+                                }()))
         << "the map still shows the first track";
 }
 
@@ -291,9 +293,9 @@ TEST_F(AllTracksTest, DraggingAcrossTheProfileShowsTheStretchFiguresAndAClickCle
     start();
     ASSERT_TRUE(showFirstDemoTrack());
     ASSERT_TRUE(waitForPage("tkPage.figures && !tkPage.stretch"));
-    const tk::Track& track = app_->trackTable.tracks[0];
+    const tk::Track& track = *app_->session().track(0);
     const tk::ShownTrack shown = tk::shownTrack(track, tk::FigureSettings{});
-    const int rows = evaluate("locations.length").toInt();
+    const int rows = evaluate("tkPage.rows.length").toInt();
     EXPECT_EQ(evaluate("document.getElementById('figuresTitle').textContent").toString(),
               "Whole track");
     EXPECT_EQ(
@@ -394,7 +396,8 @@ TEST(BridgeFigures, OnlyNumbersReachTheStretchAndTrackCalls) {
               tk::stretchFiguresJson(shown, 0, 50)); // 50 rows and the closing one
 
     QList<int> picked;
-    QObject::connect(&bridge, &PageBridge::trackPicked, [&picked](int track) { picked << track; });
+    QObject::connect(&bridge, &PageBridge::trackPicked,
+                     [&picked](int track) { picked << track; });
     bridge.CB_SelectTrack(QString("2"));
     bridge.CB_SelectTrack(QVariantList{1});
     bridge.CB_SelectTrack(std::numeric_limits<double>::infinity());

@@ -30,14 +30,13 @@ TEST(MapDataScriptJs, NodeReadsTheGlobalsThePagesUse) {
         GTEST_SKIP() << "node is not installed";
     Track t;
     t.name = "2026-6-10 09:12:00";
-    t.colour = 0x00336699;
     t.stepSeconds = 1;
     t.unitFlag = 1;
     t.peakSpeed = 16090;
     for (int i = 0; i < 5; ++i)
         t.points.push_back({91200 + i, 16090, -15, -33.865 + i * 0.001, -151.2 - i * 0.001, 0});
     test::ScratchDir dir;
-    const auto file = dir.write("data.js", mapDataScript(t));
+    const auto file = dir.write("data.js", mapDataScript(t, {0x00336699, 2, 2}));
     const std::string printed =
         run(std::string(kNode) + " -e '" + "const vm = require(\"vm\"); const c = {};" +
             "vm.runInNewContext(require(\"fs\").readFileSync(\"" + file.string() +
@@ -46,6 +45,34 @@ TEST(MapDataScriptJs, NodeReadsTheGlobalsThePagesUse) {
             "c.locations.length, c.locations[1], c.data[4]]));' 2>&1");
     EXPECT_EQ(printed, "[600,\"#996633\",2,6,[-33.864,-151.201,\"-4 F\",\"10 MPH\",\"09:12:01\"],"
                        "[\"Peak Speed:\",\"10 MPH\"]]\n");
+}
+
+// What the map page draws from in the program holds the very values of data.js, also for a name
+// with quotes, backslashes and control characters (data.js escapes them for a script, the page's
+// JSON for JSON).
+TEST(MapDataScriptJs, TrackPageJsonHoldsWhatDataJsDeclares) {
+    if (!std::filesystem::exists(kNode))
+        GTEST_SKIP() << "node is not installed";
+    Track t;
+    t.name = "a\"b\\c\nd\x01 \xe5\x9c\xb0";
+    t.stepSeconds = 5;
+    t.peakSpeed = 40000;
+    t.distance = 55;
+    for (int i = 0; i < 7; ++i)
+        t.points.push_back({80000 + 5 * i, 36000u + 1000u * static_cast<unsigned>(i), 150 + i,
+                            22.5 + i * 0.0004, 114.0 + i * 0.0003, 0});
+    const TrackStyle style{0x00336699, 4, -3};
+    test::ScratchDir dir;
+    const auto script = dir.write("data.js", mapDataScript(t, style));
+    const auto json = dir.write("track.json", trackPageJson(t, style));
+    const std::string printed =
+        run(std::string(kNode) + " -e '" + "const fs = require(\"fs\"); const c = {};" +
+            "require(\"vm\").runInNewContext(fs.readFileSync(\"" + script.string() +
+            "\", \"utf8\"), c);" + "const j = JSON.parse(fs.readFileSync(\"" + json.string() +
+            "\", \"utf8\"));" + "console.log(JSON.stringify([c.line, c.locations, c.data]) === " +
+            "JSON.stringify([j.line, j.locations, j.data]) && j.data[0][1].length === 10);' 2>&1");
+    EXPECT_EQ(printed, "true\n");
+    EXPECT_EQ(trackPageJson(Track{}, style), "") << "no points, nothing to draw";
 }
 
 } // namespace

@@ -12,9 +12,6 @@ namespace {
 Track exampleTrack() {
     Track t;
     t.name = "2013-10-23 08:00:00";
-    t.colour = 0x000000FF; // red 255
-    t.lineWeight = 2;
-    t.playSpeed = 2;
     t.stepSeconds = 5;
     t.peakSpeed = 40000;
     t.distance = 55;
@@ -24,6 +21,8 @@ Track exampleTrack() {
                 {80010, 0, 152, 22.5004, 114.0003, 0}};
     return t;
 }
+
+constexpr TrackStyle kRed{0x000000FF, 2, 2}; // red 255
 
 Track pathTrack(std::vector<TrackPoint> points) {
     Track t = exampleTrack();
@@ -45,13 +44,13 @@ std::vector<std::string> lines(const std::string& script) {
 }
 
 std::string locationsLine(const Track& t) {
-    const auto all = lines(mapDataScript(t));
+    const auto all = lines(mapDataScript(t, kRed));
     return all.size() == 4 ? all[2] : std::string();
 }
 
 TEST(MapDataScript, WorkedExampleByteForByte) {
     MapTexts texts;
-    const std::string script = mapDataScript(exampleTrack(), &texts);
+    const std::string script = mapDataScript(exampleTrack(), kRed, &texts);
     EXPECT_EQ(script,
               "var size = {width:800, Height:600, zoom:13};\r\n"
               "var line = {speed:2, color:\"#ff0000\", weight: 2,refresh: 30};\r\n"
@@ -85,8 +84,9 @@ TEST(MapDataScript, ImperialTrackUsesFeetAndMph) {
     EXPECT_EQ(texts.distance, "3280 F");
     EXPECT_EQ(texts.altitude, "100 F");
     EXPECT_EQ(texts.step, "10");
-    EXPECT_NE(mapDataScript(t).find("[\"Peak Speed:\",\"0 MPH\"],[\"Distance:\",\"3280 F\"]]"),
-              std::string::npos);
+    EXPECT_NE(
+        mapDataScript(t, kRed).find("[\"Peak Speed:\",\"0 MPH\"],[\"Distance:\",\"3280 F\"]]"),
+        std::string::npos);
 }
 
 TEST(MapDataScript, NegativeAltitudeTruncatesTowardZero) {
@@ -108,10 +108,8 @@ TEST(MapDataScript, FeetOfDistanceAreFiguredInThirtyTwoBits) {
 
 TEST(MapDataScript, ColourIsWrittenRedGreenBlue) {
     Track t = exampleTrack();
-    t.colour = 0x00336699; // blue 0x33, green 0x66, red 0x99
-    t.lineWeight = 7;
-    t.playSpeed = 4;
-    EXPECT_EQ(lines(mapDataScript(t))[1],
+    // blue 0x33, green 0x66, red 0x99
+    EXPECT_EQ(lines(mapDataScript(t, {0x00336699, 7, 4}))[1],
               "var line = {speed:4, color:\"#996633\", weight: 7,refresh: 30};");
 }
 
@@ -144,7 +142,7 @@ TEST(MapDataScript, TrackWithoutPointsGivesNoScriptButTexts) {
     Track t = exampleTrack();
     t.points.clear();
     MapTexts texts;
-    EXPECT_EQ(mapDataScript(t, &texts), "");
+    EXPECT_EQ(mapDataScript(t, kRed, &texts), "");
     EXPECT_EQ(texts.name, t.name);
     EXPECT_EQ(texts.start, "");
     EXPECT_EQ(texts.end, "");
@@ -154,7 +152,7 @@ TEST(MapDataScript, TrackWithoutPointsGivesNoScriptButTexts) {
 TEST(MapDataScript, NameCannotBreakOutOfItsString) {
     Track t = exampleTrack();
     t.name = "a\"b\\c\nd";
-    EXPECT_NE(mapDataScript(t).find("[\"Name:\",\"a\\\"b\\\\c\\x0ad\"]"), std::string::npos);
+    EXPECT_NE(mapDataScript(t, kRed).find("[\"Name:\",\"a\\\"b\\\\c\\x0ad\"]"), std::string::npos);
     EXPECT_EQ(mapTexts(t).name, t.name);
 }
 

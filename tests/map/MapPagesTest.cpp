@@ -89,14 +89,13 @@ std::int32_t clockOf(int seconds) {
     return seconds / 3600 * 10000 + seconds / 60 % 60 * 100 + seconds % 60;
 }
 
+constexpr TrackStyle kWalkStyle{0x00336699, 3, 2};
+
 // n fixes one second apart from startTime, each far enough from the last to be written as a row,
 // so data.js holds n + 1 rows (the closing row repeats the last fix).
 Track walkTrack(int n, std::int32_t startTime = 235930) {
     Track t;
     t.name = "2026-06-10 23:59:30";
-    t.colour = 0x00336699;
-    t.lineWeight = 3;
-    t.playSpeed = 2;
     t.stepSeconds = 1;
     t.peakSpeed = 48000;
     t.distance = 12345;
@@ -158,7 +157,7 @@ protected:
     }
 
     void writeData(const Track& track) {
-        const std::string script = mapDataScript(track);
+        const std::string script = mapDataScript(track, kWalkStyle);
         QFile file(dir_.filePath("data.js"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(script.data(), static_cast<qint64>(script.size()));

@@ -51,8 +51,6 @@ public:
 tk::Track loopTrack(int n, double radius) {
     tk::Track t;
     t.name = "2026-05-02 09:15:00";
-    t.colour = kLineColour;
-    t.lineWeight = 4;
     t.stepSeconds = 1;
     t.peakSpeed = 52000;
     t.distance = 8765;
@@ -99,7 +97,7 @@ protected:
     }
 
     void writeData(const tk::Track& track) {
-        const std::string script = tk::mapDataScript(track);
+        const std::string script = tk::mapDataScript(track, {kLineColour, 4, 2});
         QFile file(pageDir_ + "data.js");
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(script.data(), static_cast<qint64>(script.size()));

@@ -77,15 +77,15 @@ TEST(StreamedWriters, GpxPiecesMakeTheWholeDocumentForSeveralTracks) {
 TEST(StreamedWriters, DataScriptPiecesMakeTheWholeScriptAndNothingForNoPoints) {
     Track track = longTrack(4000);
     track.unitFlag = 1;
-    track.colour = 0x123456;
+    const TrackStyle style{0x123456, 2, 2};
     Pieces pieces;
-    writeMapDataScript(pieces.out, track);
-    EXPECT_EQ(pieces.joined(), mapDataScript(track));
+    writeMapDataScript(pieces.out, track, style);
+    EXPECT_EQ(pieces.joined(), mapDataScript(track, style));
     EXPECT_GT(pieces.list.size(), 2u);
     EXPECT_LE(pieces.longest(), kPieceLimit);
 
     Pieces none;
-    writeMapDataScript(none.out, longTrack(0));
+    writeMapDataScript(none.out, longTrack(0), style);
     EXPECT_TRUE(none.list.empty());
 }
 

@@ -35,7 +35,7 @@ Track walk() {
 TEST(StretchFigures, RowPointsAreTheFixesOfDataJsRows) {
     const Track t = walk();
     const std::vector<std::size_t> rows = mapDataRowPoints(t.points);
-    const std::string script = mapDataScript(t);
+    const std::string script = mapDataScript(t, TrackStyle{});
     const std::string locations = script.substr(script.find("locations = ["));
     const std::regex row(R"(\[(-?\d+\.\d+), (-?\d+\.\d+),)");
     std::vector<std::string> latitudes;

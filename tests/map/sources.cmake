@@ -13,6 +13,7 @@ tk_sources(TK_UNIT_TEST_SOURCES
 )
 tk_sources(TK_WIDGET_TEST_SOURCES
     CMapViewTest.cpp
+    MapPageTest.cpp
     MapPagesTest.cpp
     OfflineMapTest.cpp
     PrintPreviewTest.cpp

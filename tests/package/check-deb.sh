@@ -23,8 +23,8 @@ check "Depends from the linked libraries: $depends" \
     '[[ "$depends" == *"libc6 (>="* && "$depends" == *"libqt6webenginecore6"* && "$depends" == *"libqt6serialport6"* && "$depends" == *"libsqlite3-0"* ]]'
 
 recommends=$(field Recommends)
-check "Recommends a CJK font and gpsbabel: $recommends" \
-    '[[ "$recommends" == *"fonts-noto-cjk"* && "$recommends" == *"gpsbabel"* ]]'
+check "Recommends a CJK font, gpsbabel and xdg-utils: $recommends" \
+    '[[ "$recommends" == *"fonts-noto-cjk"* && "$recommends" == *"gpsbabel"* && "$recommends" == *"xdg-utils"* ]]'
 
 files=$(dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|')
 for f in /usr/bin/trailkeep /usr/bin/trailkeep-cli /usr/bin/trailkeep-cli-device \

@@ -68,8 +68,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 mkdir photos && touch trip.gpl notes.txt photos/a.jpg
-check "a project file argument offers .gpl files and folders" \
-    '[ "$(offered tracks "")" = "$(words photos trip.gpl)" ]'
+check "a track file argument offers every file and folder" \
+    '[ "$(offered tracks "")" = "$(words notes.txt photos trip.gpl)" ]'
 check "-o offers every file" '[ "$(offered kml trip.gpl --track 1 -o "")" = "$(words notes.txt photos trip.gpl)" ]'
 check "photos after the project offer every file" \
     '[ "$(offered geotag trip.gpl --track 2 "")" = "$(words notes.txt photos trip.gpl)" ]'
@@ -84,6 +84,10 @@ if [ -e /dev/ttyS0 ]; then
 fi
 check "--port completes a typed pseudo-terminal path" \
     'grep -q "^/dev/pts/" <<<"$(offered read --port /dev/pts/)"'
+if [ -e /dev/ttyS0 ]; then
+    check "--port /dev/tty offers serial ports, not consoles" \
+        '! grep -qx "/dev/tty[0-9]*" <<<"$(offered read --port /dev/tty)"'
+fi
 
 [ $fail -eq 0 ] && echo "completion offers what trailkeep-cli --help names"
 exit $fail

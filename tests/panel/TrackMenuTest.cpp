@@ -12,12 +12,12 @@
 #include "map/MapDataScript.h"
 #include "panel/CColorButton.h"
 #include "panel/CLinePropertiesDlg.h"
-#include "panel/TrackList.h"
 #include "panel/TrackPanel.h"
+#include "panel/TrackList.h"
+#include "session/TrackSession.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
-#include "tracks/ProjectFile.h"
 
 #include <functional>
 
@@ -27,10 +27,9 @@ class TrackMenuTest : public ProgramFixture {
 protected:
     void startWithDemo() {
         start();
-        const std::vector<std::uint8_t> memory = tk::makeDemoMemory();
-        tk::loadProject(memory, app_->pageBuffer, app_->decoder);
-        frame_->panel()->refill();
+        app_->session().loadMemory(tk::makeDemoMemory());
     }
+    const tk::Track& track(int index) const { return *app_->session().track(index); }
     TrackList* list() const { return frame_->panel()->trackList(); }
 
     // Right-clicks the row; once the menu is up, `inMenu` sees it and picks an entry or not.
@@ -87,14 +86,12 @@ TEST_F(TrackMenuTest, MenuFollowsTheLanguageSetting) {
     }
 }
 
-TEST_F(TrackMenuTest, RightClickRewritesDataJsWithoutLoadingThePage) {
+TEST_F(TrackMenuTest, RightClickSelectsTheTrackAndRewritesDataJs) {
     startWithDemo();
-    const QUrl before = frame_->mapView()->url();
     rightClick(2, [](QMenu* menu) { menu->close(); });
-    EXPECT_EQ(app_->selectedTrack, 2);
-    EXPECT_EQ(fileBytes("data.js").toStdString(), tk::mapDataScript(app_->trackTable.tracks[2]));
-    ASSERT_TRUE(settle(frame_->mapView()->page()));
-    EXPECT_EQ(frame_->mapView()->url(), before);
+    EXPECT_EQ(app_->session().selected(), 2);
+    EXPECT_EQ(fileBytes("data.js").toStdString(),
+              tk::mapDataScript(track(2), app_->session().style(2)));
 }
 
 TEST_F(TrackMenuTest, ModifyStoresColourAndWeightOnOkOnly) {
@@ -113,18 +110,14 @@ TEST_F(TrackMenuTest, ModifyStoresColourAndWeightOnOkOnly) {
     rightClick(1, [](QMenu* menu) { pick(menu, "modifyAction"); });
     EXPECT_EQ(list()->swatchColour(1), 0x0000FF00u);
     EXPECT_EQ(list()->item(1, 3)->text(), "4");
-    EXPECT_EQ(app_->trackTable.tracks[1].lineWeight, 4);
-
-    // The map gets them at the next click: the line in the new colour and weight.
-    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
-                      list()->visualItemRect(list()->item(1, 1)).center());
+    EXPECT_EQ(app_->session().style(1).lineWeight, 4);
+    // The right-clicked track is the selected one: its data.js follows at once.
     EXPECT_TRUE(fileBytes("data.js").contains("color:\"#00ff00\", weight: 4"));
 }
 
 TEST_F(TrackMenuTest, AutomaticColourIsDrawnInTheDefaultColour) {
     startWithDemo();
-    app_->trackTable.tracks[0].colour = 0xFF000000;
-    frame_->panel()->updateRow(0);
+    app_->session().setStyle(0, {0xFF000000, 2, 2});
     QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
                       list()->visualItemRect(list()->item(0, 1)).center());
     EXPECT_TRUE(fileBytes("data.js").contains("color:\"#ff0000\""));
@@ -135,12 +128,12 @@ TEST_F(TrackMenuTest, SaveToKmlAndGpxWriteTheRightClickedTrack) {
     prompts_.saveAnswer = path("ride");
     rightClick(1, [](QMenu* menu) { pick(menu, "saveToKmlAction"); });
     EXPECT_EQ(prompts_.filters.last(), "KML files(*.kml)");
-    EXPECT_EQ(fileBytes("ride.kml").toStdString(), tk::trackKml(app_->trackTable.tracks[1]));
+    EXPECT_EQ(fileBytes("ride.kml").toStdString(), tk::trackKml(track(1)));
 
     prompts_.saveAnswer = path("ride.GPX");
     rightClick(2, [](QMenu* menu) { pick(menu, "saveToGpxAction"); });
     EXPECT_EQ(prompts_.filters.last(), "GPX files(*.gpx)");
-    const tk::Track* one[] = {&app_->trackTable.tracks[2]};
+    const tk::Track* one[] = {&track(2)};
     EXPECT_EQ(fileBytes("ride.GPX.gpx").toStdString(), tk::tracksGpx(one));
 
     prompts_.saveAnswer.clear(); // cancelled: nothing written

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 #include "demo/DemoMemory.h"
@@ -19,15 +20,17 @@
 #include "map/FigureTexts.h"
 #include "map/MapDataScript.h"
 #include "panel/CFigureSettingsDlg.h"
-#include "panel/ColourSequence.h"
-#include "panel/FigureSettingsStore.h"
-#include "panel/TrackList.h"
 #include "panel/TrackPanel.h"
+#include "panel/TrackList.h"
+#include "panel/FigureSettingsStore.h"
+#include "session/TrackSession.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
-#include "tracks/ProjectFile.h"
+#include "tracks/LineColour.h"
+#include "tracks/TrackStyle.h"
 
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -35,10 +38,22 @@ class TrackPanelTest : public ProgramFixture {
 protected:
     CMainFrame& startWithDemo() {
         CMainFrame& frame = start();
-        const std::vector<std::uint8_t> memory = tk::makeDemoMemory();
-        tk::loadProject(memory, app_->pageBuffer, app_->decoder);
-        frame.panel()->refill();
+        session().loadMemory(tk::makeDemoMemory());
         return frame;
+    }
+    TrackSession& session() const { return app_->session(); }
+    const tk::Track& track(int index) const { return *session().track(index); }
+    // data.js as the program writes it for a track: in its style, "automatic" drawn red.
+    std::string dataJsOf(int index) const {
+        tk::TrackStyle style = session().style(index);
+        style.colour = tk::drawColour(style.colour);
+        return tk::mapDataScript(track(index), style);
+    }
+    // The session's tracks with one changed, as if read so.
+    void replaceTrack(int index, const std::function<void(tk::Track&)>& change) {
+        tk::TrackTable table = session().table();
+        change(table.tracks[static_cast<std::size_t>(index)]);
+        session().takeDownload(tk::PageBuffer(session().pageBuffer()), std::move(table));
     }
     TrackList* list() const { return frame_->panel()->trackList(); }
     QString value(const char* name) const {
@@ -54,30 +69,29 @@ protected:
     }
 };
 
-TEST_F(TrackPanelTest, RefillListsEveryTrackWithFreshColoursAndWeightTwo) {
+TEST_F(TrackPanelTest, NewTracksAreListedWithFreshColoursAndWeightTwo) {
     startWithDemo();
     const int rows = list()->rowCount();
     ASSERT_EQ(rows, tk::DemoOptions{}.trips);
-    tk::ColourSequence sameRun; // a fresh generator hands out what the first refill got
+    tk::ColourSequence sameRun; // a fresh generator hands out what the first load got
     for (int row = 0; row < rows; ++row) {
         EXPECT_EQ(list()->item(row, 0)->text(), QString::asprintf("%02d", row + 1));
-        EXPECT_EQ(list()->item(row, 1)->text().toStdString(),
-                  app_->trackTable.tracks[static_cast<std::size_t>(row)].name);
+        EXPECT_EQ(list()->item(row, 1)->text().toStdString(), track(row).name);
         EXPECT_EQ(list()->item(row, 2)->text(), QString());
         EXPECT_EQ(list()->item(row, 3)->text(), "2");
         EXPECT_EQ(list()->swatchColour(row), sameRun.next());
     }
-    app_->trackTable.tracks[0].lineWeight = 4;
-    const std::uint32_t before = list()->swatchColour(0);
-    frame_->panel()->refill();
-    EXPECT_NE(list()->swatchColour(0), before);
+    session().setStyle(0, {0x00123456, 4, 2});
+    EXPECT_EQ(list()->swatchColour(0), 0x00123456u) << "a style change shows at once";
+    EXPECT_EQ(list()->item(0, 3)->text(), "4");
+    session().loadMemory(tk::makeDemoMemory());
+    EXPECT_EQ(list()->swatchColour(0), sameRun.next());
     EXPECT_EQ(list()->item(0, 3)->text(), "2");
-    EXPECT_EQ(app_->trackTable.tracks[0].lineWeight, 2);
 }
 
 TEST_F(TrackPanelTest, NoRowsWithoutPointsAndColumnsThatCannotBeDragged) {
     start();
-    frame_->panel()->refill();
+    session().loadMemory({});
     EXPECT_EQ(list()->rowCount(), 0);
     QHeaderView* header = list()->horizontalHeader();
     for (int column = 0; column < 4; ++column)
@@ -88,22 +102,21 @@ TEST_F(TrackPanelTest, NoRowsWithoutPointsAndColumnsThatCannotBeDragged) {
     EXPECT_EQ(list()->columnWidth(3), 60);
 
     // A last slot without points gets no row.
-    const std::vector<std::uint8_t> memory = tk::makeDemoMemory();
-    tk::loadProject(memory, app_->pageBuffer, app_->decoder);
-    app_->trackTable.tracks.emplace_back();
-    app_->trackTable.lastTrack += 1;
-    frame_->panel()->refill();
+    session().loadMemory(tk::makeDemoMemory());
+    tk::TrackTable table = session().table();
+    table.tracks.resize(static_cast<std::size_t>(table.lastTrack) + 2);
+    table.lastTrack += 1;
+    session().takeDownload(tk::PageBuffer(), std::move(table));
     EXPECT_EQ(list()->rowCount(), tk::DemoOptions{}.trips);
 }
 
 TEST_F(TrackPanelTest, ClickWritesDataJsShowsTheFiguresAndLoadsTheMapPage) {
     startWithDemo();
-    EXPECT_EQ(app_->selectedTrack, -1);
+    EXPECT_EQ(session().selected(), -1);
     clickRow(1);
-    EXPECT_EQ(app_->selectedTrack, 1);
-    tk::Track expected = app_->trackTable.tracks[1];
-    tk::MapTexts texts;
-    EXPECT_EQ(dataJs().toStdString(), tk::mapDataScript(expected, &texts));
+    EXPECT_EQ(session().selected(), 1);
+    const tk::MapTexts texts = tk::mapTexts(track(1));
+    EXPECT_EQ(dataJs().toStdString(), dataJsOf(1));
     EXPECT_EQ(value("name").toStdString(), texts.name);
     EXPECT_EQ(value("start").toStdString(), texts.start);
     EXPECT_EQ(value("speed").toStdString(), texts.speed);
@@ -119,8 +132,8 @@ TEST_F(TrackPanelTest, KeysAndAccessibilitySelectionShowTheTrackToo) {
     list()->setFocus();
     list()->setCurrentCell(0, 1);
     QTest::keyClick(list(), Qt::Key_Down);
-    EXPECT_TRUE(waitUntil([&] { return app_->selectedTrack == 1 && !dataJs().isEmpty(); }));
-    EXPECT_EQ(dataJs().toStdString(), tk::mapDataScript(app_->trackTable.tracks[1]));
+    EXPECT_TRUE(waitUntil([&] { return session().selected() == 1 && !dataJs().isEmpty(); }));
+    EXPECT_EQ(dataJs().toStdString(), dataJsOf(1));
 
     // What a screen reader's "select this row" does.
     QAccessibleInterface* table = QAccessible::queryAccessibleInterface(list());
@@ -128,49 +141,31 @@ TEST_F(TrackPanelTest, KeysAndAccessibilitySelectionShowTheTrackToo) {
     ASSERT_NE(table->tableInterface(), nullptr);
     list()->clearSelection();
     table->tableInterface()->selectRow(2);
-    EXPECT_TRUE(waitUntil(
-        [&] { return dataJs().toStdString() == tk::mapDataScript(app_->trackTable.tracks[2]); }));
-    EXPECT_EQ(value("name").toStdString(), app_->trackTable.tracks[2].name);
+    EXPECT_TRUE(waitUntil([&] { return dataJs().toStdString() == dataJsOf(2); }));
+    EXPECT_EQ(value("name").toStdString(), track(2).name);
 }
 
-TEST_F(TrackPanelTest, PlayReloadsTheLastPageOnlyWhenATrackIsSelected) {
+TEST_F(TrackPanelTest, PlayStartsTheShownTrackOverOnlyWhenATrackIsSelected) {
     startWithDemo();
     QPushButton* play = frame_->panel()->findChild<QPushButton*>("playButton");
-    QSignalSpy requested(frame_->panel(), &TrackPanel::pageRequested);
+    QWebEnginePage* page = frame_->mapView()->page();
     const QUrl startPage = frame_->mapView()->url();
     play->click();
-    ASSERT_TRUE(settle(frame_->mapView()->page()));
-    EXPECT_EQ(requested.count(), 0) << "nothing is selected right after start";
-    EXPECT_EQ(frame_->mapView()->url(), startPage);
+    ASSERT_TRUE(settle(page));
+    EXPECT_EQ(frame_->mapView()->url(), startPage) << "nothing is selected right after start";
 
     clickRow(0);
-    const QUrl page = QUrl::fromLocalFile(moduleDir_ + "Custom.html");
-    auto ready = std::make_shared<bool>(false);
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            frame_->mapView()->page()->runJavaScript(
-                "!!window.tkPage && tkPage.ready",
-                [ready](const QVariant& v) { *ready = v.toBool(); });
-            return *ready && frame_->mapView()->url() == page;
-        },
-        30000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return evaluateIn(page, "!!window.tkPage && tkPage.ready").toBool(); }, 30000));
     const QByteArray written = dataJs();
-    // A page loaded anew forgets what the old one held.
-    auto marked = std::make_shared<bool>(false);
-    frame_->mapView()->page()->runJavaScript("window.beforePlay = 1;",
-                                             [marked](const QVariant&) { *marked = true; });
-    ASSERT_TRUE(waitUntil([&] { return *marked; }));
+    // Paused part of the way along; Play starts over on the same page.
+    evaluateIn(page, "window.beforePlay = 1; document.getElementById('playButton').click();"
+                     "tkPage.playIndex = 50;");
+    ASSERT_FALSE(evaluateIn(page, "tkPage.playing").toBool());
     play->click();
-    EXPECT_EQ(requested.count(), 2) << "the click, then Play";
-    auto reloaded = std::make_shared<bool>(false);
     EXPECT_TRUE(waitUntil(
-        [&] {
-            frame_->mapView()->page()->runJavaScript(
-                "window.beforePlay === undefined && !!window.tkPage && tkPage.ready",
-                [reloaded](const QVariant& v) { *reloaded = v.toBool(); });
-            return *reloaded;
-        },
-        30000));
+        [&] { return evaluateIn(page, "tkPage.playing && tkPage.playIndex < 50").toBool(); }));
+    EXPECT_EQ(evaluateIn(page, "window.beforePlay").toInt(), 1) << "the page was not reloaded";
     EXPECT_EQ(dataJs(), written) << "Play does not rewrite data.js";
 }
 
@@ -231,7 +226,7 @@ TEST_F(FigureRowsTest, EnglishRowsInMetricAndImperialUnitsKeepTheSevenOldOnes) {
     EXPECT_EQ(captions.join('|'), "Length|Moving time|Duration|Average speed|Moving average|"
                                   "Ascent / Descent|Lowest / Highest");
     clickRow(1);
-    const tk::Track& metric = app_->trackTable.tracks[1];
+    const tk::Track& metric = track(1);
     expectFigures(metric, {});
     EXPECT_TRUE(value("length").endsWith(" km"));
     EXPECT_TRUE(value("averageSpeed").endsWith(" km/h"));
@@ -239,9 +234,9 @@ TEST_F(FigureRowsTest, EnglishRowsInMetricAndImperialUnitsKeepTheSevenOldOnes) {
     EXPECT_EQ(note(), "moving above 1.8 km/h, climbs of 5 m or more");
     EXPECT_EQ(value("speed").toStdString(), tk::mapTexts(metric).speed) << "the old rows stay";
 
-    app_->trackTable.tracks[2].unitFlag = 1;
+    replaceTrack(2, [](tk::Track& t) { t.unitFlag = 1; });
     clickRow(2);
-    expectFigures(app_->trackTable.tracks[2], {});
+    expectFigures(track(2), {});
     EXPECT_TRUE(value("length").endsWith(" mi"));
     EXPECT_TRUE(value("movingSpeed").endsWith(" mph"));
     EXPECT_TRUE(value("altitudeRange").endsWith(" ft"));
@@ -256,7 +251,7 @@ TEST_F(FigureRowsTest, ChineseCaptionsAndNote) {
     EXPECT_EQ(caption("movingTime"), QString::fromUtf8("运动时间"));
     EXPECT_EQ(caption("climb"), QString::fromUtf8("爬升 / 下降"));
     EXPECT_EQ(caption("altitudeRange"), QString::fromUtf8("最低 / 最高"));
-    expectFigures(app_->trackTable.tracks[0], {});
+    expectFigures(track(0), {});
     EXPECT_EQ(note(), QString::fromUtf8("速度不低于 1.8 km/h 计为运动，升降 5 m 及以上计入爬升"));
     EXPECT_EQ(frame_->panel()->findChild<QPushButton*>("showAllButton")->text(),
               QString::fromUtf8("全部显示"));
@@ -279,7 +274,7 @@ TEST_F(FigureRowsTest, ThresholdsDialogChangesTheFiguresAndTheSettingsFileKeepsT
         });
     frame_->panel()->findChild<QPushButton*>("thresholdsButton")->click();
     EXPECT_EQ(note(), "moving above 6.5 km/h, climbs of 12 m or more");
-    expectFigures(app_->trackTable.tracks[0], {6.5, 12.0});
+    expectFigures(track(0), {6.5, 12.0});
 
     QSettings file(QSettings::IniFormat, QSettings::UserScope, "Trailkeep", "trailkeep");
     EXPECT_EQ(file.value("Figures/MovingSpeed").toDouble(), 6.5);

@@ -25,6 +25,7 @@
 #include "photos/PhotoSamples.h"
 #include "photos/PhotoTableModel.h"
 #include "photos/WalkPhotos.h"
+#include "session/TrackSession.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
 #include "tracks/CivilTime.h"
@@ -59,8 +60,10 @@ protected:
             p.utcSeconds = kT0 + 10 * i;
             track.points.push_back(p);
         }
-        app_->trackTable.tracks = {track};
-        app_->trackTable.lastTrack = 0;
+        tk::TrackTable table;
+        table.tracks = {track};
+        table.lastTrack = 0;
+        app_->session().takeDownload(tk::PageBuffer(), std::move(table));
     }
 
     fs::path photo(const std::string& name, std::vector<std::string> tags) {
@@ -77,7 +80,6 @@ protected:
         CGeotagDlg* dialog = frame.geotag()->dialog();
         EXPECT_NE(dialog, nullptr);
         EXPECT_TRUE(dialog->isVisible());
-        dialog->tracksChanged();
         return *dialog;
     }
 
@@ -224,13 +226,14 @@ TEST_F(GeotagDialogTest, CamerasGetTheSuggestionsOfTheCommandLine) {
     ASSERT_EQ(cli.status, 0) << cli.err;
 
     CMainFrame& frame = start();
-    tk::TrackDecoder decoder(app_->trackTable);
+    tk::TrackTable walkTable;
+    tk::TrackDecoder decoder(walkTable);
     decoder.beginPass();
     for (const tk::LogRecord& r : walk.walk.records)
         decoder.feed(r.bytes);
+    app_->session().takeDownload(tk::PageBuffer(), std::move(walkTable));
     frame.actions().geotag->trigger();
     CGeotagDlg& dialog = *frame.geotag()->dialog();
-    dialog.tracksChanged();
     auto* zone = dialog.findChild<QComboBox*>("zoneCombo");
     zone->setCurrentIndex(zone->findText("UTC+00:00"));
     prompts_.folderAnswer = QString::fromStdString(walk.folder.string());

@@ -222,6 +222,19 @@ TEST_F(Run, TheJournalComesBeforeThePhotosAndKeepsOnlyWhatChanged) {
     EXPECT_TRUE(entries[1].sidecarCreated);
 }
 
+TEST_F(Run, AFolderNamedTwoWaysIsLockedOnce) {
+    add("a.jpg", clock(10, 0, 10));
+    add("./b.jpg", clock(10, 0, 20));
+    add("sub/../c.jpg", clock(10, 0, 30));
+    std::filesystem::create_directory(dir / "sub");
+    auto results = match();
+    const std::string run = writePhotos(access, infos, results, settings);
+    for (const PhotoResult& r : results)
+        EXPECT_EQ(r.status, PhotoStatus::tagged) << r.reason;
+    std::string error;
+    EXPECT_EQ(readJournal(dir.path().string(), error).size(), 3u);
+}
+
 TEST_F(Run, ACancelledRunLeavesTheRestAsItWas) {
     add("a.jpg", clock(10, 0, 10));
     add("b.jpg", clock(10, 0, 20));

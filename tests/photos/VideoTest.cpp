@@ -46,13 +46,17 @@ TEST(VideoMetadata, TimesAndPositionsInTheFormsMediaInfoGives) {
         EXPECT_FALSE(parseIso6709(bad)) << bad;
 }
 
-// The folder of real photos and videos beside the repository, when it is there.
+// The folder of real photos and videos (TK_REAL_PHOTOS, else the shared one beside the source
+// tree), when it holds the two sample videos.
 fs::path corpus() {
-    if (const char* given = std::getenv("TK_PHOTO_CORPUS"))
-        return given;
-    for (const char* up : {"/../shared/photos", "/../../shared/photos"})
-        if (fs::exists(std::string(TK_SOURCE_DIR) + up + "/sample_mpeg4.mp4"))
-            return fs::path(std::string(TK_SOURCE_DIR) + up);
+    std::vector<fs::path> folders;
+    if (const char* given = std::getenv("TK_REAL_PHOTOS"))
+        folders.emplace_back(given);
+    folders.push_back(fs::path(TK_SOURCE_DIR) / ".." / "shared" / "photos");
+    folders.push_back(fs::path(TK_SOURCE_DIR) / ".." / ".." / "shared" / "photos");
+    for (const fs::path& folder : folders)
+        if (fs::exists(folder / "sample_mpeg4.mp4") && fs::exists(folder / "xmp480qt.mov"))
+            return folder;
     return {};
 }
 
@@ -62,7 +66,7 @@ protected:
         if (!test::haveExiftool())
             GTEST_SKIP() << "exiftool is not installed (Debian: libimage-exiftool-perl)";
         if (corpus().empty())
-            GTEST_SKIP() << "no folder of real photos (set TK_PHOTO_CORPUS)";
+            GTEST_SKIP() << "no sample videos (set TK_REAL_PHOTOS)";
         // One fix a minute from 2020-01-05T11:00:00Z.
         FixTrack track{1, {}};
         for (int i = 0; i <= 60; ++i)
@@ -113,6 +117,10 @@ TEST_F(Videos, RealVideosGetASidecarAtTheirUtcTimeAndKeepTheirOwnPosition) {
         video("sample_mpeg4.mp4", "d.mp4",
               {"-QuickTime:CreateDate=", "-QuickTime:ModifyDate=", "-Track*Date=", "-Media*Date="});
     const std::string movBytes = test::readAll(mov);
+    // Given by name, a video is read like one found in a folder.
+    const PhotoInfo byName = access.read(mov.string());
+    EXPECT_EQ(byName.error, "");
+    EXPECT_EQ(byName.mode, PhotoWriteMode::sidecarOnly);
     auto results = geotag();
     ASSERT_EQ(results.size(), 4u);
     EXPECT_EQ(infos[0].format, "MPEG-4 video");

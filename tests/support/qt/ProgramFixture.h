@@ -18,10 +18,9 @@
 #include "app/CTrailkeepApp.h"
 #include "demo/DemoMemory.h"
 #include "map/CMapView.h"
-#include "panel/TrackList.h"
 #include "panel/TrackPanel.h"
+#include "panel/TrackList.h"
 #include "support/qt/Wait.h"
-#include "tracks/ProjectFile.h"
 #include "ui/Prompts.h"
 
 inline void copyProgramPages(const QString& from, const QString& to) {
@@ -126,9 +125,7 @@ protected:
 
     // Lists the demo trips, clicks the first and answers whether its page finished drawing.
     bool showFirstDemoTrack() {
-        const std::vector<std::uint8_t> memory = tk::makeDemoMemory();
-        tk::loadProject(memory, app_->pageBuffer, app_->decoder);
-        frame_->panel()->refill();
+        app_->session().loadMemory(tk::makeDemoMemory());
         TrackList* list = frame_->panel()->trackList();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(0, 1)).center());

@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "map/MapPage.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "map/PageBridge.h"
+#include "map/MapDataScript.h"
+#include "map/StretchFigures.h"
+#include "map/TileSchemeHandler.h"
+#include "map/TrackOverview.h"
+#include "session/TrackSession.h"
+#include "tracks/FileIO.h"
+#include "tracks/LineColour.h"
+
+namespace {
+
+// A style as the pages draw it: the picker's "automatic" colour in its fixed colour.
+tk::TrackStyle drawnStyle(tk::TrackStyle style) {
+    style.colour = tk::drawColour(style.colour);
+    return style;
+}
+
+} // namespace
+
+MapPage::MapPage(TrackSession& session, PageBridge& bridge, QString pageDir,
+                 QObject* parent)
+    : QObject(parent), session_(session), bridge_(bridge), pageDir_(std::move(pageDir)) {
+    connect(&session_, &TrackSession::tracksReplaced, this, &MapPage::sendView);
+    connect(&session_, &TrackSession::selectionChanged, this, &MapPage::showSelected);
+    connect(&session_, &TrackSession::checkedChanged, this, &MapPage::sendView);
+    connect(&session_, &TrackSession::styleChanged, this, &MapPage::styleChanged);
+    connect(&bridge_, &PageBridge::trackPicked, &session_, &TrackSession::select);
+    connect(&bridge_, &PageBridge::coordinatesShown, this, &MapPage::positionShown);
+    connect(&bridge_, &PageBridge::photoPicked, this, &MapPage::photoPicked);
+    sendView();
+}
+
+void MapPage::followTiles(TileSchemeHandler& tiles) {
+    connect(&tiles, &TileSchemeHandler::tilesChanged, this, [this, &tiles] {
+        emit bridge_.tilesChanged(
+            QString::fromUtf8(QJsonDocument(tiles.pageTiles()).toJson(QJsonDocument::Compact)));
+    });
+}
+
+void MapPage::setFigureSettings(const tk::FigureSettings& settings) {
+    figureSettings_ = settings;
+    if (const tk::Track* track = session_.track(session_.selected())) {
+        bridge_.setShownTrack(tk::shownTrack(*track, figureSettings_));
+        emit bridge_.figuresChanged();
+    }
+}
+
+void MapPage::play() {
+    if (session_.track(session_.selected()))
+        emit bridge_.playRequested();
+}
+
+void MapPage::relabel() {
+    emit bridge_.textsChanged(bridge_.pageTextsJson());
+}
+
+void MapPage::showPhotoTracks(const QString& json) {
+    bridge_.setPhotoTracks(json);
+}
+
+void MapPage::showPhotos(const QString& json) {
+    bridge_.setPhotos(json);
+}
+
+void MapPage::showPhoto(int row, const QString& name, const QString& thumbnail) {
+    emit bridge_.photoShown(row, name, thumbnail);
+}
+
+// The page on show draws the track from the channel; data.js follows once the message is on its
+// way, so writing the file never holds the drawing up.
+void MapPage::showSelected() {
+    const int index = session_.selected();
+    const tk::Track* track = session_.track(index);
+    if (!track)
+        return;
+    bridge_.setShownTrack(tk::shownTrack(*track, figureSettings_));
+    bridge_.setTrack(
+        QString::fromStdString(tk::trackPageJson(*track, drawnStyle(session_.style(index)))));
+    sendView();
+    emit trackPageWanted(trackPagePath());
+    writeDataJs(index);
+}
+
+void MapPage::styleChanged(int index) {
+    if (index == session_.selected()) {
+        const tk::Track* track = session_.track(index);
+        bridge_.setTrack(
+            QString::fromStdString(tk::trackPageJson(*track, drawnStyle(session_.style(index)))));
+        writeDataJs(index);
+    }
+    sendView();
+}
+
+bool MapPage::writeDataJs(int index) {
+    const tk::Track* track = session_.track(index);
+    const std::string script =
+        track ? tk::mapDataScript(*track, drawnStyle(session_.style(index))) : std::string();
+    if (script.empty())
+        return false;
+    const std::string error =
+        tk::writeFileAtomically((pageDir_ + QStringLiteral("data.js")).toStdString(), script);
+    writeError_ = QString::fromStdString(error);
+    return error.empty();
+}
+
+void MapPage::sendView() {
+    std::vector<tk::OverviewTrack> shown;
+    for (const int index : session_.checked()) {
+        const tk::TrackStyle& style = session_.style(index);
+        shown.push_back(
+            {index, session_.track(index), tk::drawColour(style.colour), style.lineWeight});
+    }
+    bridge_.setView(QString::fromStdString(tk::trackViewJson(shown, session_.selected())));
+}
