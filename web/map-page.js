@@ -456,6 +456,7 @@
 
     // track: {line, locations, data} as data.js declares them; anything else shows no track.
     function showTrack(track) {
+        page.trackArrivedMs = performance.now();
         clearTrack();
         track = track || {};
         line = typeof track.line === 'object' && track.line ? track.line : {};
