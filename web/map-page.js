@@ -81,10 +81,14 @@
         var summaryWidth = addSummary(data);
         // Room for the zoom buttons at the top left, so no marker hides under them.
         FIT_PADDING.paddingBottomRight = [summaryWidth + 24, 24];
-        var track = tk.drawTrack(map, rows, line, FIT_PADDING);
+        var track = tk.drawTrack(map, rows, line, FIT_PADDING, page.breaks);
         drawn.push(track.polyline, track.start, track.end);
         page.trackLine = track.polyline;
-        page.lineVertices = track.polyline.getLatLngs().length;
+        page.lineVertices = L.LineUtil.isFlat(track.polyline.getLatLngs())
+            ? track.polyline.getLatLngs().length
+            : track.polyline.getLatLngs().reduce(function (n, part) { return n + part.length; }, 0);
+        page.lineParts = L.LineUtil.isFlat(track.polyline.getLatLngs())
+            ? 1 : track.polyline.getLatLngs().length;
         page.lineDrawnMs = performance.now();
     }
 
@@ -461,6 +465,7 @@
         track = track || {};
         line = typeof track.line === 'object' && track.line ? track.line : {};
         rows = page.rows = tk.trackRows(track.locations);
+        page.breaks = Array.isArray(track.breaks) ? track.breaks : [];
         page.tracksShown += 1;
         if (!rows) {
             map.setView([0, 0], 1);
