@@ -81,9 +81,10 @@ void MapPage::showSelected() {
     const tk::Track* track = session_.track(index);
     if (!track)
         return;
-    bridge_.setShownTrack(tk::shownTrack(*track, figureSettings_));
     bridge_.setTrack(
         QString::fromStdString(tk::trackPageJson(*track, drawnStyle(session_.style(index)))));
+    // The page asks for the figures once it has drawn the track.
+    bridge_.setShownTrack(tk::shownTrack(*track, figureSettings_));
     sendView();
     emit trackPageWanted(trackPagePath());
     writeDataJs(index);

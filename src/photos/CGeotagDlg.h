@@ -15,6 +15,7 @@
 
 class PageBridge;
 class CMapView;
+class MapPage;
 class TrackSession;
 class PhotoTableModel;
 class QCheckBox;
@@ -41,6 +42,7 @@ public:
         const tk::Language& language;
         const TrackSession& session;
         tk::photos::PhotoAccess& access;
+        MapPage& mapPage; // the photo map on the page goes through it
         QWebEngineProfile* profile;
         PageBridge& bridge;
         QString pageDir; // with a trailing slash
@@ -75,7 +77,6 @@ private:
     void showTracksOnMap();
     void selectRow(int row);
     void showSelectionOnMap(int row);
-    void mapTitleChanged(const QString& title);
     void loadThumbnails();
     void addPhotosChosen();
     void addFolderChosen();
@@ -103,7 +104,6 @@ private:
     QThread* worker_ = nullptr;
     QThreadPool thumbnailPool_;
     int generation_ = 0;
-    bool mapReady_ = false;
 
     PhotoTableModel* model_;
     QTableView* table_ = nullptr;
