@@ -41,6 +41,8 @@
 
 namespace {
 
+constexpr int kNoteMilliseconds = 15000;
+
 // Projects and track files dropped to be opened.
 QStringList droppedFiles(const QMimeData* data) {
     QStringList files;
@@ -164,8 +166,13 @@ void CMainFrame::createClient() {
     mapView_->showStartPage();
 }
 
+// What a track file holds besides tracks is mentioned in the status bar, not in a box to close.
 bool CMainFrame::openFile(const QString& path) {
-    return openAnyFile(app_, this, path);
+    QString note;
+    const bool opened = openAnyFile(app_, this, path, &note);
+    if (!note.isEmpty())
+        statusBar()->showMessage(note, kNoteMilliseconds);
+    return opened;
 }
 
 void CMainFrame::fillRecentMenu() {

@@ -38,15 +38,15 @@ bool isProjectName(const QString& path) {
     return path.endsWith(QLatin1String(".gpl"), Qt::CaseInsensitive);
 }
 
-bool addTrackFile(CTrailkeepApp& app, QWidget* window, const QString& path) {
-    std::string note;
-    const std::string error = app.session().addTrackFile(path.toStdString(), &note);
+bool addTrackFile(CTrailkeepApp& app, QWidget* window, const QString& path, QString* note) {
+    std::string said;
+    const std::string error = app.session().addTrackFile(path.toStdString(), &said);
     if (!error.empty()) {
         tellUser(window, true, QString::fromStdString(error));
         return false;
     }
-    if (!note.empty())
-        tellUser(window, false, QString::fromStdString(note));
+    if (note)
+        *note = QString::fromStdString(said);
     return true;
 }
 
@@ -60,8 +60,8 @@ bool isTrackFileName(const QString& path) {
     return !isProjectName(path) && tk::formats::isTrackFile(path.toStdString());
 }
 
-bool openAnyFile(CTrailkeepApp& app, QWidget* window, const QString& path) {
-    const bool opened = isTrackFileName(path) ? addTrackFile(app, window, path)
+bool openAnyFile(CTrailkeepApp& app, QWidget* window, const QString& path, QString* note) {
+    const bool opened = isTrackFileName(path) ? addTrackFile(app, window, path, note)
                                               : openProjectFile(app, window, path);
     if (opened)
         remember(path);

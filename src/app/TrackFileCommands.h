@@ -20,8 +20,9 @@ bool isTrackFileName(const QString& path);
 
 // Opens a project, or adds the tracks of a track file to the session (after the logger's). What
 // cannot be read is said, and everything stays as it was. A file opened is remembered among the
-// recent files. Answers whether the tracks changed.
-bool openAnyFile(CTrailkeepApp& app, QWidget* window, const QString& path);
+// recent files. note receives what else a track file held (routes, waypoints), for a passing
+// mention. Answers whether the tracks changed.
+bool openAnyFile(CTrailkeepApp& app, QWidget* window, const QString& path, QString* note = nullptr);
 
 // Asks for a name and writes every track of the session into one GPX file.
 void saveSessionGpxCommand(CTrailkeepApp& app, QWidget* window);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
 
@@ -227,12 +228,9 @@ TEST_F(CMainFrameTest, TrackFilesJoinTheLoggersTracksAndAreRemembered) {
     ASSERT_TRUE(frame.openFile(path("trip.gpl")));
     const int loggerRows = frame.panel()->trackList()->rowCount();
     prompts_.openAnswer = path("walk.gpx");
-    {
-        ModalAnswer answer; // the waypoint is named, as it is not a track
-        frame.actions().open->trigger();
-        EXPECT_TRUE(waitUntil([&] { return answer.texts().size() == 1; }));
-        EXPECT_TRUE(answer.texts().first().contains("1 waypoint"));
-    }
+    frame.actions().open->trigger();
+    EXPECT_TRUE(frame.statusBar()->currentMessage().contains("1 waypoint, which is not a track"))
+        << "the waypoint is named in passing";
     TrackList* list = frame.panel()->trackList();
     ASSERT_EQ(list->rowCount(), loggerRows + 1);
     QTableWidgetItem* walk = list->item(loggerRows, TrackList::NameColumn);
@@ -259,11 +257,7 @@ TEST_F(CMainFrameTest, SaveAsGpxWritesEveryTrackAndDroppedTrackFilesOpen) {
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&frame, &enter);
     ASSERT_TRUE(enter.isAccepted());
-    {
-        ModalAnswer answer; // the waypoint is named
-        QApplication::sendEvent(&frame, &drop);
-        EXPECT_TRUE(waitUntil([&] { return answer.texts().size() == 1; }));
-    }
+    QApplication::sendEvent(&frame, &drop);
     const int rows = frame.panel()->trackList()->rowCount();
     ASSERT_EQ(rows, tk::DemoOptions{}.trips + 1);
     prompts_.saveAnswer = path("all");
