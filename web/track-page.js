@@ -184,6 +184,21 @@
         return el;
     }
 
+    function segmentsOf(latlngs, breaks) {
+        if (!Array.isArray(breaks) || breaks.length === 0)
+            return latlngs;
+        var parts = [];
+        var from = 0;
+        for (var i = 0; i < breaks.length; ++i) {
+            var to = Math.min(Math.max(+breaks[i], from), latlngs.length);
+            if (to > from)
+                parts.push(latlngs.slice(from, to));
+            from = to;
+        }
+        parts.push(latlngs.slice(from));
+        return parts;
+    }
+
     function endMarker(latlng, fill, caption) {
         return root.L.circleMarker(latlng, {
             radius: 7, color: '#ffffff', weight: 2, opacity: 1, fillColor: fill, fillOpacity: 1
@@ -193,7 +208,8 @@
     // The whole track as one polyline with start and end markers, the view fitted to it. The
     // points become LatLngs once and the bounds are found in the same pass; the view is set before
     // the layers are added so the line is projected once.
-    function drawTrack(map, rows, line, fitOptions) {
+    // breaks, when given, are the rows at which a new segment begins: the line is lifted there.
+    function drawTrack(map, rows, line, fitOptions, breaks) {
         var L = root.L;
         var n = rows.length;
         var latlngs = new Array(n);
@@ -209,7 +225,7 @@
         map.fitBounds(L.latLngBounds([south, west], [north, east]), fitOptions);
         var style = lineStyle(line);
         style.interactive = false;
-        var polyline = L.polyline(latlngs, style).addTo(map);
+        var polyline = L.polyline(segmentsOf(latlngs, breaks), style).addTo(map);
         var start = endMarker(latlngs[0], '#2e9e44', 'Start').addTo(map);
         var end = endMarker(latlngs[n - 1], '#d7263d', 'End').addTo(map);
         return { polyline: polyline, start: start, end: end };

@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSplitter>
@@ -22,28 +23,36 @@
 #include "app/ProjectCommands.h"
 #include "app/QtTranslations.h"
 #include "app/ReadCommand.h"
+#include "app/TrackFileCommands.h"
 #include "app/UpdateCheck.h"
 #include "device/CConfigDlg.h"
 #include "link/ProgressDialog.h"
-#include "map/PageBridge.h"
-#include "map/PrintPreview.h"
 #include "map/CMapView.h"
 #include "map/MapPage.h"
+#include "map/PageBridge.h"
+#include "map/PrintPreview.h"
 #include "map/TileSchemeHandler.h"
 #include "panel/TrackPanel.h"
 #include "photos/PhotoFiles.h"
+#include "tracks/FileNames.h"
 #include "ui/FileQuestions.h"
+#include "ui/Prompts.h"
 #include "ui/Version.h"
 
 namespace {
 
-QString droppedProject(const QMimeData* data) {
+constexpr int kNoteMilliseconds = 15000;
+
+// Projects and track files dropped to be opened.
+QStringList droppedFiles(const QMimeData* data) {
+    QStringList files;
     if (!data->hasUrls())
-        return {};
+        return files;
     for (const QUrl& url : data->urls())
-        if (url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".gpl")))
-            return url.toLocalFile();
-    return {};
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile() &&
+            isOpenableFile(url.toLocalFile()))
+            files << url.toLocalFile();
+    return files;
 }
 
 // Photos and folders dropped for geotagging.
@@ -94,6 +103,11 @@ void CMainFrame::createActions() {
     };
     actions_.open = make("openAction", QStyle::SP_DialogOpenButton, &CMainFrame::onOpen);
     actions_.save = make("saveAction", QStyle::SP_DialogSaveButton, &CMainFrame::onSave);
+    actions_.saveGpx =
+        make("saveGpxAction", QStyle::SP_CustomBase, [this] { saveSessionGpxCommand(app_, this); });
+    actions_.recent = new QMenu(this);
+    actions_.recent->setObjectName(QStringLiteral("recentMenu"));
+    connect(actions_.recent, &QMenu::aboutToShow, this, &CMainFrame::fillRecentMenu);
     actions_.read = make("readAction", QStyle::SP_ArrowDown, &CMainFrame::onRead);
     actions_.exit = make("exitAction", QStyle::SP_CustomBase, &QWidget::close);
     actions_.openOfflineMap =
@@ -152,8 +166,22 @@ void CMainFrame::createClient() {
     mapView_->showStartPage();
 }
 
+// What a track file holds besides tracks is mentioned in the status bar, not in a box to close.
 bool CMainFrame::openFile(const QString& path) {
-    return openProjectFile(app_, this, path);
+    QString note;
+    const bool opened = openAnyFile(app_, this, path, &note);
+    if (!note.isEmpty())
+        statusBar()->showMessage(note, kNoteMilliseconds);
+    return opened;
+}
+
+void CMainFrame::fillRecentMenu() {
+    actions_.recent->clear();
+    for (const QString& path : recentFiles()) {
+        QAction* item = actions_.recent->addAction(path);
+        connect(item, &QAction::triggered, this, [this, path] { openFile(path); });
+    }
+    actions_.recent->setEnabled(true);
 }
 
 void CMainFrame::switchLanguage(int value) {
@@ -177,7 +205,13 @@ void CMainFrame::onRead() {
 }
 
 void CMainFrame::onOpen() {
-    openProjectCommand(app_, this);
+    const QString chosen = Prompts::current().openFileName(this, QString::fromLatin1(kOpenFilter));
+    if (chosen.isEmpty())
+        return;
+    // A name without an extension is a project's, as the dialog's first filter had it.
+    openFile(isTrackFileName(chosen)
+                 ? chosen
+                 : QString::fromStdString(tk::withExtension(chosen.toStdString(), ".gpl")));
 }
 
 void CMainFrame::onSave() {
@@ -217,18 +251,18 @@ void CMainFrame::onGeotag() {
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedProject(event->mimeData()).isEmpty() || !droppedPhotos(event->mimeData()).isEmpty())
+    if (!droppedFiles(event->mimeData()).isEmpty() || !droppedPhotos(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
-    const QString path = droppedProject(event->mimeData());
+    const QStringList files = droppedFiles(event->mimeData());
     const QStringList photos = droppedPhotos(event->mimeData());
-    if (path.isEmpty() && photos.isEmpty())
+    if (files.isEmpty() && photos.isEmpty())
         return;
     event->acceptProposedAction();
-    if (!path.isEmpty())
+    for (const QString& path : files)
         openFile(path);
-    else
+    if (files.isEmpty())
         geotag_->open(photos);
 }

@@ -56,6 +56,7 @@ private:
     void createStatusBar();
     void createClient();
     void showMapSource();
+    void fillRecentMenu();
 
     CTrailkeepApp& app_;
     FrameActions actions_;

@@ -4,8 +4,8 @@
 #include <QWebEngineProfile>
 
 #include "app/ProgramFolder.h"
-#include "map/PageBridge.h"
 #include "map/MapPage.h"
+#include "map/PageBridge.h"
 #include "map/TileSchemeHandler.h"
 #include "map/WebProfile.h"
 

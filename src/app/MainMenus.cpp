@@ -9,7 +9,7 @@ namespace {
 
 struct MenuCaptions {
     const char *file, *open, *save, *read, *exit, *map, *openOfflineMap, *onlineMap, *language,
-        *chinese, *english, *config, *help, *about, *geotag;
+        *chinese, *english, *config, *help, *about, *geotag, *saveGpx, *recent;
 };
 
 constexpr MenuCaptions kEnglish{"File(&F)",
@@ -26,7 +26,9 @@ constexpr MenuCaptions kEnglish{"File(&F)",
                                 "Config",
                                 "Help(&H)",
                                 "About Trailkeep(&A)...",
-                                "Geotag Photos..."};
+                                "Geotag Photos...",
+                                "Save as GPX...",
+                                "Open Recent"};
 constexpr MenuCaptions kChinese{"文件(&F)",        "打开工程",
                                 "保存工程",        "读取轨迹",
                                 "退出(&X)",        "地图(&M)",
@@ -34,7 +36,8 @@ constexpr MenuCaptions kChinese{"文件(&F)",        "打开工程",
                                 "Language",        "中文",
                                 "English",         "设置参数",
                                 "帮助(&H)",        "关于 Trailkeep(&A)...",
-                                "照片地理标记..."};
+                                "照片地理标记...", "另存为 GPX...",
+                                "最近打开的文件"};
 
 QMenu* addMenu(QMenuBar* bar, const char* title, const char* name) {
     QMenu* menu = bar->addMenu(QString::fromUtf8(title));
@@ -64,12 +67,17 @@ void fillMainMenu(QMenuBar* bar, int languageSetting, const FrameActions& action
     name(actions.configTool, c.config);
     name(actions.about, c.about);
     name(actions.geotag, c.geotag);
+    name(actions.saveGpx, c.saveGpx);
+    actions.recent->setTitle(QString::fromUtf8(c.recent));
 
     QMenu* file = addMenu(bar, c.file, "fileMenu");
+    file->addAction(actions.open);
+    file->addMenu(actions.recent);
+    file->addActions({actions.save, actions.saveGpx});
     if (english) // the English menu lists Read after Exit
-        file->addActions({actions.open, actions.save, actions.exit, actions.read, actions.geotag});
+        file->addActions({actions.exit, actions.read, actions.geotag});
     else
-        file->addActions({actions.open, actions.save, actions.read, actions.geotag, actions.exit});
+        file->addActions({actions.read, actions.geotag, actions.exit});
     addMenu(bar, c.map, "mapMenu")->addActions({actions.openOfflineMap, actions.onlineMap});
     addMenu(bar, c.language, "languageMenu")->addActions({actions.chinese, actions.english});
     bar->addAction(actions.config);

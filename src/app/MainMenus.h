@@ -2,12 +2,15 @@
 #pragma once
 
 class QAction;
+class QMenu;
 class QMenuBar;
 
 // The frame's commands; the menus and the toolbar show the same actions.
 struct FrameActions {
     QAction* open = nullptr;
     QAction* save = nullptr;
+    QAction* saveGpx = nullptr; // every track of the session into one GPX file
+    QMenu* recent = nullptr;    // the files opened last
     QAction* read = nullptr;
     QAction* geotag = nullptr; // Geotag Photos..., also on the toolbar
     QAction* exit = nullptr;

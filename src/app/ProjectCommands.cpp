@@ -33,14 +33,6 @@ bool openProjectFile(CTrailkeepApp& app, QWidget* window, const QString& path) {
     return true;
 }
 
-void openProjectCommand(CTrailkeepApp& app, QWidget* window) {
-    const QString chosen =
-        Prompts::current().openFileName(window, QString::fromLatin1(kProjectFilter));
-    if (chosen.isEmpty())
-        return;
-    openProjectFile(app, window, withProjectExtension(chosen));
-}
-
 void saveProjectCommand(CTrailkeepApp& app, QWidget* window) {
     const QString chosen =
         Prompts::current().saveFileName(window, QString::fromLatin1(kProjectFilter));

@@ -6,9 +6,7 @@
 class CTrailkeepApp;
 class QWidget;
 
-// Open: asks for a project file and opens it. Save Prj: asks for a name and writes the logger
-// memory's pages to it, whole or not at all.
-void openProjectCommand(CTrailkeepApp& app, QWidget* window);
+// Save Prj: asks for a name and writes the logger memory's pages to it, whole or not at all.
 void saveProjectCommand(CTrailkeepApp& app, QWidget* window);
 
 // Opens the file (from the command line, a drop or the dialog). A file that cannot be read

@@ -37,9 +37,10 @@ int main(int argc, char** argv) {
                                   QStringLiteral("Serial port tried first for the logger."),
                                   QStringLiteral("DEV"));
     parser.addOption(port);
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("Project file (.gpl) to open."),
-                                 QStringLiteral("[FILE]"));
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QStringLiteral("Project file (.gpl) or track file (GPX, FIT, TCX, ...) to open."),
+        QStringLiteral("[FILE]"));
     parser.process(application);
 
     CTrailkeepApp app({programDataDirectory(moduleDirectory()), parser.value(port), true});

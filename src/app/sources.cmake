@@ -14,6 +14,7 @@ tk_sources(TK_GUI_SOURCES
     ProjectCommands.cpp
     QtTranslations.cpp
     ReadCommand.cpp
+    TrackFileCommands.cpp
     UpdateCheck.cpp
 )
 tk_sources(TK_APP_MAIN_SOURCES

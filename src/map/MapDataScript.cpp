@@ -192,6 +192,18 @@ std::vector<std::size_t> mapDataRowPoints(const std::vector<TrackPoint>& points)
     return rows;
 }
 
+std::vector<std::size_t> segmentBreakRows(const std::vector<TrackPoint>& points) {
+    std::vector<std::size_t> breaks;
+    const std::vector<std::size_t> rows = mapDataRowPoints(points);
+    for (std::size_t r = 1; r < rows.size(); ++r)
+        for (std::size_t i = rows[r - 1] + 1; i <= rows[r]; ++i)
+            if (points[i].segmentStart) {
+                breaks.push_back(r);
+                break;
+            }
+    return breaks;
+}
+
 std::string mapDataScript(const Track& track, const TrackStyle& style, MapTexts* texts) {
     MapTexts t = mapTexts(track);
     text::TextOut out;
@@ -218,6 +230,16 @@ std::string trackPageJson(const Track& track, const TrackStyle& style) {
     const bool imperial = track.imperial();
     forEachRowPoint(track.points, [&](const TrackPoint& p) { appendRow(out, p, imperial, false); });
     appendRow(out, track.points.back(), imperial, true);
+    // A file's track whose recording paused: the page lifts the pen at these rows.
+    if (const std::vector<std::size_t> breaks = segmentBreakRows(track.points); !breaks.empty()) {
+        out += ",\"breaks\":[";
+        for (std::size_t i = 0; i < breaks.size(); ++i) {
+            if (i > 0)
+                out += ',';
+            text::appendInt(out, static_cast<std::int64_t>(breaks[i]));
+        }
+        out += ']';
+    }
     out += ",\"data\":";
     appendSummaryJson(out, mapTexts(track));
     out += '}';

@@ -33,6 +33,8 @@ std::string trackPageJson(const Track& track, const TrackStyle& style);
 // The index in points of each row of locations in data.js, the closing row included: the page's
 // row numbers turned back into the track's fixes. Empty for a track without points.
 std::vector<std::size_t> mapDataRowPoints(const std::vector<TrackPoint>& points);
+// The rows of locations at which a new segment of the track begins (none for the logger's).
+std::vector<std::size_t> segmentBreakRows(const std::vector<TrackPoint>& points);
 // The same bytes, handed out in pieces through out; nothing for a track without points.
 void writeMapDataScript(text::TextOut& out, const Track& track, const TrackStyle& style);
 

@@ -14,11 +14,11 @@
 
 #include "panel/CFigureSettingsDlg.h"
 #include "panel/CLinePropertiesDlg.h"
-#include "panel/TrackList.h"
 #include "panel/FigureRows.h"
 #include "panel/FigureSettingsStore.h"
 #include "panel/FittingScrollArea.h"
 #include "panel/TrackExport.h"
+#include "panel/TrackList.h"
 #include "panel/TrackMenu.h"
 #include "session/TrackSession.h"
 #include "ui/Captions.h"
@@ -148,8 +148,13 @@ void TrackPanel::refill() {
     const TrackSession& session = context_.session;
     for (const int index : session.listedTracks()) {
         const tk::TrackStyle& style = session.style(index);
-        list_->addTrackRow(index, QString::fromStdString(session.track(index)->name), style.colour,
+        const tk::Track& track = *session.track(index);
+        list_->addTrackRow(index, QString::fromStdString(track.name), style.colour,
                            style.lineWeight);
+        // A track of a file names its file, where the logger's would name nothing.
+        if (!track.sourceFile.empty())
+            list_->item(list_->rowCount() - 1, TrackList::NameColumn)
+                ->setToolTip(QString::fromStdString(track.sourceFile));
     }
 }
 
@@ -198,8 +203,7 @@ void TrackPanel::showChecks() {
     const QSignalBlocker quiet(list_);
     for (int row = 0; row < list_->rowCount(); ++row) {
         const bool on = std::binary_search(checked.begin(), checked.end(), list_->trackAt(row));
-        list_->item(row, TrackList::NameColumn)
-            ->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+        list_->item(row, TrackList::NameColumn)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
     }
 }
 

@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include "map/CMapView.h"
+#include "map/MapPage.h"
 #include "photos/CClockSyncDlg.h"
 #include "photos/CameraClocks.h"
 #include "photos/CameraTable.h"
@@ -169,12 +170,10 @@ void CGeotagDlg::buildControls() {
     connect(removeAllButton_, &QPushButton::clicked, this, &CGeotagDlg::removeAll);
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& index) { showSelectionOnMap(index.row()); });
-    connect(map_->page(), &QWebEnginePage::titleChanged, this, &CGeotagDlg::mapTitleChanged);
-    connect(map_, &QWebEngineView::loadFinished, this, [this](bool ok) {
-        mapReady_ = ok;
-        showTracksOnMap();
-        showPhotosOnMap();
-    });
+    // The page takes the tracks and photos shown when it starts and every change after.
+    connect(&context_.mapPage, &MapPage::photoPicked, this, &CGeotagDlg::selectRow);
+    showTracksOnMap();
+    showPhotosOnMap();
     map_->navigateTo(context_.pageDir + QStringLiteral("geotag.html"));
 }
 
@@ -386,8 +385,6 @@ void CGeotagDlg::tracksChanged() {
 }
 
 void CGeotagDlg::showTracksOnMap() {
-    if (!mapReady_)
-        return;
     QJsonArray tracks;
     for (const FixTrack& t : tracks_) {
         QJsonArray points;
@@ -395,12 +392,10 @@ void CGeotagDlg::showTracksOnMap() {
             points.append(QJsonArray{f.latitude, f.longitude});
         tracks.append(points);
     }
-    map_->page()->runJavaScript(QStringLiteral("tkGeotag.setTracks(%1);").arg(jsonText(tracks)));
+    context_.mapPage.showPhotoTracks(jsonText(tracks));
 }
 
 void CGeotagDlg::showPhotosOnMap() {
-    if (!mapReady_)
-        return;
     QJsonArray photos;
     for (std::size_t i = 0; i < results_.size(); ++i) {
         if (!results_[i].position)
@@ -415,13 +410,7 @@ void CGeotagDlg::showPhotosOnMap() {
                                     Qt::DisplayRole)
                              .toString()}});
     }
-    map_->page()->runJavaScript(QStringLiteral("tkGeotag.setPhotos(%1);").arg(jsonText(photos)));
-}
-
-void CGeotagDlg::mapTitleChanged(const QString& title) {
-    const QStringList words = title.split(QLatin1Char(' '));
-    if (words.size() == 3 && words[0] == QLatin1String("photo"))
-        selectRow(words[1].toInt());
+    context_.mapPage.showPhotos(jsonText(photos));
 }
 
 void CGeotagDlg::selectRow(int row) {
@@ -433,15 +422,11 @@ void CGeotagDlg::selectRow(int row) {
 }
 
 void CGeotagDlg::showSelectionOnMap(int row) {
-    if (!mapReady_ || row < 0 || row >= model_->rowCount())
+    if (row < 0 || row >= model_->rowCount())
         return;
     const QString name =
         model_->data(model_->index(row, PhotoTableModel::nameColumn), Qt::DisplayRole).toString();
-    map_->page()->runJavaScript(
-        QStringLiteral("tkGeotag.select(%1, %2, %3);")
-            .arg(row)
-            .arg(jsonText(QJsonArray{name}).mid(1).chopped(1))
-            .arg(jsonText(QJsonArray{dataUrl(model_->thumbnail(row))}).mid(1).chopped(1)));
+    context_.mapPage.showPhoto(row, name, dataUrl(model_->thumbnail(row)));
 }
 
 void CGeotagDlg::runInBackground(std::function<void()> work, std::function<void()> done) {

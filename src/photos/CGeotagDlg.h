@@ -16,6 +16,7 @@
 class CameraTable;
 class PageBridge;
 class CMapView;
+class MapPage;
 class TrackSession;
 class PhotoTableModel;
 class QCheckBox;
@@ -42,6 +43,7 @@ public:
         const tk::Language& language;
         const TrackSession& session;
         tk::photos::PhotoAccess& access;
+        MapPage& mapPage; // the photo map on the page goes through it
         QWebEngineProfile* profile;
         PageBridge& bridge;
         QString pageDir; // with a trailing slash
@@ -77,7 +79,6 @@ private:
     void showTracksOnMap();
     void selectRow(int row);
     void showSelectionOnMap(int row);
-    void mapTitleChanged(const QString& title);
     void loadThumbnails();
     void addPhotosChosen();
     void addFolderChosen();
@@ -107,7 +108,6 @@ private:
     QThread* worker_ = nullptr;
     QThreadPool thumbnailPool_;
     int generation_ = 0;
-    bool mapReady_ = false;
 
     PhotoTableModel* model_;
     QTableView* table_ = nullptr;

@@ -15,6 +15,8 @@ using tiff::Field;
 constexpr std::uint16_t kGpsStatusTag = 0x0009;
 // Room after the data for what is appended, which offsets of 32 bits must still reach.
 constexpr std::size_t kLargestData = 0xFFF00000;
+// A directory's entry count is 16 bits.
+constexpr std::size_t kMaxEntries = 0xFFFF;
 
 // An entry of a directory being made: one copied as it stands, or a field to encode.
 struct Item {
@@ -224,6 +226,42 @@ bool alreadyHolds(Bytes data, const tiff::Structure& s, const std::vector<Field>
                         [&](const Entry& e) { return isVoidStatus(data, e); });
 }
 
+// Appends at start (the end of tail) a copy of IFD0 with the GPS pointer, then the GPS
+// directory's items; without any, a copy of IFD0 without its GPS pointer. Some cameras point the
+// interoperability directory back at IFD0: the Exif directory is then copied too, pointing at
+// the new IFD0, so readers meet the same directories as before. False when IFD0 is full.
+bool appendIfd0Copy(Bytes data, const tiff::Structure& s, const std::vector<Item>& gpsDirectory,
+                    std::size_t start, std::string& tail) {
+    const bool withGps = !gpsDirectory.empty();
+    const Entry* interop = s.exif ? s.exif->find(tiff::kInteropIfdTag) : nullptr;
+    const bool copyExif = interop && interop->valueField == s.ifd0.offset;
+    Field gpsPointer = pointerField(tiff::kGpsIfdTag, 0);
+    Field exifPointer = pointerField(tiff::kExifIfdTag, 0);
+    const Field interopPointer = pointerField(tiff::kInteropIfdTag, start);
+    std::vector<const Field*> ifd0Fields;
+    if (withGps)
+        ifd0Fields.push_back(&gpsPointer);
+    if (copyExif)
+        ifd0Fields.push_back(&exifPointer);
+    const std::vector<Item> ifd0 = editedItems(
+        data, s.ifd0, ifd0Fields, withGps ? std::nullopt : std::optional(tiff::kGpsIfdTag));
+    if (ifd0.size() > kMaxEntries)
+        return false;
+    std::vector<Item> exif;
+    if (copyExif)
+        exif = editedItems(data, *s.exif, {&interopPointer}, std::nullopt);
+    const std::size_t exifAt = start + directorySize(ifd0.size());
+    const std::size_t gpsAt = exifAt + (copyExif ? directorySize(exif.size()) : 0);
+    gpsPointer.numbers = {static_cast<std::uint32_t>(gpsAt)};
+    exifPointer.numbers = {static_cast<std::uint32_t>(exifAt)};
+    tail += directoryBytes(s.order, start, ifd0, s.ifd0.next);
+    if (copyExif)
+        tail += directoryBytes(s.order, exifAt, exif, s.exif->next);
+    if (withGps)
+        tail += directoryBytes(s.order, gpsAt, gpsDirectory, 0);
+    return true;
+}
+
 } // namespace
 
 std::string TiffAppend::appliedTo(tiff::Bytes data) const {
@@ -258,39 +296,17 @@ TiffAppend appendGps(Bytes data, Bytes following, std::uint64_t followingTotal,
 
     const std::size_t start = data.size() + result.tail.size();
     const Entry* pointer = s->ifd0.find(tiff::kGpsIfdTag);
+    const std::vector<Item> gpsDirectory = gpsItems(data, *s, gps, merge);
+    if (gpsDirectory.size() > kMaxEntries)
+        return refused("its GPS directory has no room for more entries");
     if (pointer && !gps.empty()) {
         result.pointerAt = pointer->at + 8;
         result.pointer = pointerBytes(s->order, start);
-        result.tail += directoryBytes(s->order, start, gpsItems(data, *s, gps, merge), 0);
+        result.tail += directoryBytes(s->order, start, gpsDirectory, 0);
         return result;
     }
-    // A copy of IFD0 with the GPS pointer, then the GPS directory. Some cameras point the
-    // interoperability directory back at IFD0: the Exif directory is then copied too, pointing
-    // at the new IFD0, so readers meet the same directories as before.
-    const Entry* interop = s->exif ? s->exif->find(tiff::kInteropIfdTag) : nullptr;
-    const bool copyExif = interop && interop->valueField == s->ifd0.offset;
-    Field gpsPointer = pointerField(tiff::kGpsIfdTag, 0);
-    Field exifPointer = pointerField(tiff::kExifIfdTag, 0);
-    const Field interopPointer = pointerField(tiff::kInteropIfdTag, start);
-    std::vector<const Field*> ifd0Fields;
-    if (!gps.empty())
-        ifd0Fields.push_back(&gpsPointer);
-    if (copyExif)
-        ifd0Fields.push_back(&exifPointer);
-    const std::vector<Item> ifd0 = editedItems(
-        data, s->ifd0, ifd0Fields, gps.empty() ? std::optional(tiff::kGpsIfdTag) : std::nullopt);
-    std::vector<Item> exif;
-    if (copyExif)
-        exif = editedItems(data, *s->exif, {&interopPointer}, std::nullopt);
-    const std::size_t exifAt = start + directorySize(ifd0.size());
-    const std::size_t gpsAt = exifAt + (copyExif ? directorySize(exif.size()) : 0);
-    gpsPointer.numbers = {static_cast<std::uint32_t>(gpsAt)};
-    exifPointer.numbers = {static_cast<std::uint32_t>(exifAt)};
-    result.tail += directoryBytes(s->order, start, ifd0, s->ifd0.next);
-    if (copyExif)
-        result.tail += directoryBytes(s->order, exifAt, exif, s->exif->next);
-    if (!gps.empty())
-        result.tail += directoryBytes(s->order, gpsAt, gpsItems(data, *s, gps, merge), 0);
+    if (!appendIfd0Copy(data, *s, gpsDirectory, start, result.tail))
+        return refused("its IFD0 has no room for another entry");
     result.pointerAt = 4;
     result.pointer = pointerBytes(s->order, start);
     return result;

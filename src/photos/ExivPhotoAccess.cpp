@@ -63,12 +63,12 @@ struct JpegFile {
         const JpegHead::Segment& s = layout.segments[*layout.exifIndex];
         return std::string_view(head).substr(s.offset, s.size);
     }
-    // The bytes read after the Exif segment, and how many the file holds after it.
     // The resolution a new Exif segment records: the JFIF header's, else 72 dpi.
     ImageResolution resolution() const {
         const auto density = jfifDensity(head, layout);
         return density ? ImageResolution{density->x, density->y, density->unit} : ImageResolution{};
     }
+    // The bytes read after the Exif segment, and how many the file holds after it.
     std::string_view afterExif() const { return std::string_view(head).substr(layout.exifEnd()); }
     std::uint64_t sizeAfterExif(const FileStamp& stamp) const {
         return static_cast<std::uint64_t>(stamp.size) - layout.exifEnd();

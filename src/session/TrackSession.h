@@ -43,6 +43,13 @@ public:
     tk::ProjectLoad openProject(const std::string& path);
     // Loads a memory image (the records of a project file) into the session.
     tk::ProjectLoad loadMemory(std::span<const std::uint8_t> bytes);
+    // Reads a track file (GPX, FIT, TCX, ...); its tracks join the session after the others and
+    // stay when the logger's memory is replaced; the first of them is selected. A file that
+    // cannot be read, or holds no track, leaves everything as it was. Returns the error text
+    // (empty on success); note receives what else the file held.
+    std::string addTrackFile(const std::string& path, std::string* note = nullptr);
+    // The number of slots that hold the logger's memory; the tracks of files follow them.
+    int loggerSlots() const { return loggerSlots_; }
 
     void setStyle(int index, const tk::TrackStyle& style);
     // The user picked the track (a row, a line on the map). A track picked again is signalled
@@ -59,6 +66,9 @@ signals:
 
 private:
     void tracksArrived();
+    // The table without, and again with, the tracks of files after the logger's.
+    void dropFileTracks();
+    void appendFileTracks();
 
     tk::PageBuffer buffer_;
     tk::TrackTable table_;
@@ -67,4 +77,6 @@ private:
     tk::ColourSequence colours_;
     int selected_ = -1;
     std::vector<int> checked_;
+    std::vector<tk::Track> fileTracks_;
+    int loggerSlots_ = 0;
 };

@@ -5,9 +5,13 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QToolBar>
 
+#include "app/TrackFileCommands.h"
 #include "demo/DemoMemory.h"
 #include "map/CMapView.h"
 #include "panel/TrackList.h"
@@ -41,7 +45,14 @@ void writeFile(const QString& path, const std::vector<std::uint8_t>& bytes) {
               static_cast<std::streamsize>(bytes.size()));
 }
 
-class CMainFrameTest : public ProgramFixture {};
+// The recent files go to settings of the test's own.
+class CMainFrameTest : public ProgramFixture {
+protected:
+    CMainFrameTest() {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_.path());
+    }
+    QTemporaryDir settings_;
+};
 
 TEST_F(CMainFrameTest, EnglishWindowHasTheMenusToolbarAndPanes) {
     CMainFrame& frame = start();
@@ -49,8 +60,8 @@ TEST_F(CMainFrameTest, EnglishWindowHasTheMenusToolbarAndPanes) {
     QMenuBar* bar = frame.menuBar();
     EXPECT_EQ(menuTitles(bar),
               (QStringList{"File(&F)", "Map(&M)", "Language", "Config", "Help(&H)"}));
-    EXPECT_EQ(menuItems(bar, 0),
-              (QStringList{"Open", "Save Prj", "Exit(&X)", "Read", "Geotag Photos..."}));
+    EXPECT_EQ(menuItems(bar, 0), (QStringList{"Open", "Open Recent", "Save Prj", "Save as GPX...",
+                                              "Exit(&X)", "Read", "Geotag Photos..."}));
     EXPECT_EQ(menuItems(bar, 1), (QStringList{"Open Offline Map...", "Online Map"}));
     EXPECT_EQ(menuItems(bar, 2), (QStringList{"Chinese", "English"}));
     EXPECT_EQ(bar->actions().at(3)->menu(), nullptr) << "Config is a command of the bar";
@@ -78,7 +89,8 @@ TEST_F(CMainFrameTest, LanguageSettingChoosesTheMenu) {
     EXPECT_EQ(menuTitles(frame.menuBar()),
               (QStringList{"文件(&F)", "地图(&M)", "Language", "设置参数", "帮助(&H)"}));
     EXPECT_EQ(menuItems(frame.menuBar(), 0),
-              (QStringList{"打开工程", "保存工程", "读取轨迹", "照片地理标记...", "退出(&X)"}));
+              (QStringList{"打开工程", "最近打开的文件", "保存工程", "另存为 GPX...", "读取轨迹",
+                           "照片地理标记...", "退出(&X)"}));
     EXPECT_EQ(menuItems(frame.menuBar(), 1), (QStringList{"打开离线地图...", "在线地图"}));
     EXPECT_EQ(frame.panel()->findChild<QPushButton*>("playButton")->text(), "播放");
 }
@@ -119,7 +131,7 @@ TEST_F(CMainFrameTest, OpenThroughTheDialogListsTheTracks) {
     prompts_.openAnswer = path("trip"); // typed without its extension
     CMainFrame& frame = start();
     frame.actions().open->trigger();
-    EXPECT_EQ(prompts_.filters, QStringList{"gpl files(*.gpl)"});
+    EXPECT_EQ(prompts_.filters, QStringList{kOpenFilter});
     EXPECT_EQ(frame.panel()->trackList()->rowCount(), tk::DemoOptions{}.trips);
     EXPECT_EQ(frame.panel()->trackList()->item(0, 0)->text(), "01");
 }
@@ -201,6 +213,60 @@ TEST_F(CMainFrameTest, DroppingAProjectOpensIt) {
     EXPECT_TRUE(enter.isAccepted());
     QApplication::sendEvent(&frame, &drop);
     EXPECT_EQ(frame.panel()->trackList()->rowCount(), tk::DemoOptions{}.trips);
+}
+
+const char kWalkGpx[] =
+    "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><name>Lake walk</name><trkseg>"
+    "<trkpt lat=\"47.1\" lon=\"8.1\"><time>2026-06-12T08:00:00Z</time></trkpt>"
+    "<trkpt lat=\"47.2\" lon=\"8.1\"><time>2026-06-12T08:01:00Z</time></trkpt>"
+    "</trkseg></trk><wpt lat=\"47.1\" lon=\"8.1\"/></gpx>";
+
+TEST_F(CMainFrameTest, TrackFilesJoinTheLoggersTracksAndAreRemembered) {
+    writeFile(path("trip.gpl"), tk::makeDemoMemory());
+    writeText("walk.gpx", kWalkGpx);
+    CMainFrame& frame = start();
+    ASSERT_TRUE(frame.openFile(path("trip.gpl")));
+    const int loggerRows = frame.panel()->trackList()->rowCount();
+    prompts_.openAnswer = path("walk.gpx");
+    frame.actions().open->trigger();
+    EXPECT_TRUE(frame.statusBar()->currentMessage().contains("1 waypoint, which is not a track"))
+        << "the waypoint is named in passing";
+    TrackList* list = frame.panel()->trackList();
+    ASSERT_EQ(list->rowCount(), loggerRows + 1);
+    QTableWidgetItem* walk = list->item(loggerRows, TrackList::NameColumn);
+    EXPECT_EQ(walk->text(), "Lake walk");
+    EXPECT_EQ(walk->toolTip(), path("walk.gpx"));
+    EXPECT_EQ(recentFiles(), (QStringList{path("walk.gpx"), path("trip.gpl")}));
+
+    // Opening the logger's memory again keeps the file's track after it.
+    ASSERT_TRUE(frame.openFile(path("trip.gpl")));
+    EXPECT_EQ(list->rowCount(), loggerRows + 1);
+    EXPECT_EQ(recentFiles().first(), path("trip.gpl"));
+    frame.actions().recent->popup(QPoint(0, 0)); // filled as it is shown
+    ASSERT_EQ(frame.actions().recent->actions().size(), 2);
+    frame.actions().recent->hide();
+}
+
+TEST_F(CMainFrameTest, SaveAsGpxWritesEveryTrackAndDroppedTrackFilesOpen) {
+    writeText("walk.gpx", kWalkGpx);
+    writeFile(path("trip.gpl"), tk::makeDemoMemory());
+    CMainFrame& frame = start();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path("trip.gpl")), QUrl::fromLocalFile(path("walk.gpx"))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QApplication::sendEvent(&frame, &drop);
+    const int rows = frame.panel()->trackList()->rowCount();
+    ASSERT_EQ(rows, tk::DemoOptions{}.trips + 1);
+    prompts_.saveAnswer = path("all");
+    frame.actions().saveGpx->trigger();
+    QFile all(path("all.gpx"));
+    ASSERT_TRUE(all.open(QIODevice::ReadOnly));
+    const QByteArray gpx = all.readAll();
+    EXPECT_EQ(gpx.count("<trk>"), rows);
+    EXPECT_TRUE(gpx.contains("<name>Lake walk</name>"));
 }
 
 } // namespace

@@ -75,5 +75,22 @@ TEST(MapDataScriptJs, TrackPageJsonHoldsWhatDataJsDeclares) {
     EXPECT_EQ(trackPageJson(Track{}, style), "") << "no points, nothing to draw";
 }
 
+// A file's track in segments: the page is told at which rows of locations to lift the pen, also
+// when the first fix of a segment is one the rows leave out for moving too little.
+TEST(MapDataScriptJs, SegmentsOfAFileTrackReachThePageAsBreaks) {
+    Track t;
+    for (int i = 0; i < 6; ++i)
+        t.points.push_back({80000 + i, 0, 0, 22.5 + i * 0.001, 114.0 + i * 0.001, 0});
+    EXPECT_EQ(trackPageJson(t, {}).find("breaks"), std::string::npos) << "one line, as before";
+    t.points[3].segmentStart = true;
+    EXPECT_EQ(segmentBreakRows(t.points), std::vector<std::size_t>{3});
+    EXPECT_NE(trackPageJson(t, {}).find("]],\"breaks\":[3],\"data\":"), std::string::npos);
+    // The segment's first fix has hardly moved: it is left out, the break goes to the next row.
+    t.points[3].latitude = t.points[2].latitude;
+    EXPECT_EQ(segmentBreakRows(t.points), std::vector<std::size_t>{3});
+    EXPECT_EQ(mapDataRowPoints(t.points)[3], 4u);
+    EXPECT_EQ(mapDataScript(t, {}).find("breaks"), std::string::npos) << "data.js stays as it is";
+}
+
 } // namespace
 } // namespace tk

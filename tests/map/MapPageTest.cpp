@@ -10,9 +10,9 @@
 
 #include "map/MapDataScript.h"
 #include "map/MapPage.h"
-#include "panel/TrackPanel.h"
-#include "panel/TrackList.h"
 #include "panel/LineColourQt.h"
+#include "panel/TrackList.h"
+#include "panel/TrackPanel.h"
 #include "session/TrackSession.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
@@ -69,6 +69,26 @@ TEST_F(MapPageTest, ASelectedTrackIsDrawnOnThePageOnShowAndDataJsStillWritten) {
     EXPECT_EQ(data.readAll().toStdString(), tk::mapDataScript(track, style));
     EXPECT_TRUE(waitForPage("tkPage.figures !== null"))
         << "the page asks for the new track's figures";
+}
+
+TEST_F(MapPageTest, AFileTrackInSegmentsIsDrawnWithThePenLiftedBetweenThem) {
+    start();
+    ASSERT_TRUE(showFirstDemoTrack());
+    const int before = tracksShown();
+    std::string gpx = "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><name>Two legs</name>";
+    for (int segment = 0; segment < 2; ++segment) {
+        gpx += "<trkseg>";
+        for (int i = 0; i < 4; ++i)
+            gpx += "<trkpt lat=\"" + std::to_string(47.1 + segment * 0.1 + i * 0.001) +
+                   "\" lon=\"" + std::to_string(8.1 + i * 0.001) + "\"/>";
+        gpx += "</trkseg>";
+    }
+    writeText("legs.gpx", QByteArray::fromStdString(gpx + "</trk></gpx>"));
+    ASSERT_EQ(session().addTrackFile(path("legs.gpx").toStdString()), "");
+    ASSERT_TRUE(waitForPage(QString("tkPage.tracksShown > %1 && tkPage.ready").arg(before)));
+    EXPECT_EQ(evaluate("tkPage.lineParts").toInt(), 2);
+    EXPECT_EQ(evaluate("tkPage.lineVertices").toInt(), 9) << "8 fixes and the closing row";
+    EXPECT_EQ(evaluate("document.querySelector('#summary td').textContent").toString(), "Two legs");
 }
 
 TEST_F(MapPageTest, StyleThresholdsAndLanguageReachThePageWithoutAReload) {

@@ -193,6 +193,24 @@ TEST_F(GeotagDialogTest, DryRunFollowsTheSettingsAndWriteAndUndoChangeThePhotos)
               "1 to tag, 1 outside the tracks, 0 in gaps, 0 errors, 1 without a time");
 }
 
+// The open dialog follows the session: new tracks (a Read, an Open) reach its dry run and map.
+TEST_F(GeotagDialogTest, TracksReplacedInTheSessionReachTheOpenDialog) {
+    photo("a.jpg", {"-DateTimeOriginal=2024:07:01 12:00:05", "-OffsetTimeOriginal=+02:00"});
+    CGeotagDlg& dialog = openDialog();
+    prompts_.folderAnswer = QString::fromStdString(photos_.string());
+    QSignalSpy read(&dialog, &CGeotagDlg::photosRead);
+    dialog.findChild<QPushButton*>("addFolderButton")->click();
+    ASSERT_TRUE(read.wait(20000));
+    EXPECT_EQ(summary(dialog), "1 to tag, 0 outside the tracks, 0 in gaps, 0 errors");
+    ASSERT_TRUE(
+        waitUntil([&] { return script(dialog, "tkGeotag.markerCount").toInt() == 1; }, 20000));
+
+    app_->session().loadMemory({});
+    EXPECT_TRUE(summary(dialog).startsWith("0 to tag, ")) << summary(dialog).toStdString();
+    EXPECT_TRUE(
+        waitUntil([&] { return script(dialog, "tkGeotag.markerCount").toInt() == 0; }, 20000));
+}
+
 TEST_F(GeotagDialogTest, ChineseCaptionsAndPhotosDroppedOnTheWindow) {
     photo("a.jpg", {"-DateTimeOriginal=2024:07:01 10:00:05", "-OffsetTimeOriginal=+00:00"});
     CMainFrame& frame = start();

@@ -112,3 +112,58 @@ TEST_F(TrackSessionTest, StyleAndCheckedSetSignalOnlyRealChanges) {
 }
 
 } // namespace
+
+namespace {
+
+class TrackFileSessionTest : public TrackSessionTest {
+protected:
+    std::string writeGpx(const std::string& name, int tracks) {
+        std::string gpx = "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\">";
+        for (int t = 0; t < tracks; ++t)
+            gpx += "<trk><name>walk " + std::to_string(t + 1) +
+                   "</name><trkseg><trkpt lat=\"47.1\" lon=\"8.1\">"
+                   "<time>2026-06-12T08:00:00Z</time></trkpt><trkpt lat=\"47.2\" lon=\"8.1\">"
+                   "<time>2026-06-12T08:01:00Z</time></trkpt></trkseg></trk>";
+        const std::string path = dir_.filePath(QString::fromStdString(name)).toStdString();
+        std::ofstream(path) << gpx << "</gpx>";
+        return path;
+    }
+    QTemporaryDir dir_;
+};
+
+TEST_F(TrackFileSessionTest, AFilesTracksFollowTheLoggersAndStayWhenTheMemoryIsReplaced) {
+    loadDemo();
+    const int logger = static_cast<int>(session_.listedTracks().size());
+    const tk::TrackStyle firstStyle = session_.style(0);
+    const std::string path = writeGpx("phone.gpx", 2);
+    EXPECT_EQ(session_.addTrackFile(path), "");
+    std::vector<int> listed = session_.listedTracks();
+    ASSERT_EQ(static_cast<int>(listed.size()), logger + 2);
+    const int first = listed[static_cast<std::size_t>(logger)];
+    EXPECT_EQ(session_.track(first)->name, "walk 1");
+    EXPECT_EQ(session_.track(first)->sourceFile, path);
+    EXPECT_EQ(session_.selected(), first) << "the file's first track is shown";
+    EXPECT_EQ(session_.style(0), firstStyle) << "the logger's tracks keep their looks";
+    EXPECT_NE(session_.style(first).colour, session_.style(first + 1).colour);
+
+    loadDemo();
+    listed = session_.listedTracks();
+    ASSERT_EQ(static_cast<int>(listed.size()), logger + 2);
+    EXPECT_EQ(session_.track(listed.back())->name, "walk 2");
+    EXPECT_TRUE(session_.track(listed.front())->sourceFile.empty());
+    EXPECT_NE(session_.openProject(dir_.filePath("missing.gpl").toStdString()).error, "");
+    EXPECT_EQ(session_.listedTracks(), listed) << "a failed open keeps every track";
+}
+
+TEST_F(TrackFileSessionTest, WithoutALoggerMemoryAFilesTracksAreListedAlone) {
+    EXPECT_EQ(session_.addTrackFile(writeGpx("watch.gpx", 1)), "");
+    EXPECT_EQ(session_.listedTracks(), std::vector<int>{0});
+    const int replaced = replaced_.count();
+    const std::string broken = dir_.filePath("broken.gpx").toStdString();
+    std::ofstream(broken) << "<gpx><trk>";
+    EXPECT_NE(session_.addTrackFile(broken).find("not a readable GPX file"), std::string::npos);
+    EXPECT_EQ(replaced_.count(), replaced) << "a file that cannot be read changes nothing";
+    EXPECT_EQ(session_.listedTracks(), std::vector<int>{0});
+}
+
+} // namespace
