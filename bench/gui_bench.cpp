@@ -341,6 +341,7 @@ bool timeRead(CMainFrame& frame, CTrailkeepApp& app) {
 struct Drawn {
     double lineMs = -1;
     double profileMs = -1;
+    double arrivedMs = -1; // the track reached the page's script
     int vertices = 0;
     int profilePoints = 0;
 };
@@ -356,18 +357,19 @@ Drawn clickFirstRow(CMainFrame& frame) {
     const QString script = QStringLiteral(
         "(function(){var p=window.tkPage;if(!p||!p.ready)return null;"
         "return [performance.timeOrigin, p.lineDrawnMs, p.profileDrawnMs, p.lineVertices,"
-        " p.profilePoints];})()");
+        " p.profilePoints, p.trackArrivedMs || p.lineDrawnMs];})()");
     const QVariantList answer =
         askPage(
             frame.mapView()->page(), script,
             [clicked](const QVariant& v) {
                 const QVariantList l = v.toList();
-                return l.size() == 5 && l[0].toDouble() + l[1].toDouble() >= clicked;
+                return l.size() == 6 && l[0].toDouble() + l[1].toDouble() >= clicked;
             },
             20000)
             .toList();
     Drawn drawn;
-    if (answer.size() == 5) {
+    if (answer.size() == 6) {
+        drawn.arrivedMs = answer[0].toDouble() + answer[5].toDouble() - clicked;
         drawn.lineMs = answer[0].toDouble() + answer[1].toDouble() - clicked;
         drawn.profileMs = answer[0].toDouble() + answer[2].toDouble() - clicked;
         drawn.vertices = answer[3].toInt();
@@ -405,9 +407,9 @@ bool timeShowAll(CMainFrame& frame, int runs) {
     std::vector<double> times;
     QVariantList last;
     for (int i = 0; i < runs; ++i) {
-        const double cleared = epochMs();
+        // Show none redraws nothing when nothing is checked (the first round).
         QTest::mouseClick(none, Qt::LeftButton);
-        if (overviewDrawn(frame, 0, cleared).isEmpty())
+        if (overviewDrawn(frame, 0, 0).isEmpty())
             return false;
         pause(300);
         const double clicked = epochMs();
@@ -467,6 +469,7 @@ bool timeClicks(CMainFrame& frame, CTrailkeepApp& app, int runs) {
     const std::size_t points = track ? track->points.size() : 0;
     std::vector<double> line;
     std::vector<double> profile;
+    std::vector<double> arrived;
     Drawn last;
     for (int i = 0; i < runs; ++i) {
         last = clickFirstRow(frame);
@@ -474,6 +477,7 @@ bool timeClicks(CMainFrame& frame, CTrailkeepApp& app, int runs) {
             return false;
         line.push_back(last.lineMs);
         profile.push_back(last.profileMs);
+        arrived.push_back(last.arrivedMs);
         pause(300);
     }
     const auto spread = [](const std::vector<double>& v) {
@@ -483,6 +487,9 @@ bool timeClicks(CMainFrame& frame, CTrailkeepApp& app, int runs) {
             .arg(*hi, 0, 'f', 0)
             .arg(v.size());
     };
+    row(QStringLiteral("Click on a %1-point track to the track in the page's script (median)")
+            .arg(points),
+        ms(median(arrived)) + spread(arrived));
     row(QStringLiteral("Click on a %1-point track to the line drawn (median; %2 line vertices)")
             .arg(points)
             .arg(last.vertices),

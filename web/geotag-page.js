@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The geotag dialog's map: the tracks as lines and the photos as markers. The program hands the
-// data in through window.tkGeotag; a click on a marker is told back through the page title
-// ("photo N K", K counting clicks), which the dialog watches.
+// The geotag dialog's map: the tracks as lines and the photos as markers. In the program the
+// tracks, the photos and the marked photo come through window.tkDoor (the web channel), and a
+// click on a marker goes back the same way; window.tkGeotag tells the program's tests what is
+// drawn.
 (function () {
     'use strict';
 
@@ -10,8 +11,8 @@
     var trackLayer = L.layerGroup().addTo(map);
     var photoLayer = L.layerGroup().addTo(map);
     var markers = {};
-    var clicks = 0;
     var selected = null;
+    var door = null;
     map.setView([0, 0], 1);
     map.on('mousemove', function (e) { tk.reportPosition(e.latlng.lat, e.latlng.lng); });
 
@@ -35,7 +36,7 @@
         setTracks: function (tracks) {
             trackLayer.clearLayers();
             tracks.forEach(function (points) {
-                if (points.length > 0)
+                if (Array.isArray(points) && points.length > 0)
                     L.polyline(points, { color: '#d7263d', weight: 3, interactive: false }).addTo(trackLayer);
             });
             fit();
@@ -44,6 +45,9 @@
         setPhotos: function (photos) {
             photoLayer.clearLayers();
             markers = {};
+            photos = photos.filter(function (p) {
+                return p && isFinite(p.lat) && isFinite(p.lon);
+            });
             photos.forEach(function (p) {
                 var marker = L.circleMarker([p.lat, p.lon], {
                     weight: 2, opacity: 1, fillOpacity: 1
@@ -57,9 +61,11 @@
             api.markerCount = photos.length;
             fit();
         },
+        clicks: 0,
         clickMarker: function (row) {
-            clicks += 1;
-            document.title = 'photo ' + row + ' ' + clicks;
+            api.clicks += 1;
+            if (door)
+                door.pickPhoto(row);
         },
         // Marks the photo's marker and shows its name and thumbnail (a data: URL) beside it.
         select: function (row, name, thumbnail) {
@@ -81,5 +87,28 @@
                 map.panTo(marker.getLatLng());
         }
     };
-    api.ready = true;
+    function parsed(json) {
+        try { return JSON.parse(json); } catch (e) { return null; }
+    }
+    function list(value) {
+        return Array.isArray(value) ? value : [];
+    }
+
+    if (window.tkDoor) {
+        window.tkDoor.onReady(function (channel) {
+            door = channel;
+            door.photoTracksChanged.connect(function (json) { api.setTracks(list(parsed(json))); });
+            door.photosChanged.connect(function (json) { api.setPhotos(list(parsed(json))); });
+            door.photoShown.connect(api.select);
+            door.currentPhotoTracks(function (json) {
+                api.setTracks(list(parsed(json)));
+                door.currentPhotos(function (photos) {
+                    api.setPhotos(list(parsed(photos)));
+                    api.ready = true;
+                });
+            });
+        });
+    } else {
+        api.ready = true;
+    }
 })();

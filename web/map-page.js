@@ -381,11 +381,8 @@
                   stroke: SPEED_COLOUR, grid: { show: false } }
             ],
             hooks: {
-                ready: [function (u) {
-                    page.profilePoints = u.data[0].length;
-                    page.profileDrawnMs = performance.now();
-                    markReady();
-                }],
+                ready: [profileDrawn],
+                draw: [profileDrawn],
                 setSelect: [function (u) {
                     if (u.select.width < 1)
                         return;
@@ -411,11 +408,33 @@
         };
     }
 
+    // The first drawing of a new track's profile stamps it.
+    var profilePending = false;
+    function profileDrawn(u) {
+        if (!profilePending)
+            return;
+        profilePending = false;
+        page.profilePoints = u.data[0].length;
+        page.profileDrawnMs = performance.now();
+        markReady();
+    }
+
+    // A profile in the same units takes the new track's data; other units need new axes.
+    var chartUnits = null;
     function drawProfile() {
         var element = document.getElementById('profile');
         var series = tk.profileSeries(rows);
-        chart = new uPlot(profileOptions(series, element),
-            [series.x, series.altitude, series.speed], element);
+        var units = series.altitudeUnit + ' ' + series.speedUnit;
+        var data = [series.x, series.altitude, series.speed];
+        profilePending = true;
+        if (chart && chartUnits === units) {
+            chart.setSelect({ left: 0, top: 0, width: 0, height: 0 }, false);
+            chart.setData(data);
+            return;
+        }
+        removeProfile();
+        chartUnits = units;
+        chart = new uPlot(profileOptions(series, element), data, element);
         // A click (a press and release in the same place) clears the selection.
         var down = null;
         chart.over.addEventListener('mousedown', function (e) { down = [e.clientX, e.clientY]; });
@@ -438,6 +457,13 @@
 
     // ---- one track after another -----------------------------------------------------------------
 
+    function removeProfile() {
+        if (chart)
+            chart.destroy();
+        chart = null;
+        page.chart = null;
+    }
+
     function clearTrack() {
         pause();
         drawn.forEach(function (layer) { layer.remove(); });
@@ -447,10 +473,6 @@
             hover.remove();
         hover = null;
         hoverIndex = null;
-        if (chart)
-            chart.destroy();
-        chart = null;
-        page.chart = null;
         page.trackLine = null;
         page.figures = null;
         page.ready = false;
@@ -460,6 +482,7 @@
 
     // track: {line, locations, data} as data.js declares them; anything else shows no track.
     function showTrack(track) {
+        page.trackArrivedMs = performance.now();
         clearTrack();
         track = track || {};
         line = typeof track.line === 'object' && track.line ? track.line : {};
@@ -467,6 +490,7 @@
         page.breaks = Array.isArray(track.breaks) ? track.breaks : [];
         page.tracksShown += 1;
         if (!rows) {
+            removeProfile();
             map.setView([0, 0], 1);
             pointText.textContent = '';
             page.lineDrawnMs = page.profileDrawnMs = performance.now();

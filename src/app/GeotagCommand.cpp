@@ -2,6 +2,7 @@
 #include "app/GeotagCommand.h"
 
 #include "app/CTrailkeepApp.h"
+#include "map/MapPage.h"
 #include "photos/CGeotagDlg.h"
 #include "photos/ExivPhotoAccess.h"
 
@@ -14,8 +15,8 @@ GeotagCommand::~GeotagCommand() {
 void GeotagCommand::open(const QStringList& photos) {
     if (!dialog_) {
         access_ = std::make_unique<tk::photos::ExivPhotoAccess>();
-        dialog_ = new CGeotagDlg({app_.language(), app_.session(), *access_, app_.webProfile(),
-                                  app_.bridge(), app_.pageDir()},
+        dialog_ = new CGeotagDlg({app_.language(), app_.session(), *access_, app_.mapPage(),
+                                  app_.webProfile(), app_.bridge(), app_.pageDir()},
                                  window_);
     }
     dialog_->show();

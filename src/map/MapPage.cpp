@@ -4,8 +4,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "map/PageBridge.h"
 #include "map/MapDataScript.h"
+#include "map/PageBridge.h"
 #include "map/StretchFigures.h"
 #include "map/TileSchemeHandler.h"
 #include "map/TrackOverview.h"
@@ -23,10 +23,12 @@ tk::TrackStyle drawnStyle(tk::TrackStyle style) {
 
 } // namespace
 
-MapPage::MapPage(TrackSession& session, PageBridge& bridge, QString pageDir,
-                 QObject* parent)
+MapPage::MapPage(TrackSession& session, PageBridge& bridge, QString pageDir, QObject* parent)
     : QObject(parent), session_(session), bridge_(bridge), pageDir_(std::move(pageDir)) {
-    connect(&session_, &TrackSession::tracksReplaced, this, &MapPage::sendView);
+    connect(&session_, &TrackSession::tracksReplaced, this, [this] {
+        shapes_.clear();
+        sendView();
+    });
     connect(&session_, &TrackSession::selectionChanged, this, &MapPage::showSelected);
     connect(&session_, &TrackSession::checkedChanged, this, &MapPage::sendView);
     connect(&session_, &TrackSession::styleChanged, this, &MapPage::styleChanged);
@@ -79,9 +81,10 @@ void MapPage::showSelected() {
     const tk::Track* track = session_.track(index);
     if (!track)
         return;
-    bridge_.setShownTrack(tk::shownTrack(*track, figureSettings_));
     bridge_.setTrack(
         QString::fromStdString(tk::trackPageJson(*track, drawnStyle(session_.style(index)))));
+    // The page asks for the figures once it has drawn the track.
+    bridge_.setShownTrack(tk::shownTrack(*track, figureSettings_));
     sendView();
     emit trackPageWanted(trackPagePath());
     writeDataJs(index);
@@ -109,12 +112,21 @@ bool MapPage::writeDataJs(int index) {
     return error.empty();
 }
 
+// shapes_ holds a place for every slot of the table (sendView sees to it).
+const std::string& MapPage::shapeOf(int index) {
+    const auto slot = static_cast<std::size_t>(index);
+    if (shapes_[slot].empty())
+        shapes_[slot] = tk::overviewShapeJson(session_.track(index)->points);
+    return shapes_[slot];
+}
+
 void MapPage::sendView() {
+    shapes_.resize(session_.table().tracks.size());
     std::vector<tk::OverviewTrack> shown;
     for (const int index : session_.checked()) {
         const tk::TrackStyle& style = session_.style(index);
-        shown.push_back(
-            {index, session_.track(index), tk::drawColour(style.colour), style.lineWeight});
+        shown.push_back({index, session_.track(index), tk::drawColour(style.colour),
+                         style.lineWeight, &shapeOf(index)});
     }
     bridge_.setView(QString::fromStdString(tk::trackViewJson(shown, session_.selected())));
 }

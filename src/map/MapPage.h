@@ -4,6 +4,9 @@
 #include <QObject>
 #include <QString>
 
+#include <string>
+#include <vector>
+
 #include "tracks/TripFigures.h"
 
 class PageBridge;
@@ -19,8 +22,7 @@ class TrackSession;
 class MapPage : public QObject {
     Q_OBJECT
 public:
-    MapPage(TrackSession& session, PageBridge& bridge, QString pageDir,
-            QObject* parent = nullptr);
+    MapPage(TrackSession& session, PageBridge& bridge, QString pageDir, QObject* parent = nullptr);
 
     // The pages show the map of the tile handler, following its changes.
     void followTiles(TileSchemeHandler& tiles);
@@ -52,10 +54,13 @@ private:
     void styleChanged(int index);
     bool writeDataJs(int index);
     void sendView();
+    const std::string& shapeOf(int index);
 
     TrackSession& session_;
     PageBridge& bridge_;
     QString pageDir_;
     tk::FigureSettings figureSettings_;
     QString writeError_;
+    // Each track's thinned line for the all-tracks view, made when first shown.
+    std::vector<std::string> shapes_;
 };

@@ -52,14 +52,22 @@ void appendHexColour(std::string& out, std::uint32_t bgr) {
     }
 }
 
-void appendTrack(std::string& out, const OverviewTrack& o, double tolerance) {
-    const std::vector<TrackPoint>& points = o.track->points;
-    const Bounds b = boundsOf(points);
+void appendTrack(std::string& out, const OverviewTrack& o) {
     out += "{\"track\": " + std::to_string(o.index) + ", \"name\": ";
     appendJsonString(out, o.track->name);
     out += ", \"color\": \"";
     appendHexColour(out, o.drawColour);
-    out += "\", \"weight\": " + std::to_string(o.weight) + ", \"bounds\": [";
+    out += "\", \"weight\": " + std::to_string(o.weight) + ", ";
+    out += o.shape ? *o.shape : overviewShapeJson(o.track->points);
+    out += '}';
+}
+
+} // namespace
+
+std::string overviewShapeJson(const std::vector<TrackPoint>& points) {
+    const double tolerance = kOverviewToleranceMetres / kMetresPerDegreeOfLatitude;
+    const Bounds b = boundsOf(points);
+    std::string out = "\"bounds\": [";
     const double corners[] = {b.south, b.west, b.north, b.east};
     for (std::size_t i = 0; i < 4; ++i) {
         out += i == 0 ? "" : ", ";
@@ -74,10 +82,9 @@ void appendTrack(std::string& out, const OverviewTrack& o, double tolerance) {
         out += ',';
         text::appendFixed(out, points[i].longitude, 6);
     }
-    out += "]}";
+    out += "]";
+    return out;
 }
-
-} // namespace
 
 std::vector<std::size_t> thinnedPoints(std::span<const TrackPoint> points, double tolerance) {
     const std::size_t n = points.size();
@@ -118,7 +125,6 @@ std::vector<std::size_t> thinnedPoints(std::span<const TrackPoint> points, doubl
 }
 
 std::string trackViewJson(std::span<const OverviewTrack> tracks, int selected) {
-    const double tolerance = kOverviewToleranceMetres / kMetresPerDegreeOfLatitude;
     std::string out = "{\"selected\": " + std::to_string(selected) + ", \"tracks\": [";
     bool first = true;
     for (const OverviewTrack& o : tracks) {
@@ -126,7 +132,7 @@ std::string trackViewJson(std::span<const OverviewTrack> tracks, int selected) {
             continue;
         out += first ? "\n" : ",\n";
         first = false;
-        appendTrack(out, o, tolerance);
+        appendTrack(out, o);
     }
     out += "]}";
     return out;

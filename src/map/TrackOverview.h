@@ -17,6 +17,8 @@ struct OverviewTrack {
     const Track* track = nullptr;
     std::uint32_t drawColour = 0;
     int weight = 2;
+    // The track's overviewShapeJson when worked out before, else nullptr.
+    const std::string* shape = nullptr;
 };
 
 // Douglas-Peucker: the indices of the points to keep so that no point left out lies farther than
@@ -28,6 +30,10 @@ std::vector<std::size_t> thinnedPoints(std::span<const TrackPoint> points, doubl
 // close as one looks at many tracks at once; the clicked track is drawn in full detail anyway.
 constexpr double kOverviewToleranceMetres = 3.0;
 constexpr double kMetresPerDegreeOfLatitude = 111320.0;
+
+// The members of a track's overview that depend on its fixes alone: "bounds" and "points" (see
+// trackViewJson). Thinning takes most of the view's time, so a caller may keep these per track.
+std::string overviewShapeJson(const std::vector<TrackPoint>& points);
 
 // The page's all-tracks view as one JSON object: "selected" (the track drawn in full detail from
 // data.js, -1 for none) and "tracks", each with "track", "name", "color" ("#rrggbb"), "weight",

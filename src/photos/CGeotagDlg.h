@@ -14,13 +14,14 @@
 #include "ui/JobRunner.h"
 #include "ui/Language.h"
 
+class CameraTable;
 class PageBridge;
 class CMapView;
+class MapPage;
 class TrackSession;
 class PhotoTableModel;
 class QCheckBox;
 class QComboBox;
-class QDoubleSpinBox;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -29,9 +30,10 @@ class QSpinBox;
 class QTableView;
 class QWebEngineProfile;
 
-// Geotag Photos: the photos in a table and on a map with the loaded tracks, the camera's zone and
-// clock correction, and Write. Every setting change shows at once what would be done (a dry run);
-// reading, writing and undoing run on workers while the window stays responsive.
+// Geotag Photos: the photos in a table and on a map with the loaded tracks, the cameras' zone,
+// each camera's clock correction (suggested on request), and Write. Every setting change shows at
+// once what would be done (a dry run); reading, writing and undoing run on workers while the window
+// stays responsive.
 class CGeotagDlg : public QDialog {
     Q_OBJECT
 public:
@@ -41,6 +43,7 @@ public:
         const tk::Language& language;
         const TrackSession& session;
         tk::photos::PhotoAccess& access;
+        MapPage& mapPage; // the photo map on the page goes through it
         QWebEngineProfile* profile;
         PageBridge& bridge;
         QString pageDir; // with a trailing slash
@@ -61,6 +64,7 @@ public:
 
 signals:
     void photosRead();
+    void suggested();
     void writeFinished();
     void undoFinished();
 
@@ -75,16 +79,17 @@ private:
     void showTracksOnMap();
     void selectRow(int row);
     void showSelectionOnMap(int row);
-    void mapTitleChanged(const QString& title);
     void loadThumbnails();
     void addPhotosChosen();
     void addFolderChosen();
     void removeAll();
     void syncFromPhoto();
     void clearSyncs();
+    void suggest();
     void write();
     void undo();
     void showSummary();
+    std::vector<tk::photos::PhotoClock> photoClocks(std::string& error) const;
     void setWorking(bool working);
     void runInBackground(std::function<void()> work, std::function<void()> done);
     void rereadPhotos(std::vector<tk::photos::PhotoInfo>& infos) const;
@@ -103,7 +108,6 @@ private:
     JobRunner* runner_ = new JobRunner(this); // reads and writes the photos
     QThreadPool thumbnailPool_;
     int generation_ = 0;
-    bool mapReady_ = false;
 
     PhotoTableModel* model_;
     QTableView* table_ = nullptr;
@@ -114,8 +118,8 @@ private:
     QLabel* countLabel_ = nullptr;
     QLabel* zoneCaption_ = nullptr;
     QComboBox* zoneCombo_ = nullptr;
-    QLabel* offsetCaption_ = nullptr;
-    QDoubleSpinBox* offsetSpin_ = nullptr;
+    CameraTable* cameraTable_ = nullptr;
+    QPushButton* suggestButton_ = nullptr;
     QPushButton* syncButton_ = nullptr;
     QPushButton* clearSyncButton_ = nullptr;
     QLabel* syncLabel_ = nullptr;

@@ -2,6 +2,7 @@
 #include "photos/ExivPhotoAccess.h"
 
 #include "photos/ExifWrite.h"
+#include "photos/ExivCamera.h"
 #include "photos/ExivTags.h"
 #include "photos/FileReplace.h"
 #include "photos/GpsTags.h"
@@ -457,6 +458,7 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
                 }
             }
             readTime(exif, xmpPointer, info);
+            readCamera(exif, info);
         } else {
             const int type =
                 Exiv2::ImageFactory::getType(bytePointer(*first), static_cast<long>(first->size()));
@@ -481,6 +483,7 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
             if (!info.position)
                 info.position = xmpPosition(image->xmpData());
             readTime(image->exifData(), &image->xmpData(), info);
+            readCamera(image->exifData(), info);
             if (keepThumbnails_)
                 info.thumbnail = embeddedThumbnail(image->exifData());
         }
