@@ -24,6 +24,7 @@ tk::Track fullTrack() {
         tk::TrackPoint p;
         p.timeOfDay = s / 3600 % 24 * 10000 + s / 60 % 60 * 100 + s % 60;
         p.speed = 36000 + i % 18000;
+        p.recordedSpeed = p.speed;
         p.altitude = 150 + i % 1000;
         p.latitude = 22.5 + i * 1e-4;
         p.longitude = 114.0 + i * 1.3e-4;

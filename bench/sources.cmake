@@ -6,6 +6,7 @@ tk_sources(TK_BENCH_SOURCES
     bench_figures.cpp
     bench_gpx.cpp
     bench_mbtiles.cpp
+    bench_suggest.cpp
     bench_writers.cpp
 )
 tk_sources(TK_GUI_BENCH_SOURCES

@@ -3,8 +3,10 @@
 
 #include "cli/CliOutput.h"
 #include "cli/PhotoOutput.h"
+#include "cli/PhotoSuggestion.h"
 #include "cli/TrackFileInput.h"
 #include "formats/TrackFile.h"
+#include "photos/CameraClocks.h"
 #include "photos/ExivPhotoAccess.h"
 #include "tracks/ProjectFile.h"
 
@@ -131,11 +133,17 @@ int runUndo(const CliArgs& args) {
     return 0;
 }
 
-} // namespace
+// What runGeotag and runSuggest read before they work: options checked first, then the
+// tracks and the photos.
+struct GeotagInput {
+    GeotagSettings settings;
+    bool autoOffset = false;
+    std::vector<FixTrack> tracks;
+    std::vector<FoundPhoto> found;
+    std::vector<PhotoInfo> photos;
+};
 
-int runGeotag(const CliArgs& args) {
-    if (args.has("--undo"))
-        return runUndo(args);
+GeotagInput readInput(const CliArgs& args, ExivPhotoAccess& access) {
     if (args.positional.empty())
         throw UsageError{"missing PROJECT.gpl or TRACKFILE"};
     std::vector<std::string> sources = args.valuesOf("--tracks");
@@ -145,46 +153,75 @@ int runGeotag(const CliArgs& args) {
     if (args.positional.size() <= firstPhoto)
         throw UsageError{"missing PHOTO|FOLDER"};
     // Every option is checked before anything is read or written.
-    GeotagSettings settings;
+    GeotagInput in;
+    GeotagSettings& settings = in.settings;
     settings.zone = zoneOption(args);
-    settings.offset = secondsOption(args, "--offset", 0, true);
+    in.autoOffset = args.value("--offset") == "auto";
+    if (!in.autoOffset)
+        settings.offset = secondsOption(args, "--offset", 0, true);
     settings.limits.maxGap = secondsOption(args, "--max-gap", 300, false);
     settings.limits.maxExtrapolate = secondsOption(args, "--max-extrapolate", 0, false);
     settings.overwrite = args.has("--overwrite");
     settings.sidecar = args.has("--sidecar");
-    const bool dryRun = args.has("--dry-run");
     const std::vector<SyncText> syncs = syncOptions(args);
-    if (!syncs.empty() && args.value("--offset"))
+    if (!syncs.empty() && args.value("--offset") && !in.autoOffset)
         throw UsageError{"--offset and --sync cannot be given together"};
     args.number("--track", 1, 1L << 30);
 
-    const std::vector<FixTrack> tracks = geotagTracks(args, sources);
+    in.tracks = geotagTracks(args, sources);
     const std::vector<std::string> paths(
         args.positional.begin() + static_cast<std::ptrdiff_t>(firstPhoto), args.positional.end());
-    const std::vector<FoundPhoto> found = findPhotos(paths);
+    in.found = findPhotos(paths);
     for (const SyncText& sync : syncs)
-        settings.syncs.push_back({syncPhotoIndex(sync.photo, found), sync.shown});
+        settings.syncs.push_back({syncPhotoIndex(sync.photo, in.found), sync.shown});
+    in.photos = readPhotos(access, in.found);
+    return in;
+}
 
+// --suggest-offset: each camera's suggested correction; nothing is written.
+int runSuggest(const CliArgs& args) {
     ExivPhotoAccess access(false);
-    std::vector<PhotoInfo> photos = readPhotos(access, found);
+    const GeotagInput in = readInput(args, access);
+    const std::vector<CameraSuggestion> suggestions =
+        suggestOffsets(in.photos, in.tracks, in.settings.zone, in.settings.limits.maxGap);
+    const std::string text =
+        args.has("--json") ? suggestionJson(in.found, suggestions) : suggestionTable(suggestions);
+    std::fputs(text.c_str(), stdout);
+    return 0;
+}
+
+} // namespace
+
+int runGeotag(const CliArgs& args) {
+    if (args.has("--undo"))
+        return runUndo(args);
+    if (args.has("--suggest-offset"))
+        return runSuggest(args);
+    const bool dryRun = args.has("--dry-run");
+    ExivPhotoAccess access(false);
+    GeotagInput in = readInput(args, access);
     std::string syncError;
-    const ClockCorrection correction = clockCorrection(settings, photos, syncError);
+    CameraClocks clocks = cameraClocks(in.settings, in.photos, syncError);
     if (!syncError.empty())
         throw UsageError{syncError};
-    std::vector<PhotoResult> results = matchPhotos(photos, tracks, settings, correction);
+    if (in.autoOffset)
+        applySuggestions(clocks, suggestOffsets(in.photos, in.tracks, in.settings.zone,
+                                                in.settings.limits.maxGap));
+    std::vector<PhotoResult> results =
+        matchPhotos(in.photos, in.tracks, in.settings, clocks.perPhoto(in.photos));
     if (!dryRun) {
         WriteControl control;
         control.waiting = [](const std::string& folder) {
             std::fprintf(stderr, "waiting for another geotagging run in %s to end\n",
                          folder.c_str());
         };
-        writePhotos(access, photos, results, settings, control);
+        writePhotos(access, in.photos, results, in.settings, control);
     }
     // What was read goes before the report is made: a large run never holds both.
-    std::vector<PhotoInfo>().swap(photos);
+    std::vector<PhotoInfo>().swap(in.photos);
 
     const std::string text =
-        args.has("--json") ? geotagJson(found, results) : geotagTable(found, results, dryRun);
+        args.has("--json") ? geotagJson(in.found, results) : geotagTable(in.found, results, dryRun);
     std::fputs(text.c_str(), stdout);
     for (const PhotoResult& r : results)
         if (r.status == PhotoStatus::error)

@@ -11,6 +11,8 @@ namespace {
 
 using photos::PhotoStatus;
 
+} // namespace
+
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
     for (const char c : text) {
@@ -42,6 +44,8 @@ std::string jsonString(const std::string& text) {
     }
     return out + "\"";
 }
+
+namespace {
 
 // The shortest text of the value rounded to the given decimals.
 std::string number(double value, int decimals) {
@@ -110,6 +114,7 @@ std::string geotagSummary(const std::vector<photos::PhotoResult>& results, bool 
         {PhotoStatus::hasPosition, " with a position already"},
         {PhotoStatus::noTime, " without a time"},
         {PhotoStatus::unsupported, " unsupported"},
+        {PhotoStatus::noOffset, " without a clock correction"},
         {dryRun ? PhotoStatus::tagged : PhotoStatus::wouldTag, " not written (cancelled)"}};
     for (const auto& [status, words] : others)
         if (const std::size_t n = count(results, status))

@@ -8,6 +8,9 @@
 
 namespace tk::cli {
 
+// The text as a JSON string, quotes included.
+std::string jsonString(const std::string& text);
+
 // The JSON array of geotag --json: one object per image file found.
 std::string geotagJson(const std::vector<photos::FoundPhoto>& found,
                        const std::vector<photos::PhotoResult>& results);

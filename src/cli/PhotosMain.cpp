@@ -9,5 +9,5 @@ int main(int argc, char** argv) {
     static const CommandTable commands = {{"geotag", runGeotag}};
     return runCli(argc, argv, commands,
                   {{"--zone", "--sync", "--max-gap", "--max-extrapolate", "--tracks"},
-                   {"--overwrite", "--sidecar", "--dry-run", "--undo"}});
+                   {"--overwrite", "--sidecar", "--dry-run", "--undo", "--suggest-offset"}});
 }

@@ -23,5 +23,6 @@ tk_sources(TK_CLI_DEVICE_SOURCES
 tk_sources(TK_CLI_PHOTO_SOURCES
     PhotoCommands.cpp
     PhotoOutput.cpp
+    PhotoSuggestion.cpp
     PhotosMain.cpp
 )

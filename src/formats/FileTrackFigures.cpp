@@ -79,6 +79,7 @@ void completeFileTrack(Track& track) {
     for (std::size_t i = 0; i < points.size(); ++i) {
         TrackPoint& p = points[i];
         p.timeOfDay = utcTimeOfDay(p.utcSeconds);
+        p.recordedSpeed = p.speed; // a file's fixes are never pinned: what it gives is recorded
         track.peakSpeed = std::max(track.peakSpeed, p.speed);
         track.peakAltitude = std::max(track.peakAltitude, p.altitude);
         if (i > 0 && !p.segmentStart)

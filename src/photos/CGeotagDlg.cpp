@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -28,6 +27,8 @@
 #include "map/CMapView.h"
 #include "map/MapPage.h"
 #include "photos/CClockSyncDlg.h"
+#include "photos/CameraClocks.h"
+#include "photos/CameraTable.h"
 #include "photos/PhotoTableModel.h"
 #include "session/TrackSession.h"
 #include "ui/Captions.h"
@@ -140,21 +141,23 @@ void CGeotagDlg::buildControls() {
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->verticalHeader()->setDefaultSectionSize(kThumbnailHeight + 4);
     table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setStretchLastSection(true);
+    // Every column as wide as its content; the position or reason takes the rest and wraps
+    // within the row's height.
+    QHeaderView* header = table_->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(PhotoTableModel::thumbnailColumn, QHeaderView::Fixed);
+    header->setSectionResizeMode(PhotoTableModel::placeColumn, QHeaderView::Stretch);
     table_->setColumnWidth(PhotoTableModel::thumbnailColumn, kThumbnailWidth + 8);
-    table_->setColumnWidth(PhotoTableModel::nameColumn, 130);
-    table_->setColumnWidth(PhotoTableModel::cameraColumn, 150);
-    table_->setColumnWidth(PhotoTableModel::utcColumn, 170);
-    table_->setColumnWidth(PhotoTableModel::trackColumn, 50);
+    table_->setWordWrap(true);
     map_ = new CMapView(context_.profile, context_.bridge, context_.pageDir, this);
     map_->setObjectName(QStringLiteral("geotagMap"));
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setObjectName(QStringLiteral("geotagSplitter"));
     splitter->addWidget(table_);
     splitter->addWidget(map_);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
-    splitter->setSizes({660, 440});
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({760, 340});
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -186,11 +189,8 @@ QWidget* CGeotagDlg::buildSettings() {
         zoneCombo_->addItem(QStringLiteral("UTC") +
                                 QString::fromStdString(zoneOffsetText(minutes * 60)),
                             minutes * 60);
-    offsetCaption_ = label("offsetCaption", box);
-    offsetSpin_ = new QDoubleSpinBox(box);
-    offsetSpin_->setObjectName(QStringLiteral("offsetSpin"));
-    offsetSpin_->setRange(-1e7, 1e7);
-    offsetSpin_->setDecimals(3);
+    cameraTable_ = new CameraTable(context_.language, box);
+    suggestButton_ = button("suggestButton", box);
     syncButton_ = button("syncButton", box);
     clearSyncButton_ = button("clearSyncButton", box);
     syncLabel_ = label("syncLabel", box);
@@ -211,31 +211,34 @@ QWidget* CGeotagDlg::buildSettings() {
     auto* grid = new QGridLayout(box);
     grid->addWidget(zoneCaption_, 0, 0);
     grid->addWidget(zoneCombo_, 0, 1);
-    grid->addWidget(offsetCaption_, 0, 2);
-    grid->addWidget(offsetSpin_, 0, 3);
-    grid->addWidget(syncButton_, 0, 4);
-    grid->addWidget(clearSyncButton_, 0, 5);
-    grid->addWidget(maxGapCaption_, 1, 0);
-    grid->addWidget(maxGapSpin_, 1, 1);
-    grid->addWidget(extrapolateCaption_, 1, 2);
-    grid->addWidget(extrapolateSpin_, 1, 3);
-    grid->addWidget(overwriteCheck_, 1, 4);
-    grid->addWidget(sidecarCheck_, 1, 5);
-    grid->addWidget(syncLabel_, 2, 0, 1, 6);
+    grid->addWidget(maxGapCaption_, 0, 2);
+    grid->addWidget(maxGapSpin_, 0, 3);
+    grid->addWidget(extrapolateCaption_, 0, 4);
+    grid->addWidget(extrapolateSpin_, 0, 5);
+    grid->addWidget(overwriteCheck_, 0, 6);
+    grid->addWidget(sidecarCheck_, 0, 7);
+    grid->setColumnStretch(8, 1);
+    auto* clockRow = new QHBoxLayout;
+    clockRow->addWidget(syncLabel_, 1);
+    clockRow->addWidget(suggestButton_);
+    clockRow->addWidget(syncButton_);
+    clockRow->addWidget(clearSyncButton_);
+    grid->addLayout(clockRow, 1, 0, 1, 9);
+    grid->addWidget(cameraTable_, 2, 0, 1, 9);
     zoneCaption_->setBuddy(zoneCombo_);
-    offsetCaption_->setBuddy(offsetSpin_);
     maxGapCaption_->setBuddy(maxGapSpin_);
     extrapolateCaption_->setBuddy(extrapolateSpin_);
 
     const auto changed = [this] { readSettings(); };
     connect(zoneCombo_, &QComboBox::currentIndexChanged, this, changed);
-    connect(offsetSpin_, &QDoubleSpinBox::valueChanged, this, changed);
+    connect(cameraTable_, &CameraTable::offsetsChanged, this, changed);
     connect(maxGapSpin_, &QSpinBox::valueChanged, this, changed);
     connect(extrapolateSpin_, &QSpinBox::valueChanged, this, changed);
     connect(overwriteCheck_, &QCheckBox::toggled, this, changed);
     connect(sidecarCheck_, &QCheckBox::toggled, this, changed);
     connect(syncButton_, &QPushButton::clicked, this, &CGeotagDlg::syncFromPhoto);
     connect(clearSyncButton_, &QPushButton::clicked, this, &CGeotagDlg::clearSyncs);
+    connect(suggestButton_, &QPushButton::clicked, this, &CGeotagDlg::suggest);
     return box;
 }
 
@@ -285,7 +288,8 @@ void CGeotagDlg::relabel() {
     static_cast<QGroupBox*>(settingsBox_)->setTitle(buttonCaption(context_.language, "Settings"));
     zoneCaption_->setText(text("Camera time zone"));
     zoneCombo_->setItemText(0, text("Auto"));
-    offsetCaption_->setText(text("Clock correction (s)"));
+    suggestButton_->setText(buttonCaption(context_.language, "Suggest"));
+    cameraTable_->relabel();
     syncButton_->setText(buttonCaption(context_.language, "From a photo of the GPS clock..."));
     clearSyncButton_->setText(buttonCaption(context_.language, "Clear sync photos"));
     maxGapCaption_->setText(text("Max gap (s)"));
@@ -303,7 +307,6 @@ void CGeotagDlg::relabel() {
 void CGeotagDlg::readSettings() {
     const QVariant zone = zoneCombo_->currentData();
     settings_.zone = zone.isValid() ? ZoneChoice{zone.toInt()} : ZoneChoice{};
-    settings_.offset = offsetSpin_->value();
     settings_.limits.maxGap = maxGapSpin_->value();
     settings_.limits.maxExtrapolate = extrapolateSpin_->value();
     settings_.overwrite = overwriteCheck_->isChecked();
@@ -315,8 +318,7 @@ void CGeotagDlg::dryRun() {
     if (busy())
         return;
     std::string error;
-    const ClockCorrection correction = clockCorrection(settings_, infos_, error);
-    offsetSpin_->setEnabled(settings_.syncs.empty());
+    const std::vector<PhotoClock> clocks = photoClocks(error);
     clearSyncButton_->setEnabled(!settings_.syncs.empty());
     if (!settings_.syncs.empty() && error.empty())
         syncLabel_->setText(QString::fromStdString(
@@ -324,27 +326,48 @@ void CGeotagDlg::dryRun() {
                             {static_cast<long>(settings_.syncs.size())})));
     else
         syncLabel_->setText(QString::fromStdString(error));
-    results_ = matchPhotos(infos_, tracks_, settings_, correction);
+    results_ = matchPhotos(infos_, tracks_, settings_, clocks);
     model_->setResults(results_);
     showPhotosOnMap();
     showSummary();
 }
 
+std::vector<PhotoClock> CGeotagDlg::photoClocks(std::string& error) const {
+    CameraClocks clocks = cameraClocks(settings_, infos_, error);
+    std::map<std::string, double> synced;
+    for (const auto& [camera, correction] : clocks.cameras)
+        synced[camera] = correction.constant();
+    cameraTable_->setSynced(synced);
+    for (const auto& [camera, offset] : cameraTable_->offsets())
+        clocks.cameras.emplace(camera, ClockCorrection(offset));
+    return clocks.perPhoto(infos_);
+}
+
 void CGeotagDlg::showSummary() {
-    long counts[8] = {};
+    long counts[static_cast<int>(PhotoStatus::noOffset) + 1] = {};
     for (const PhotoResult& r : results_)
         ++counts[static_cast<int>(r.status)];
+    const auto count = [&](PhotoStatus status) { return counts[static_cast<int>(status)]; };
     countLabel_->setText(QString::fromStdString(tk::fillNumbers(
         context_.language.text("%d photos"), {static_cast<long>(results_.size())})));
     const bool written = !lastRun_.empty();
-    const long tagged =
-        counts[static_cast<int>(written ? PhotoStatus::tagged : PhotoStatus::wouldTag)];
     const char* key = written ? "%d tagged, %d outside the tracks, %d in gaps, %d errors"
                               : "%d to tag, %d outside the tracks, %d in gaps, %d errors";
-    summaryLabel_->setText(QString::fromStdString(tk::fillNumbers(
-        context_.language.text(key), {tagged, counts[static_cast<int>(PhotoStatus::outside)],
-                                      counts[static_cast<int>(PhotoStatus::gap)],
-                                      counts[static_cast<int>(PhotoStatus::error)]})));
+    std::string summary = tk::fillNumbers(
+        context_.language.text(key),
+        {count(written ? PhotoStatus::tagged : PhotoStatus::wouldTag), count(PhotoStatus::outside),
+         count(PhotoStatus::gap), count(PhotoStatus::error)});
+    // Every photo is accounted for: the other statuses follow when there are any.
+    const std::pair<PhotoStatus, const char*> others[] = {
+        {PhotoStatus::hasPosition, ", %d with a position already"},
+        {PhotoStatus::noTime, ", %d without a time"},
+        {PhotoStatus::unsupported, ", %d unsupported"},
+        {PhotoStatus::noOffset, ", %d without a clock correction"},
+        {written ? PhotoStatus::wouldTag : PhotoStatus::tagged, ", %d not written (cancelled)"}};
+    for (const auto& [status, words] : others)
+        if (count(status) > 0)
+            summary += tk::fillNumbers(context_.language.text(words), {count(status)});
+    summaryLabel_->setText(QString::fromStdString(summary));
     QStringList errors;
     for (std::size_t i = 0; i < results_.size() && i < infos_.size(); ++i)
         if (results_[i].status == PhotoStatus::error)
@@ -452,9 +475,9 @@ void CGeotagDlg::addPaths(const QStringList& paths) {
                 infos_.push_back(std::move(batch->second[i]));
             }
             lastRun_.clear();
+            cameraTable_->setCameras(cameraGroups(infos_));
             std::string error;
-            results_ =
-                matchPhotos(infos_, tracks_, settings_, clockCorrection(settings_, infos_, error));
+            results_ = matchPhotos(infos_, tracks_, settings_, photoClocks(error));
             model_->setPhotos(infos_, results_);
             dryRun();
             loadThumbnails();
@@ -503,6 +526,7 @@ void CGeotagDlg::removeAll() {
     lastWritten_.clear();
     results_.clear();
     model_->setPhotos(infos_, results_);
+    cameraTable_->setCameras({});
     undoButton_->setEnabled(false);
     dryRun();
 }
@@ -539,6 +563,21 @@ void CGeotagDlg::syncFromPhoto() {
 void CGeotagDlg::clearSyncs() {
     settings_.syncs.clear();
     dryRun();
+}
+
+void CGeotagDlg::suggest() {
+    if (busy() || infos_.empty())
+        return;
+    auto suggestions = std::make_shared<std::vector<CameraSuggestion>>();
+    runInBackground(
+        [suggestions, infos = infos_, tracks = tracks_, zone = settings_.zone,
+         maxGap = settings_.limits.maxGap] {
+            *suggestions = suggestOffsets(infos, tracks, zone, maxGap);
+        },
+        [this, suggestions] {
+            cameraTable_->setSuggestions(*suggestions);
+            emit suggested();
+        });
 }
 
 void CGeotagDlg::rereadPhotos(std::vector<PhotoInfo>& infos) const {

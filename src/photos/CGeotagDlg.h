@@ -13,6 +13,7 @@
 #include "tracks/Track.h"
 #include "ui/Language.h"
 
+class CameraTable;
 class PageBridge;
 class CMapView;
 class MapPage;
@@ -20,7 +21,6 @@ class TrackSession;
 class PhotoTableModel;
 class QCheckBox;
 class QComboBox;
-class QDoubleSpinBox;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -30,9 +30,10 @@ class QTableView;
 class QThread;
 class QWebEngineProfile;
 
-// Geotag Photos: the photos in a table and on a map with the loaded tracks, the camera's zone and
-// clock correction, and Write. Every setting change shows at once what would be done (a dry run);
-// reading, writing and undoing run on workers while the window stays responsive.
+// Geotag Photos: the photos in a table and on a map with the loaded tracks, the cameras' zone,
+// each camera's clock correction (suggested on request), and Write. Every setting change shows at
+// once what would be done (a dry run); reading, writing and undoing run on workers while the window
+// stays responsive.
 class CGeotagDlg : public QDialog {
     Q_OBJECT
 public:
@@ -63,6 +64,7 @@ public:
 
 signals:
     void photosRead();
+    void suggested();
     void writeFinished();
     void undoFinished();
 
@@ -83,9 +85,11 @@ private:
     void removeAll();
     void syncFromPhoto();
     void clearSyncs();
+    void suggest();
     void write();
     void undo();
     void showSummary();
+    std::vector<tk::photos::PhotoClock> photoClocks(std::string& error) const;
     void setWorking(bool working);
     void runInBackground(std::function<void()> work, std::function<void()> done);
     void rereadPhotos(std::vector<tk::photos::PhotoInfo>& infos) const;
@@ -114,8 +118,8 @@ private:
     QLabel* countLabel_ = nullptr;
     QLabel* zoneCaption_ = nullptr;
     QComboBox* zoneCombo_ = nullptr;
-    QLabel* offsetCaption_ = nullptr;
-    QDoubleSpinBox* offsetSpin_ = nullptr;
+    CameraTable* cameraTable_ = nullptr;
+    QPushButton* suggestButton_ = nullptr;
     QPushButton* syncButton_ = nullptr;
     QPushButton* clearSyncButton_ = nullptr;
     QLabel* syncLabel_ = nullptr;

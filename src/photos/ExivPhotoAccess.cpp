@@ -2,6 +2,7 @@
 #include "photos/ExivPhotoAccess.h"
 
 #include "photos/ExifWrite.h"
+#include "photos/ExivCamera.h"
 #include "photos/ExivTags.h"
 #include "photos/FileReplace.h"
 #include "photos/GpsTags.h"
@@ -484,6 +485,7 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
             const bool hasXmp = file.decodeXmp(xmp);
             const bool hasIptc = file.decodeIptc(iptc);
             readTime(exif, hasXmp ? &xmp : nullptr, hasIptc ? &iptc : nullptr, info);
+            readCamera(exif, info);
         } else {
             const int type =
                 Exiv2::ImageFactory::getType(bytePointer(*first), static_cast<long>(first->size()));
@@ -508,6 +510,7 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
             if (!info.position)
                 info.position = xmpPosition(image->xmpData());
             readTime(image->exifData(), &image->xmpData(), &image->iptcData(), info);
+            readCamera(image->exifData(), info);
             if (keepThumbnails_)
                 info.thumbnail = embeddedThumbnail(image->exifData());
         }

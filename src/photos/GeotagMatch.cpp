@@ -50,7 +50,8 @@ std::vector<FixTrack> fixTracks(const TrackTable& table, std::optional<int> only
         fixes.fixes.reserve(track.points.size());
         for (const TrackPoint& p : track.points)
             fixes.fixes.push_back({static_cast<double>(p.utcSeconds) + p.utcMillis / 1000.0,
-                                   p.latitude, p.longitude, p.altitude / 10.0, p.speed / 1000.0});
+                                   p.latitude, p.longitude, p.altitude / 10.0, p.speed / 1000.0,
+                                   standing(p)});
         // The decoder only accepts increasing times; keep the order certain all the same.
         std::stable_sort(fixes.fixes.begin(), fixes.fixes.end(),
                          [](const Fix& a, const Fix& b) { return a.utc < b.utc; });

@@ -13,11 +13,12 @@ namespace tk::photos {
 
 // One accepted fix at its UTC time, in plain units.
 struct Fix {
-    double utc = 0;       // seconds since the epoch
-    double latitude = 0;  // degrees
-    double longitude = 0; // degrees
-    double altitude = 0;  // metres
-    double speed = 0;     // km/h
+    double utc = 0;        // seconds since the epoch
+    double latitude = 0;   // degrees
+    double longitude = 0;  // degrees
+    double altitude = 0;   // metres
+    double speed = 0;      // km/h, decoded
+    bool standing = false; // the device recorded it standing still (tk::standing)
 };
 
 // The fixes of one track, in time order; number is its row as `trailkeep-cli tracks` lists it.

@@ -188,6 +188,8 @@ const char* statusName(PhotoStatus status) {
         return "no-time";
     case PhotoStatus::unsupported:
         return "unsupported";
+    case PhotoStatus::noOffset:
+        return "no-offset";
     case PhotoStatus::error:
         break;
     }
@@ -239,6 +241,14 @@ std::vector<PhotoResult> matchPhotos(const std::vector<PhotoInfo>& photos,
                                      const std::vector<FixTrack>& tracks,
                                      const GeotagSettings& settings,
                                      const ClockCorrection& correction) {
+    return matchPhotos(photos, tracks, settings,
+                       std::vector<PhotoClock>(photos.size(), PhotoClock{correction, {}}));
+}
+
+std::vector<PhotoResult> matchPhotos(const std::vector<PhotoInfo>& photos,
+                                     const std::vector<FixTrack>& tracks,
+                                     const GeotagSettings& settings,
+                                     const std::vector<PhotoClock>& clocks) {
     std::vector<PhotoResult> results(photos.size());
     const bool anyTrack = std::any_of(tracks.begin(), tracks.end(),
                                       [](const FixTrack& t) { return !t.fixes.empty(); });
@@ -263,7 +273,13 @@ std::vector<PhotoResult> matchPhotos(const std::vector<PhotoInfo>& photos,
                 info.video ? "no date and time in the video" : "no date and time in the photo";
             continue;
         }
-        r.utc = *r.cameraUtc + correction.offsetAt(*r.cameraUtc);
+        const PhotoClock& clock = clocks.at(i);
+        if (!clock.noOffset.empty()) {
+            r.status = PhotoStatus::noOffset;
+            r.reason = "no clock correction for its camera: " + clock.noOffset;
+            continue;
+        }
+        r.utc = *r.cameraUtc + clock.correction.offsetAt(*r.cameraUtc);
         const bool sidecar = writesSidecar(info, settings);
         const std::optional<Position> existing =
             info.position ? info.position : info.sidecarPosition;

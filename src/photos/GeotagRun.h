@@ -16,8 +16,19 @@
 
 namespace tk::photos {
 
-enum class PhotoStatus { tagged, wouldTag, hasPosition, gap, outside, noTime, unsupported, error };
-// "tagged", "would-tag", "has-position", "gap", "outside", "no-time", "unsupported", "error".
+enum class PhotoStatus {
+    tagged,
+    wouldTag,
+    hasPosition,
+    gap,
+    outside,
+    noTime,
+    unsupported,
+    error,
+    noOffset
+};
+// "tagged", "would-tag", "has-position", "gap", "outside", "no-time", "unsupported", "error",
+// "no-offset".
 const char* statusName(PhotoStatus status);
 
 // How a photo can take a position: in the file, only in an XMP sidecar (formats that can be
@@ -32,9 +43,11 @@ struct PhotoInfo {
     std::string format; // "JPEG", "TIFF", "MPEG-4 video"...
     bool video = false;
     std::optional<ClockTime> cameraTime;
-    bool timeIsUtc = false;           // cameraTime is UTC (a video's), whatever the camera's zone
-    std::optional<int> ownOffset;     // OffsetTimeOriginal
-    std::optional<Position> position; // Exif GPS already in the photo
+    bool timeIsUtc = false;                  // cameraTime is UTC (a video's), whatever the zone
+    std::optional<int> ownOffset;            // OffsetTimeOriginal
+    std::string camera;                      // its camera's name (cameraName); empty: unknown
+    std::optional<double> gpsUtc;            // the GPS time stamp, UTC
+    std::optional<Position> position;        // Exif GPS already in the photo
     std::optional<Position> sidecarPosition; // GPS in its sidecar
     bool sidecarExists = false;
     std::string thumbnail; // the embedded thumbnail (JPEG bytes), when the photo has one
@@ -103,7 +116,18 @@ std::optional<double> cameraUtc(const PhotoInfo& info, const ZoneChoice& zone);
 ClockCorrection clockCorrection(const GeotagSettings& settings,
                                 const std::vector<PhotoInfo>& photos, std::string& error);
 
-// What would be done: tagged photos show as wouldTag. Pure: no file is touched.
+// The clock correction of one photo's camera, or why that camera has none.
+struct PhotoClock {
+    ClockCorrection correction;
+    std::string noOffset; // set: the photo gets no-offset with this reason
+};
+
+// What would be done: tagged photos show as wouldTag. Pure: no file is touched. clocks holds
+// each photo's own; the other form applies one correction to every photo.
+std::vector<PhotoResult> matchPhotos(const std::vector<PhotoInfo>& photos,
+                                     const std::vector<FixTrack>& tracks,
+                                     const GeotagSettings& settings,
+                                     const std::vector<PhotoClock>& clocks);
 std::vector<PhotoResult> matchPhotos(const std::vector<PhotoInfo>& photos,
                                      const std::vector<FixTrack>& tracks,
                                      const GeotagSettings& settings,

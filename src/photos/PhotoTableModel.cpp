@@ -109,6 +109,8 @@ QString PhotoTableModel::placeText(const PhotoResult& r) const {
         return text("No date and time in the photo");
     case PhotoStatus::unsupported:
         return text("A format that cannot be geotagged");
+    case PhotoStatus::noOffset:
+        return text("No clock correction for its camera");
     case PhotoStatus::error:
         break;
     }

@@ -3,6 +3,8 @@
 # appends (std only); photo metadata read through exiv2 and written by appending, video times
 # through MediaInfoLib; the geotag and clock dialogs (Qt).
 tk_sources(TK_CORE_SOURCES
+    CameraClocks.cpp
+    ClockSuggestion.cpp
     ExifAppend.cpp
     FileReplace.cpp
     GeotagJournal.cpp
@@ -20,6 +22,7 @@ tk_sources(TK_CORE_SOURCES
 )
 tk_sources(TK_EXIV_SOURCES
     ExifWrite.cpp
+    ExivCamera.cpp
     ExivPhotoAccess.cpp
     ExivTags.cpp
     VideoMetadata.cpp
@@ -27,5 +30,6 @@ tk_sources(TK_EXIV_SOURCES
 tk_sources(TK_GUI_SOURCES
     CClockSyncDlg.cpp
     CGeotagDlg.cpp
+    CameraTable.cpp
     PhotoTableModel.cpp
 )

@@ -8,9 +8,20 @@
 namespace tk {
 
 // One accepted fix of a track.
+//
+// `speed` is the decoded speed: while the logger stands still the decoder pins the coordinate
+// and repeats the last moving fix's speed, so a stop looks like motion at the speed before it.
+// Everything drawn or exported (data.js, KML, GPX, the panel's rows, project files) uses it.
+// `recordedSpeed` is the speed the device itself recorded for this fix; what a fix's motion
+// means (moving time, stops) is read from it, through `standing`.
+//
+// Readers of track files fill both: with the file's own speed when it has one, else with the
+// speed over the segment from the previous point (great-circle distance over the time between
+// them, metres per hour; 0 for the first point). Such points are never pinned, so the two
+// speeds are equal (formats/FileTrackFigures does this for every file track).
 struct TrackPoint {
     std::int32_t timeOfDay = 0; // local hour*10000 + minute*100 + second
-    std::uint32_t speed = 0;    // metres per hour
+    std::uint32_t speed = 0;    // metres per hour, decoded
     std::int32_t altitude = 0;  // decimetres
     double latitude = 0.0;
     double longitude = 0.0;
@@ -21,7 +32,17 @@ struct TrackPoint {
     // a segment start, and drawings lift the pen there. The logger's fixes leave both at 0.
     std::uint16_t utcMillis = 0;
     bool segmentStart = false;
+    std::uint32_t recordedSpeed = 0; // metres per hour, as the device recorded it
 };
+
+// Below this recorded speed a fix stands still, by default (the user may choose another).
+constexpr double kMovingSpeedKmh = 1.8;
+
+// The one definition of standing still: the device recorded the fix slower than the moving
+// speed. The trip figures' moving time and the search for stops both ask this.
+inline bool standing(const TrackPoint& point, double movingSpeedKmh = kMovingSpeedKmh) {
+    return point.recordedSpeed / 1000.0 < movingSpeedKmh;
+}
 
 // Why the decoder dropped fixes of a track; every fix inside a track is counted once.
 struct RejectCounts {

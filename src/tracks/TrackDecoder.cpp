@@ -176,6 +176,7 @@ void TrackDecoder::applyStandStill(double& previous, double& coordinate, std::ui
 void TrackDecoder::accept(FixFields fix, std::int64_t t, int hourShift, std::int64_t utc,
                           Track& track) {
     sinceAccepted_ = 0;
+    const std::uint32_t recordedSpeed = fix.speed;
     applyStandStill(prevLongitude_, fix.longitude, fix.speed);
     applyStandStill(prevLatitude_, fix.latitude, fix.speed);
     prevAltitude_ = fix.altitude;
@@ -190,7 +191,9 @@ void TrackDecoder::accept(FixFields fix, std::int64_t t, int hourShift, std::int
         track.peakSpeed = fix.speed;
     if (fix.altitude > track.peakAltitude)
         track.peakAltitude = fix.altitude;
-    track.points.push_back({timeOfDay, fix.speed, fix.altitude, fix.latitude, fix.longitude, utc});
+    TrackPoint point{timeOfDay, fix.speed, fix.altitude, fix.latitude, fix.longitude, utc};
+    point.recordedSpeed = recordedSpeed;
+    track.points.push_back(point);
 }
 
 } // namespace tk

@@ -101,7 +101,7 @@ TripFigures tripFigures(std::span<const TrackPoint> points, const FigureSettings
             f.length += greatCircleMetres(a.latitude, a.longitude, b.latitude, b.longitude);
             splits.segment(before, f.length, static_cast<double>(a.utcSeconds - f.start),
                            static_cast<double>(b.utcSeconds - f.start));
-            if (b.speed / 1000.0 >= settings.movingSpeedKmh)
+            if (!standing(b, settings.movingSpeedKmh))
                 f.movingTime += b.utcSeconds - a.utcSeconds;
         }
         climbs.add(b.altitude);

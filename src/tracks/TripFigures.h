@@ -11,8 +11,8 @@ namespace tk {
 
 // The two thresholds the figures depend on; the user sets both.
 struct FigureSettings {
-    double movingSpeedKmh = 1.8;  // a fix recorded at this speed or faster counts as moving
-    double climbThresholdM = 5.0; // rises and falls smaller than this are altitude noise
+    double movingSpeedKmh = kMovingSpeedKmh; // a fix recorded at this speed or faster moves
+    double climbThresholdM = 5.0;            // rises and falls smaller than this are altitude noise
 };
 
 // A track's trip figures, by the definitions of the README ("Trip figures"). Lengths and

@@ -6,6 +6,7 @@ tk_sources(TK_E2E_TEST_SOURCES
     CliGeotagTest.cpp
     CliReadTest.cpp
     CliStatsTest.cpp
+    CliSuggestTest.cpp
     CliTrackFileTest.cpp
     CliUpgradeTest.cpp
     SimTest.cpp

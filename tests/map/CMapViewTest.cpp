@@ -383,6 +383,7 @@ TEST(BridgeFigures, OnlyNumbersReachTheStretchAndTrackCalls) {
         p.longitude = 8.0 + i * 0.001;
         p.utcSeconds = 1'780'000'000 + i * 5;
         p.speed = 36000;
+        p.recordedSpeed = p.speed;
         track.points.push_back(p);
     }
     const tk::ShownTrack shown = tk::shownTrack(track, {});

@@ -104,6 +104,7 @@ Track walkTrack(int n, std::int32_t startTime = 235930) {
         TrackPoint p;
         p.timeOfDay = clockOf(start + i);
         p.speed = 36000 + static_cast<std::uint32_t>(12000 * std::sin(i / 40.0) + 12000);
+        p.recordedSpeed = p.speed;
         p.altitude = 1500 + static_cast<std::int32_t>(500 * std::sin(i / 100.0));
         p.latitude = 22.5 + i * 0.00003;
         p.longitude = 114.0 + i * 0.00004 + 0.002 * std::sin(i / 300.0);

@@ -60,6 +60,7 @@ tk::Track loopTrack(int n, double radius) {
         const int second = 9 * 3600 + 15 * 60 + i;
         p.timeOfDay = second / 3600 * 10000 + second / 60 % 60 * 100 + second % 60;
         p.speed = 30000 + static_cast<std::uint32_t>(i % 50) * 400;
+        p.recordedSpeed = p.speed;
         p.altitude = 1000 + i;
         const double a = 6.283 * i / n;
         p.latitude = 46.5 + radius * std::sin(a);

@@ -25,6 +25,7 @@ Track walk() {
         p.latitude = 45.0 + (i % 7 == 3 ? (i - 1) : i) * 0.0001;
         p.longitude = 7.0 + (i % 11 == 5 ? (i - 1) : i) * 0.0001;
         p.speed = 5000;
+        p.recordedSpeed = p.speed;
         p.altitude = 1000 + (i % 20) * 10;
         t.points.push_back(p);
     }

@@ -5,11 +5,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTimer>
@@ -18,12 +21,17 @@
 #include "map/CMapView.h"
 #include "photos/CClockSyncDlg.h"
 #include "photos/CGeotagDlg.h"
+#include "photos/CameraTable.h"
 #include "photos/PhotoSamples.h"
 #include "photos/PhotoTableModel.h"
+#include "photos/WalkPhotos.h"
 #include "session/TrackSession.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
 #include "tracks/CivilTime.h"
+#include "tracks/TrackDecoder.h"
+
+#include <regex>
 
 namespace {
 
@@ -117,14 +125,17 @@ TEST_F(GeotagDialogTest, DryRunFollowsTheSettingsAndWriteAndUndoChangeThePhotos)
     EXPECT_EQ(cell(dialog, 1, PhotoTableModel::placeColumn),
               "Outside the tracks, 3600 s from the nearest fix");
     EXPECT_EQ(cell(dialog, 2, PhotoTableModel::placeColumn), "No date and time in the photo");
-    EXPECT_EQ(summary(dialog), "1 to tag, 1 outside the tracks, 0 in gaps, 0 errors");
+    EXPECT_EQ(summary(dialog),
+              "1 to tag, 1 outside the tracks, 0 in gaps, 0 errors, 1 without a time");
 
     // A setting shows its effect at once: a camera zone of +03:00 puts a.jpg before the track.
     auto* zone = dialog.findChild<QComboBox*>("zoneCombo");
     zone->setCurrentIndex(zone->findText("UTC+03:00"));
-    EXPECT_EQ(summary(dialog), "0 to tag, 2 outside the tracks, 0 in gaps, 0 errors");
+    EXPECT_EQ(summary(dialog),
+              "0 to tag, 2 outside the tracks, 0 in gaps, 0 errors, 1 without a time");
     zone->setCurrentIndex(0);
-    EXPECT_EQ(summary(dialog), "1 to tag, 1 outside the tracks, 0 in gaps, 0 errors");
+    EXPECT_EQ(summary(dialog),
+              "1 to tag, 1 outside the tracks, 0 in gaps, 0 errors, 1 without a time");
 
     // The marker and the row select each other.
     ASSERT_TRUE(
@@ -164,7 +175,8 @@ TEST_F(GeotagDialogTest, DryRunFollowsTheSettingsAndWriteAndUndoChangeThePhotos)
     QSignalSpy written(&dialog, &CGeotagDlg::writeFinished);
     dialog.findChild<QPushButton*>("writeButton")->click();
     ASSERT_TRUE(written.wait(20000));
-    EXPECT_EQ(summary(dialog), "1 tagged, 1 outside the tracks, 0 in gaps, 0 errors");
+    EXPECT_EQ(summary(dialog),
+              "1 tagged, 1 outside the tracks, 0 in gaps, 0 errors, 1 without a time");
     EXPECT_EQ(cell(dialog, 0, PhotoTableModel::placeColumn),
               "Tagged: 47.0005000, 8.0010000, 400.5 m");
     const auto tags = tk::test::exiftoolJson(inside);
@@ -177,7 +189,8 @@ TEST_F(GeotagDialogTest, DryRunFollowsTheSettingsAndWriteAndUndoChangeThePhotos)
     undo->click();
     ASSERT_TRUE(undone.wait(20000));
     EXPECT_EQ(tk::test::readAll(inside), before);
-    EXPECT_EQ(summary(dialog), "1 to tag, 1 outside the tracks, 0 in gaps, 0 errors");
+    EXPECT_EQ(summary(dialog),
+              "1 to tag, 1 outside the tracks, 0 in gaps, 0 errors, 1 without a time");
 }
 
 // The open dialog follows the session: new tracks (a Read, an Open) reach its dry run and map.
@@ -219,6 +232,71 @@ TEST_F(GeotagDialogTest, ChineseCaptionsAndPhotosDroppedOnTheWindow) {
                   ->headerData(PhotoTableModel::utcColumn, Qt::Horizontal, Qt::DisplayRole)
                   .toString(),
               "UTC时间");
+}
+
+// Photos of four cameras on a walk with stops: the dialog lists the cameras, Suggest fills in
+// the same corrections as trailkeep-cli, and the photos' times and the table follow.
+TEST_F(GeotagDialogTest, CamerasGetTheSuggestionsOfTheCommandLine) {
+    const tk::test::WalkPhotos walk = tk::test::makeWalkPhotos(photos_);
+    const tk::test::ToolResult cli = tk::test::runTool(
+        TK_BIN_DIR "/trailkeep-cli", {"geotag", "--suggest-offset", walk.project.string(),
+                                      walk.folder.string(), "--zone", "+00:00", "--json"});
+    ASSERT_EQ(cli.status, 0) << cli.err;
+
+    CMainFrame& frame = start();
+    tk::TrackTable walkTable;
+    tk::TrackDecoder decoder(walkTable);
+    decoder.beginPass();
+    for (const tk::LogRecord& r : walk.walk.records)
+        decoder.feed(r.bytes);
+    app_->session().takeDownload(tk::PageBuffer(), std::move(walkTable));
+    frame.actions().geotag->trigger();
+    CGeotagDlg& dialog = *frame.geotag()->dialog();
+    auto* zone = dialog.findChild<QComboBox*>("zoneCombo");
+    zone->setCurrentIndex(zone->findText("UTC+00:00"));
+    prompts_.folderAnswer = QString::fromStdString(walk.folder.string());
+    QSignalSpy read(&dialog, &CGeotagDlg::photosRead);
+    dialog.findChild<QPushButton*>("addFolderButton")->click();
+    ASSERT_TRUE(read.wait(20000));
+    auto* cameras = dialog.findChild<CameraTable*>("cameraTable");
+    ASSERT_EQ(cameras->rowCount(), 4);
+
+    QSignalSpy suggested(&dialog, &CGeotagDlg::suggested);
+    dialog.findChild<QPushButton*>("suggestButton")->click();
+    ASSERT_TRUE(suggested.wait(20000));
+    for (int row = 0; row < cameras->rowCount(); ++row) {
+        const QString name = cameras->item(row, CameraTable::cameraColumn)->text();
+        const std::regex object("\\{\"camera\": \"" + name.toStdString() +
+                                "\", \"files\": \\[[^\\]]*\\], \"photos\": [0-9]+, \"offset\": "
+                                "(-?[0-9]+|null), \"confidence\": \"([a-z]+)\"");
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(cli.out, m, object)) << name.toStdString() << cli.out;
+        const auto* spin =
+            static_cast<QDoubleSpinBox*>(cameras->cellWidget(row, CameraTable::offsetColumn));
+        if (m[1] != "null") {
+            EXPECT_EQ(spin->value(), std::stod(m[1])) << name.toStdString();
+        }
+        EXPECT_EQ(cameras->item(row, CameraTable::confidenceColumn)->text().toLower().toStdString(),
+                  m[2].str());
+    }
+
+    // The Canon's photos now show their true times, at the stops where they were taken.
+    const std::string canonName = walk.canon.front().first.filename().string();
+    int canonRow = -1;
+    for (int row = 0; row < dialog.model()->rowCount(); ++row)
+        if (cell(dialog, row, PhotoTableModel::nameColumn).toStdString() == canonName)
+            canonRow = row;
+    ASSERT_GE(canonRow, 0);
+    const auto& truth = dialog.results()[static_cast<std::size_t>(canonRow)];
+    ASSERT_TRUE(truth.utc);
+    EXPECT_NEAR(*truth.utc, walk.canon.front().second, 10);
+    EXPECT_EQ(summary(dialog), "22 to tag, 4 outside the tracks, 0 in gaps, 0 errors, "
+                               "3 with a position already");
+
+    // Every status counted, every column as wide as it needs, and no sideways scrolling.
+    auto* table = dialog.findChild<QTableView*>("photoTable");
+    EXPECT_FALSE(table->horizontalScrollBar()->isVisible());
+    EXPECT_GE(table->columnWidth(PhotoTableModel::placeColumn), 200);
 }
 
 } // namespace

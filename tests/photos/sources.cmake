@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Unit tests (std only) and widget tests (Qt, the real windows and browser) of src/photos.
 tk_sources(TK_UNIT_TEST_SOURCES
+    ClockSuggestionTest.cpp
     ExifAppendTest.cpp
     ExivPhotoAccessTest.cpp
     FileReplaceTest.cpp

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The trip figures against answers worked out by hand on small made-up tracks.
 #include "tracks/TripFigures.h"
+#include "support/StopWalk.h"
+#include "tracks/TrackDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +24,7 @@ TrackPoint fix(std::int64_t t, double metresNorth, std::uint32_t speed, std::int
     p.latitude = 45.0 + northDegrees(metresNorth);
     p.longitude = 7.0;
     p.speed = speed;
+    p.recordedSpeed = p.speed;
     p.altitude = altitude;
     return p;
 }
@@ -194,6 +197,31 @@ TEST(TripFigures, AStretchIsTheFiguresOfItsOwnFixes) {
     EXPECT_NEAR(stretch.length, 1500.0, 1e-6);
     ASSERT_EQ(stretch.splits.size(), 1u);
     EXPECT_NEAR(stretch.splits[0], 100.0, 1e-6);
+}
+
+// The logger records speed 0 at a stop, but the decoder pins the stop's coordinates and repeats
+// the speed before it: the figures must read the stops from the recorded speeds.
+TEST(TripFigures, PinnedStopsOfADecodedWalkAreNotMovingTime) {
+    const test::StopWalk walk = test::stopWalk(1'780'000'000, 33);
+    TrackTable table;
+    TrackDecoder decoder(table);
+    decoder.beginPass();
+    for (const LogRecord& r : walk.records)
+        decoder.feed(r.bytes);
+    const std::vector<TrackPoint>& points = table.tracks.at(0).points;
+    ASSERT_EQ(points.size(), walk.fixes.size());
+
+    std::int64_t standingSeconds = 0;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        EXPECT_GE(points[i].speed, 4500u) << "every decoded speed is a walking one";
+        EXPECT_EQ(standing(points[i]), walk.fixes[i].standing) << i;
+        if (walk.fixes[i].standing)
+            standingSeconds += points[i].utcSeconds - points[i - 1].utcSeconds;
+    }
+    const TripFigures f = tripFigures(points, {});
+    EXPECT_GT(standingSeconds, f.duration / 5);
+    EXPECT_EQ(f.movingTime, f.duration - standingSeconds);
+    EXPECT_NEAR(f.movingSpeed, f.length * 3.6 / static_cast<double>(f.movingTime), 1e-9);
 }
 
 } // namespace
