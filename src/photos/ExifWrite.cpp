@@ -102,10 +102,11 @@ bool appendsToTiff(const std::string& format) {
     return format == "TIFF" || format == "CR2";
 }
 
-std::string appendToTiffFile(const std::string& path, const FileStamp& stamp,
-                             const std::vector<tiff::Field>& fields, GpsMerge merge,
-                             const Position* position,
-                             const std::function<std::string()>& beforeReplace, bool& unchanged) {
+std::string
+appendToTiffFile(const std::string& path, const FileStamp& stamp,
+                 const std::vector<tiff::Field>& fields, GpsMerge merge, const Position* position,
+                 const std::function<std::string(const JournalEntry::Appended&)>& beforeReplace,
+                 bool& unchanged) {
     unchanged = false;
     const auto bytes = readFileBytes(path);
     if (!bytes)
@@ -119,14 +120,20 @@ std::string appendToTiffFile(const std::string& path, const FileStamp& stamp,
         unchanged = true;
         return {};
     }
+    const std::string written = appended.appliedTo(tiff::bytesOf(*bytes));
     if (position) {
-        const std::string error =
-            checkWrittenPosition(appended.appliedTo(tiff::bytesOf(*bytes)), *position);
+        const std::string error = checkWrittenPosition(written, *position);
         if (!error.empty())
             return path + ": " + error;
     }
     if (beforeReplace) {
-        const std::string error = beforeReplace();
+        JournalEntry::Appended cutBack;
+        cutBack.lengthBefore = bytes->size();
+        cutBack.pointerAt = appended.pointerAt;
+        std::copy_n(bytes->begin() + static_cast<std::ptrdiff_t>(appended.pointerAt), 4,
+                    cutBack.pointerBefore.begin());
+        cutBack.hashAfter = exiv::hashOf(written);
+        const std::string error = beforeReplace(cutBack);
         if (!error.empty())
             return error;
     }
@@ -136,6 +143,30 @@ std::string appendToTiffFile(const std::string& path, const FileStamp& stamp,
                        {ContentPiece::original(0, at), ContentPiece::memory(pointer),
                         ContentPiece::original(at + 4, stamp.size - at - 4),
                         ContentPiece::memory(appended.tail)});
+}
+
+std::string cutBackTiffFile(const std::string& path, const JournalEntry::Appended& appended,
+                            bool& restored) {
+    restored = false;
+    const auto stamp = fileStamp(path);
+    if (!stamp)
+        return systemErrorText(path);
+    const auto bytes = readFileBytes(path);
+    if (!bytes)
+        return systemErrorText(path);
+    if (static_cast<std::int64_t>(bytes->size()) != stamp->size)
+        return path + ": the file changed while it was being put back";
+    if (bytes->size() < appended.lengthBefore || exiv::hashOf(*bytes) != appended.hashAfter)
+        return {};
+    const auto at = static_cast<std::int64_t>(appended.pointerAt);
+    const auto length = static_cast<std::int64_t>(appended.lengthBefore);
+    const std::string_view pointer(reinterpret_cast<const char*>(appended.pointerBefore.data()), 4);
+    const std::string error =
+        replaceFile(path, *stamp,
+                    {ContentPiece::original(0, at), ContentPiece::memory(pointer),
+                     ContentPiece::original(at + 4, length - at - 4)});
+    restored = error.empty();
+    return error;
 }
 
 } // namespace tk::photos

@@ -3,6 +3,7 @@
 
 #include "photos/ExifAppend.h"
 #include "photos/FileReplace.h"
+#include "photos/GeotagJournal.h"
 #include "photos/GeotagMatch.h"
 #include "photos/JpegSegments.h"
 
@@ -43,10 +44,18 @@ bool appendsToTiff(const std::string& format);
 // Appends the GPS fields to the TIFF file at path, which must still have the stamp: the file's
 // bytes stay, one 4-byte pointer changes and the new directories follow its end. With position,
 // the result must read it back. beforeReplace (when given) runs just before the file is
-// replaced, and its error text stops the write. Returns the error text.
-std::string appendToTiffFile(const std::string& path, const FileStamp& stamp,
-                             const std::vector<tiff::Field>& fields, GpsMerge merge,
-                             const Position* position,
-                             const std::function<std::string()>& beforeReplace, bool& unchanged);
+// replaced, with what cuts the file back to its old bytes, and its error text stops the write.
+// Returns the error text.
+std::string
+appendToTiffFile(const std::string& path, const FileStamp& stamp,
+                 const std::vector<tiff::Field>& fields, GpsMerge merge, const Position* position,
+                 const std::function<std::string(const JournalEntry::Appended&)>& beforeReplace,
+                 bool& unchanged);
+
+// Cuts a TIFF file the writer appended to back to its bytes before, when it is still the file
+// written (its hash); restored false, and nothing done, when it changed since. Returns the
+// error text.
+std::string cutBackTiffFile(const std::string& path, const JournalEntry::Appended& appended,
+                            bool& restored);
 
 } // namespace tk::photos

@@ -68,6 +68,42 @@ struct JpegFile {
         const auto density = jfifDensity(head, layout);
         return density ? ImageResolution{density->x, density->y, density->unit} : ImageResolution{};
     }
+    // The first XMP packet (APP1); false when there is none or it cannot be read.
+    bool decodeXmp(Exiv2::XmpData& xmp) const {
+        constexpr std::string_view kXmpId("http://ns.adobe.com/xap/1.0/\0", 29);
+        const auto bytes = segmentWith(0xE1, kXmpId);
+        return bytes &&
+               Exiv2::XmpParser::decode(xmp, std::string(bytes->substr(kXmpId.size()))) == 0;
+    }
+    // The IPTC record of the first Photoshop resource block (APP13); false when there is none or
+    // it cannot be read.
+    bool decodeIptc(Exiv2::IptcData& iptc) const {
+        constexpr std::string_view kPhotoshopId("Photoshop 3.0\0", 14);
+        const auto bytes = segmentWith(0xED, kPhotoshopId);
+        if (!bytes)
+            return false;
+        const std::string_view resources = bytes->substr(kPhotoshopId.size());
+        const Exiv2::byte* record = nullptr;
+        std::uint32_t headerSize = 0;
+        std::uint32_t dataSize = 0;
+        if (Exiv2::Photoshop::locateIptcIrb(bytePointer(resources),
+                                            static_cast<long>(resources.size()), &record,
+                                            &headerSize, &dataSize) != 0 ||
+            record == nullptr)
+            return false;
+        return Exiv2::IptcParser::decode(iptc, record + headerSize, dataSize) == 0;
+    }
+    // The payload (after the marker and length) of the first segment with that marker whose
+    // payload starts with id.
+    std::optional<std::string_view> segmentWith(unsigned marker, std::string_view id) const {
+        for (const JpegHead::Segment& s : layout.segments) {
+            const std::string_view bytes = std::string_view(head).substr(s.offset, s.size);
+            if (s.marker == marker && bytes.size() > 4 + id.size() &&
+                bytes.substr(4, id.size()) == id)
+                return bytes.substr(4);
+        }
+        return std::nullopt;
+    }
     // The bytes read after the Exif segment, and how many the file holds after it.
     std::string_view afterExif() const { return std::string_view(head).substr(layout.exifEnd()); }
     std::uint64_t sizeAfterExif(const FileStamp& stamp) const {
@@ -445,19 +481,10 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
             if (keepThumbnails_)
                 info.thumbnail = embeddedThumbnail(exif);
             Exiv2::XmpData xmp;
-            const Exiv2::XmpData* xmpPointer = nullptr;
-            for (const JpegHead::Segment& s : file.layout.segments) {
-                constexpr std::string_view kXmpId("http://ns.adobe.com/xap/1.0/\0", 29);
-                const std::string_view bytes = std::string_view(file.head).substr(s.offset, s.size);
-                if (s.marker == 0xE1 && bytes.size() > 4 + kXmpId.size() &&
-                    bytes.substr(4, kXmpId.size()) == kXmpId) {
-                    if (Exiv2::XmpParser::decode(xmp,
-                                                 std::string(bytes.substr(4 + kXmpId.size()))) == 0)
-                        xmpPointer = &xmp;
-                    break;
-                }
-            }
-            readTime(exif, xmpPointer, info);
+            Exiv2::IptcData iptc;
+            const bool hasXmp = file.decodeXmp(xmp);
+            const bool hasIptc = file.decodeIptc(iptc);
+            readTime(exif, hasXmp ? &xmp : nullptr, hasIptc ? &iptc : nullptr, info);
             readCamera(exif, info);
         } else {
             const int type =
@@ -482,7 +509,7 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
             info.position = exifPosition(image->exifData());
             if (!info.position)
                 info.position = xmpPosition(image->xmpData());
-            readTime(image->exifData(), &image->xmpData(), info);
+            readTime(image->exifData(), &image->xmpData(), &image->iptcData(), info);
             readCamera(image->exifData(), info);
             if (keepThumbnails_)
                 info.thumbnail = embeddedThumbnail(image->exifData());
@@ -551,7 +578,11 @@ std::string ExivPhotoAccess::write(const PhotoInfo& info, const Position& positi
             entry.gpsTags = info.before.gpsTags;
             return appendToTiffFile(
                 path, info.stamp, fields, GpsMerge::keepOthers, &position,
-                [&] { return keep(entry); }, unchanged);
+                [&](const JournalEntry::Appended& cutBack) {
+                    entry.appended = cutBack;
+                    return keep(entry);
+                },
+                unchanged);
         }
         const ExifGpsTexts tags = exifGpsTexts(position, utc);
         WholeImage whole;
@@ -573,6 +604,45 @@ std::string ExivPhotoAccess::write(const PhotoInfo& info, const Position& positi
     } catch (const std::exception& e) {
         return failure(path, std::string("exiv2 cannot write it: ") + e.what());
     }
+}
+
+// Puts a photo's GPS tags back as the journal has them: a TIFF file the writer appended to is
+// cut back to its very bytes when nothing changed it since; otherwise the old tags are written
+// again.
+static std::string undoGpsTags(const std::string& path, const JournalEntry& entry,
+                               bool& unchanged) {
+    if (entry.appended) {
+        bool restored = false;
+        const std::string error = cutBackTiffFile(path, *entry.appended, restored);
+        if (!error.empty() || restored) {
+            unchanged = !restored;
+            return error;
+        }
+    }
+    const auto stamp = fileStamp(path);
+    if (!stamp)
+        return systemErrorText(path);
+    WholeImage whole;
+    const std::string error = openWhole(path, *stamp, whole);
+    if (!error.empty())
+        return error;
+    Exiv2::ExifData& exif = whole.image->exifData();
+    if (sameGps(gpsTagLines(exif), entry.gpsTags))
+        return {};
+    std::string writeError;
+    if (appendsToTiff(formatName(whole.image->imageType()))) {
+        bool same = false;
+        writeError = appendToTiffFile(path, *stamp, gpsFieldsOfLines(entry.gpsTags),
+                                      GpsMerge::replaceAll, nullptr, {}, same);
+    } else {
+        const MetadataSignature expected = signatureOf(*whole.image);
+        restoreGpsTags(exif, entry.gpsTags);
+        writeError = saveWhole(path, *stamp, whole, expected);
+    }
+    if (!writeError.empty())
+        return writeError;
+    unchanged = false;
+    return {};
 }
 
 std::string ExivPhotoAccess::undo(const std::string& folder, const JournalEntry& entry,
@@ -621,29 +691,9 @@ std::string ExivPhotoAccess::undo(const std::string& folder, const JournalEntry&
                 unchanged = false;
             }
         } else if (entry.method == JournalEntry::Method::gpsTags) {
-            const auto stamp = fileStamp(path);
-            if (!stamp)
-                return systemErrorText(path);
-            WholeImage whole;
-            const std::string error = openWhole(path, *stamp, whole);
+            const std::string error = undoGpsTags(path, entry, unchanged);
             if (!error.empty())
                 return error;
-            Exiv2::ExifData& exif = whole.image->exifData();
-            if (!sameGps(gpsTagLines(exif), entry.gpsTags)) {
-                std::string writeError;
-                if (appendsToTiff(formatName(whole.image->imageType()))) {
-                    bool same = false;
-                    writeError = appendToTiffFile(path, *stamp, gpsFieldsOfLines(entry.gpsTags),
-                                                  GpsMerge::replaceAll, nullptr, {}, same);
-                } else {
-                    const MetadataSignature expected = signatureOf(*whole.image);
-                    restoreGpsTags(exif, entry.gpsTags);
-                    writeError = saveWhole(path, *stamp, whole, expected);
-                }
-                if (!writeError.empty())
-                    return writeError;
-                unchanged = false;
-            }
         }
         bool sidecarUnchanged = true;
         const std::string error = undoSidecar(folder, entry, sidecarUnchanged);

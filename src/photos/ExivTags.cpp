@@ -131,25 +131,56 @@ std::optional<Position> xmpPosition(const Exiv2::XmpData& xmp) {
     return p;
 }
 
-void readTime(const Exiv2::ExifData& exif, const Exiv2::XmpData* xmp, PhotoInfo& info) {
-    std::string dateTime = exifText(exif, Exiv2::ExifKey("Exif.Photo.DateTimeOriginal"));
-    if (dateTime.empty())
-        dateTime = exifText(exif, Exiv2::ExifKey(0x9003, "Image")); // TIFF/EP's place
-    const std::string subSeconds = exifText(exif, Exiv2::ExifKey("Exif.Photo.SubSecTimeOriginal"));
+// A date and time from Exif: the text, its sub-seconds and its zone offset tags; nothing unless
+// the text is a real date (blank fields and all zeros are how cameras say "not set").
+static bool exifTime(const Exiv2::ExifData& exif, const std::string& dateTime,
+                     std::uint16_t subSecondsTag, std::uint16_t offsetTag, PhotoInfo& info) {
+    const std::string subSeconds = exifText(exif, Exiv2::ExifKey(subSecondsTag, "Photo"));
     info.cameraTime = parseExifDateTime(dateTime, subSeconds);
-    info.ownOffset = parseZoneOffset(exifText(exif, Exiv2::ExifKey(0x9011, "Photo")));
-    if (info.cameraTime || !xmp || !dateTime.empty())
+    if (!info.cameraTime)
+        return false;
+    info.ownOffset = parseZoneOffset(exifText(exif, Exiv2::ExifKey(offsetTag, "Photo")));
+    return true;
+}
+
+// An ISO date and time with its zone when it has one; a time of year 0 is no time.
+static bool zonedTime(std::string_view text, PhotoInfo& info) {
+    const auto zoned = parseIsoTime(text);
+    if (!zoned || zoned->time.civil.year == 0)
+        return false;
+    info.cameraTime = zoned->time;
+    info.ownOffset = zoned->offset;
+    return true;
+}
+
+// IPTC's DateCreated ("2009-09-09") and TimeCreated ("17:00:00+00:00") together; a date alone
+// does not say when the photo was taken.
+static bool iptcTime(const Exiv2::IptcData& iptc, PhotoInfo& info) {
+    const auto date = iptc.findKey(Exiv2::IptcKey("Iptc.Application2.DateCreated"));
+    const auto time = iptc.findKey(Exiv2::IptcKey("Iptc.Application2.TimeCreated"));
+    if (date == iptc.end() || time == iptc.end())
+        return false;
+    return zonedTime(date->toString() + 'T' + time->toString(), info);
+}
+
+void readTime(const Exiv2::ExifData& exif, const Exiv2::XmpData* xmp, const Exiv2::IptcData* iptc,
+              PhotoInfo& info) {
+    info.cameraTime.reset();
+    info.ownOffset.reset();
+    std::string original = exifText(exif, Exiv2::ExifKey("Exif.Photo.DateTimeOriginal"));
+    if (original.empty())
+        original = exifText(exif, Exiv2::ExifKey(0x9003, "Image")); // TIFF/EP's place
+    if (exifTime(exif, original, 0x9291, 0x9011, info))
         return;
-    for (const char* key : {"Xmp.exif.DateTimeOriginal", "Xmp.photoshop.DateCreated"}) {
-        const auto zoned = parseIsoTime(xmpText(*xmp, key));
-        if (!zoned)
-            continue;
-        if (zoned->time.civil.year == 0)
-            continue;
-        info.cameraTime = zoned->time;
-        info.ownOffset = zoned->offset;
+    const std::string digitized = exifText(exif, Exiv2::ExifKey("Exif.Photo.DateTimeDigitized"));
+    if (exifTime(exif, digitized, 0x9292, 0x9012, info))
         return;
-    }
+    if (xmp)
+        for (const char* key : {"Xmp.exif.DateTimeOriginal", "Xmp.photoshop.DateCreated"})
+            if (zonedTime(xmpText(*xmp, key), info))
+                return;
+    if (iptc)
+        iptcTime(*iptc, info);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -27,8 +27,12 @@ std::string xmpText(const Exiv2::XmpData& xmp, const char* key);
 // The Exif GPS position; nothing when there is none (or the receiver marked it void).
 std::optional<Position> exifPosition(const Exiv2::ExifData& exif);
 std::optional<Position> xmpPosition(const Exiv2::XmpData& xmp);
-// DateTimeOriginal with its sub-seconds and OffsetTimeOriginal; XMP's date when Exif has none.
-void readTime(const Exiv2::ExifData& exif, const Exiv2::XmpData* xmp, PhotoInfo& info);
+// The moment the photo was taken, the first real date of: Exif's DateTimeOriginal, its
+// DateTimeDigitized (each with its sub-seconds and zone offset), XMP's exif:DateTimeOriginal or
+// photoshop:DateCreated, IPTC's DateCreated with TimeCreated. Never ModifyDate: that is when the
+// file was last edited. No time when none of them has one.
+void readTime(const Exiv2::ExifData& exif, const Exiv2::XmpData* xmp, const Exiv2::IptcData* iptc,
+              PhotoInfo& info);
 
 // The thumbnail the Exif data carries (JPEG bytes); empty when none.
 std::string embeddedThumbnail(const Exiv2::ExifData& exif);

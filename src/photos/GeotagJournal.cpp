@@ -86,6 +86,33 @@ bool methodFromName(const std::string& name, JournalEntry::Method& method) {
     return false;
 }
 
+// An appended TIFF's field: "length,pointer offset,old pointer bytes in hex,hash in hex".
+std::string appendedField(const JournalEntry::Appended& a) {
+    char text[80];
+    std::snprintf(text, sizeof text, "%llu,%llu,%02x%02x%02x%02x,%016llx",
+                  static_cast<unsigned long long>(a.lengthBefore),
+                  static_cast<unsigned long long>(a.pointerAt), a.pointerBefore[0],
+                  a.pointerBefore[1], a.pointerBefore[2], a.pointerBefore[3],
+                  static_cast<unsigned long long>(a.hashAfter));
+    return text;
+}
+
+bool parseAppended(const std::string& field, JournalEntry::Appended& a) {
+    unsigned long long length = 0, at = 0, hash = 0;
+    unsigned p[4] = {};
+    int end = 0;
+    if (std::sscanf(field.c_str(), "%llu,%llu,%2x%2x%2x%2x,%16llx%n", &length, &at, &p[0], &p[1],
+                    &p[2], &p[3], &hash, &end) != 7 ||
+        static_cast<std::size_t>(end) != field.size() || at + 4 > length)
+        return false;
+    a.lengthBefore = length;
+    a.pointerAt = at;
+    for (int i = 0; i < 4; ++i)
+        a.pointerBefore[i] = static_cast<std::uint8_t>(p[i]);
+    a.hashAfter = hash;
+    return true;
+}
+
 std::string entryLine(const JournalEntry& e) {
     std::string tags;
     for (std::size_t i = 0; i < e.gpsTags.size(); ++i)
@@ -93,12 +120,16 @@ std::string entryLine(const JournalEntry& e) {
     return "E\t" + escaped(e.run) + "\t" + escaped(e.name) + "\t" + methodName(e.method) + "\t" +
            (e.hadSegment ? "1" : "0") + "\t" + std::to_string(e.segmentOffset) + "\t" +
            base64Encode(e.segment) + "\t" + escaped(tags) + "\t" + escaped(e.sidecar) + "\t" +
-           (e.sidecarCreated ? "1" : "0") + "\t" + base64Encode(e.sidecarBefore) + "\n";
+           (e.sidecarCreated ? "1" : "0") + "\t" + base64Encode(e.sidecarBefore) +
+           (e.appended ? "\t" + appendedField(*e.appended) : std::string()) + "\n";
 }
 
 bool parseEntry(const std::string& line, JournalEntry& e) {
     const std::vector<std::string> f = split(line, '\t');
-    if (f.size() != 11 || f[0] != "E")
+    if ((f.size() != 11 && f.size() != 12) || f[0] != "E")
+        return false;
+    e.appended.reset();
+    if (f.size() == 12 && !parseAppended(f[11], e.appended.emplace()))
         return false;
     std::string tags;
     if (!unescaped(f[1], e.run) || !unescaped(f[2], e.name) || !methodFromName(f[3], e.method) ||

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -24,9 +25,19 @@ struct JournalEntry {
     std::uint64_t segmentOffset = 0;  // exifSegment: where it was, or where the new one went
     std::string segment;              // exifSegment: the segment's bytes before the run
     std::vector<std::string> gpsTags; // gpsTags: "key type value" of each GPS tag before
-    std::string sidecar;              // the sidecar's file name; empty when none was written
-    bool sidecarCreated = false;      // the run made the sidecar
-    std::string sidecarBefore;        // else the sidecar's bytes before the run
+    // gpsTags of a TIFF file the writer appended to: its bytes were only added to and one 4-byte
+    // pointer changed, so cutting it back and restoring that pointer gives its very bytes.
+    // Entries without it (older journals) undo by putting the GPS tags back.
+    struct Appended {
+        std::uint64_t lengthBefore = 0;
+        std::uint64_t pointerAt = 0;
+        std::array<std::uint8_t, 4> pointerBefore{};
+        std::uint64_t hashAfter = 0; // of the whole file as written: undo cuts only that file
+    };
+    std::optional<Appended> appended;
+    std::string sidecar;         // the sidecar's file name; empty when none was written
+    bool sidecarCreated = false; // the run made the sidecar
+    std::string sidecarBefore;   // else the sidecar's bytes before the run
 };
 
 // The journal of a folder is a hidden file in it: never a visible file among the photos.

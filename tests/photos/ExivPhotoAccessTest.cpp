@@ -332,6 +332,74 @@ TEST_F(ExivPhotos, TiffIsWrittenInPlace) {
     EXPECT_EQ(withoutPlaces(exiftoolDump(tiff, true)), dumpBefore);
 }
 
+// A TIFF the writer only appended to is cut back to its very bytes on undo, past an
+// --overwrite run too; one changed since (or journaled without what cuts it back) gets its old
+// GPS tags written again instead, keeping the other change.
+TEST_F(ExivPhotos, TiffUndoGivesBackTheVeryBytes) {
+    auto scan = [&](const std::string& name, std::vector<std::string> tags) {
+        const fs::path path = dir / name;
+        writeAll(path, test::tinyTiff());
+        tags.push_back("-DateTimeOriginal=2024:07:01 10:00:20");
+        tags.push_back("-OffsetTimeOriginal=+00:00");
+        EXPECT_TRUE(exiftoolSet(path, tags)) << name;
+        return path;
+    };
+    const fs::path plain = scan("plain.tif", {"-Make=Scanner"});
+    const fs::path placed =
+        scan("placed.tif", {"-GPSLatitude=10", "-GPSLatitudeRef=N", "-GPSLongitude=20",
+                            "-GPSLongitudeRef=E", "-GPSAltitude=7"});
+    const std::string plainBefore = readAll(plain);
+    const std::string placedBefore = readAll(placed);
+    auto results = geotag({dir.path().string()});
+    ASSERT_EQ(results.size(), 2u);
+    settings.overwrite = true;
+    settings.offset = 3;
+    results = geotag({dir.path().string()});
+    for (const PhotoResult& r : results)
+        EXPECT_EQ(r.status, PhotoStatus::tagged) << r.reason;
+    EXPECT_NEAR(number(exiftoolJson(placed), "GPSLatitude"), 47.0023, 1e-9);
+
+    const auto undone = undoGeotagging(access, {dir.path().string()});
+    ASSERT_EQ(undone.size(), 2u);
+    for (const UndoResult& r : undone)
+        EXPECT_EQ(r.status, "restored") << r.file << ": " << r.reason;
+    EXPECT_TRUE(readAll(plain) == plainBefore);
+    EXPECT_TRUE(readAll(placed) == placedBefore);
+}
+
+TEST_F(ExivPhotos, TiffChangedSinceOrJournaledEarlierGetsItsGpsTagsBack) {
+    const fs::path changed = dir / "changed.tif";
+    const fs::path older = dir / "older.tif";
+    for (const fs::path& p : {changed, older}) {
+        writeAll(p, test::tinyTiff());
+        ASSERT_TRUE(exiftoolSet(
+            p, {"-DateTimeOriginal=2024:07:01 10:00:20", "-OffsetTimeOriginal=+00:00"}));
+    }
+    const std::uintmax_t sizeBefore = fs::file_size(older);
+    for (const PhotoResult& r : geotag({dir.path().string()}))
+        ASSERT_EQ(r.status, PhotoStatus::tagged) << r.reason;
+    ASSERT_TRUE(exiftoolSet(changed, {"-Artist=Someone else"}));
+    // A journal written before entries knew how to cut a TIFF back.
+    std::string error;
+    auto journal = readJournal(dir.path().string(), error);
+    ASSERT_EQ(journal.size(), 2u) << error;
+    for (JournalEntry& e : journal) {
+        EXPECT_TRUE(e.appended) << e.name;
+        if (e.name == "older.tif")
+            e.appended.reset();
+    }
+    ASSERT_EQ(writeJournal(dir.path().string(), journal), "");
+
+    const auto undone = undoGeotagging(access, {dir.path().string()});
+    ASSERT_EQ(undone.size(), 2u);
+    for (const UndoResult& r : undone)
+        EXPECT_EQ(r.status, "restored") << r.file << ": " << r.reason;
+    for (const fs::path& p : {changed, older})
+        EXPECT_EQ(exiftoolJson(p).count("GPSLatitude"), 0u) << p;
+    EXPECT_EQ(text(exiftoolJson(changed), "Artist"), "Someone else");
+    EXPECT_GT(fs::file_size(older), sizeBefore) << "written again, as such entries always were";
+}
+
 TEST_F(ExivPhotos, AFormatExiv2OnlyReadsGetsASidecar) {
     // A Sony ARW is a TIFF that exiv2 reads but does not write.
     const fs::path raw = dir / "DSC0001.ARW";
@@ -413,6 +481,58 @@ TEST_F(ExivPhotos, BadPhotosAreReportedAndLeftAsTheyWere) {
     const auto journal = readJournal(dir.path().string(), error);
     ASSERT_EQ(journal.size(), 1u) << "only the photo that was written is in the journal";
     EXPECT_EQ(journal[0].name, "good.jpg");
+}
+
+// The capture time is the first real one of DateTimeOriginal, DateTimeDigitized, XMP's and
+// IPTC's dates; blank or zero dates are passed over and ModifyDate is never taken.
+TEST_F(ExivPhotos, TheCaptureTimeIsTheFirstRealDateOfItsTags) {
+    struct Case {
+        std::string name;
+        std::vector<std::string> tags;
+        std::string expected; // "" for no time
+        std::optional<int> offset;
+    };
+    const std::vector<Case> cases = {
+        {"blank.jpg",
+         {"-DateTimeOriginal#=    :  :     :  :  ", "-CreateDate=2003:09:10 20:59:18",
+          "-SubSecTimeDigitized=5", "-OffsetTimeDigitized=-03:00"},
+         "2003-09-10T20:59:18.5",
+         -3 * 3600},
+        {"zeros.jpg",
+         {"-DateTimeOriginal#=0000:00:00 00:00:00", "-CreateDate#=0000:00:00 00:00:00",
+          "-XMP-exif:DateTimeOriginal=2020:01:02 03:04:05+05:30"},
+         "2020-01-02T03:04:05",
+         5 * 3600 + 1800},
+        {"original.jpg",
+         {"-DateTimeOriginal=2024:07:01 12:00:05", "-CreateDate=2024:07:01 12:30:00",
+          "-XMP-photoshop:DateCreated=2020:01:01 00:00:00"},
+         "2024-07-01T12:00:05",
+         std::nullopt},
+        {"photoshop.jpg",
+         {"-XMP-photoshop:DateCreated=2019:05:06 07:08:09"},
+         "2019-05-06T07:08:09",
+         std::nullopt},
+        {"iptc.jpg",
+         {"-XMP-photoshop:DateCreated=garbage", "-IPTC:DateCreated=2009:09:09",
+          "-IPTC:TimeCreated=17:00:00+01:00"},
+         "2009-09-09T17:00:00",
+         3600},
+        {"iptcdate.jpg", {"-IPTC:DateCreated=2009:09:09"}, "", std::nullopt},
+        {"modified.jpg", {"-ModifyDate=2023:01:04 12:40:17"}, "", std::nullopt},
+    };
+    ExivPhotoAccess access(false);
+    for (const Case& c : cases) {
+        const PhotoInfo info = access.read(jpeg(c.name, c.tags).string());
+        ASSERT_TRUE(info.error.empty()) << c.name << ": " << info.error;
+        if (c.expected.empty()) {
+            EXPECT_FALSE(info.cameraTime) << c.name;
+            continue;
+        }
+        ASSERT_TRUE(info.cameraTime) << c.name;
+        const auto expected = parseIsoTime(c.expected);
+        EXPECT_EQ(info.cameraTime->asUtc(), expected->time.asUtc()) << c.name;
+        EXPECT_EQ(info.ownOffset, c.offset) << c.name;
+    }
 }
 
 TEST_F(ExivPhotos, ManyPhotosAreWrittenInParallel) {

@@ -33,6 +33,8 @@ TEST(GeotagJournal, EntriesReadBackAsWritten) {
     b.gpsTags = {"Exif.GPSInfo.GPSVersionID Byte 2 2 0 0", "Exif.GPSInfo.GPSLatitudeRef Ascii N"};
     b.sidecar = "b.tif.xmp";
     b.sidecarBefore = "<x:xmpmeta/>";
+    b.appended =
+        JournalEntry::Appended{5000000000ULL, 4, {0x00, 0xFF, 0x10, 0x08}, 0xFEDCBA9876543210ULL};
     ASSERT_EQ(appendJournal(dir.path().string(), {a}), "");
     ASSERT_EQ(appendJournal(dir.path().string(), {b}), "");
     std::string error;
@@ -47,6 +49,12 @@ TEST(GeotagJournal, EntriesReadBackAsWritten) {
     EXPECT_EQ(entries[1].sidecar, "b.tif.xmp");
     EXPECT_FALSE(entries[1].sidecarCreated);
     EXPECT_EQ(entries[1].sidecarBefore, "<x:xmpmeta/>");
+    EXPECT_FALSE(entries[0].appended);
+    ASSERT_TRUE(entries[1].appended);
+    EXPECT_EQ(entries[1].appended->lengthBefore, 5000000000ULL);
+    EXPECT_EQ(entries[1].appended->pointerAt, 4u);
+    EXPECT_EQ(entries[1].appended->pointerBefore, b.appended->pointerBefore);
+    EXPECT_EQ(entries[1].appended->hashAfter, 0xFEDCBA9876543210ULL);
     // The journal is hidden, and goes when its last entry does.
     EXPECT_TRUE(std::filesystem::exists(dir / ".trailkeep-geotag"));
     ASSERT_EQ(writeJournal(dir.path().string(), {}), "");
