@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include <unistd.h>
+
 namespace tk::formats {
 namespace {
 
@@ -80,6 +82,11 @@ void expectSameTracks(const fs::path& file, const std::vector<Expected>& expecte
     }
 }
 
+// Scratch files named after the process, so that runs of this test at once never share one.
+std::string scratchName(const std::string& stem, const std::string& extension) {
+    return stem + "-" + std::to_string(getpid()) + extension;
+}
+
 bool hasRecordings() {
     return fs::is_directory(kRecordings);
 }
@@ -114,7 +121,8 @@ TEST(RealRecordings, OtherFormatsReadAsGpsbabelConvertsThem) {
         {"google_ext.kml", "kml"},
         {"27GLQKF3.igc", "igc"},
     };
-    const fs::path converted = fs::temp_directory_path() / "tk-recording-reference.gpx";
+    const fs::path converted =
+        fs::temp_directory_path() / scratchName("tk-recording-reference", ".gpx");
     for (const BabelCase& c : cases) {
         const fs::path file = kRecordings / c.file;
         fs::remove(converted);
@@ -130,8 +138,8 @@ TEST(RealRecordings, OtherFormatsReadAsGpsbabelConvertsThem) {
 TEST(RealRecordings, AKmzReadsAsTheKmlInside) {
     if (!hasRecordings() || std::system("gpsbabel -V >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "no recordings or no gpsbabel";
-    const fs::path kmz = fs::temp_directory_path() / "tk-recording.kmz";
-    const fs::path empty = fs::temp_directory_path() / "tk-no-kml.kmz";
+    const fs::path kmz = fs::temp_directory_path() / scratchName("tk-recording", ".kmz");
+    const fs::path empty = fs::temp_directory_path() / scratchName("tk-no-kml", ".kmz");
     commandOutput("python3 -c \"import sys, zipfile\n"
                   "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
                   "    z.writestr('files/readme.txt', 'x')\n"
