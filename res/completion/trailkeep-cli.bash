@@ -93,7 +93,13 @@ _trailkeep_cli() {
     local option placeholder
     while read -r option placeholder; do
         [[ -n $option ]] || continue
-        [[ -n $placeholder || -z ${takes[$option]+set} ]] && takes[$option]=$placeholder
+        # An option listed twice with different values ("--offset SECONDS", "--offset auto")
+        # offers both.
+        if [[ -n ${takes[$option]-} && -n $placeholder && ${takes[$option]} != "$placeholder" ]]; then
+            takes[$option]="${takes[$option]}|$placeholder"
+        elif [[ -n $placeholder || -z ${takes[$option]+set} ]]; then
+            takes[$option]=$placeholder
+        fi
     done <<<"$spec"
 
     if [[ -n ${takes[$prev]-} ]]; then

@@ -61,6 +61,7 @@ check "read offers --port and -o only" '[ "$(offered read -)" = "$(words --port 
 check "--unit offers kph and mph" '[ "$(offered config --unit "")" = "$(words kph mph)" ]'
 check "--step offers 1 3 5 10" '[ "$(offered config --step "")" = "$(words 1 3 5 10)" ]'
 check "--zone offers auto" '[ "$(offered geotag trip.gpl --zone "")" = auto ]'
+check "--offset offers auto" '[ "$(offered geotag trip.gpl --offset "")" = auto ]'
 check "a number is not completed" '[ -z "$(offered stats trip.gpl --track "")" ]'
 
 # Files and folders, in a folder of its own.
