@@ -87,8 +87,8 @@ _trailkeep_cli() {
         return
     fi
 
-    local command=${words[1]} spec
-    spec=$(_trailkeep_cli_parse "$help" "$command" | grep -v '^COMMAND ')
+    local command=${words[1]} options
+    options=$(_trailkeep_cli_parse "$help" "$command" | grep -v '^COMMAND ')
     local -A takes=()
     local option placeholder
     while read -r option placeholder; do
@@ -100,7 +100,7 @@ _trailkeep_cli() {
         elif [[ -n $placeholder || -z ${takes[$option]+set} ]]; then
             takes[$option]=$placeholder
         fi
-    done <<<"$spec"
+    done <<<"$options"
 
     if [[ -n ${takes[$prev]-} ]]; then
         _trailkeep_cli_value "${takes[$prev]}" "$cur"
