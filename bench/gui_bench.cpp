@@ -13,10 +13,12 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstring>
 
 #include "app/CMainFrame.h"
 #include "app/CTrailkeepApp.h"
 #include "gui_bench.h"
+#include "map/BrowserStartup.h"
 
 namespace {
 
@@ -54,7 +56,11 @@ int runSession(const QString& moduleDir, const QString& port, int clicks) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The bare view starts as Qt's examples do; the program as its own main starts it.
+    if (argc > 1 && std::strcmp(argv[1], "blank") == 0)
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    else
+        prepareEmbeddedBrowser(argc, argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trailkeep"));
     const QStringList args = QApplication::arguments().mid(1);
