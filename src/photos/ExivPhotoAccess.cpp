@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photos/ExivPhotoAccess.h"
 
+#include "files/AtomicFile.h"
+#include "files/FileIO.h"
 #include "photos/ExifWrite.h"
 #include "photos/ExivCamera.h"
 #include "photos/ExivTags.h"
@@ -115,7 +117,7 @@ struct JpegFile {
 std::string loadJpeg(const std::string& path, JpegFile& file, std::string firstBytes = {}) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return systemErrorText(path);
+        return fileErrorText(path);
     std::string& head = file.head;
     head = std::move(firstBytes);
     bool atEnd = false;
@@ -140,7 +142,7 @@ std::string loadJpeg(const std::string& path, JpegFile& file, std::string firstB
     };
     std::string error;
     if (!readUpTo(std::max(head.size(), kFirstRead)))
-        error = systemErrorText(path);
+        error = fileErrorText(path);
     while (error.empty()) {
         std::size_t wanted = 0;
         const JpegHeadState state = parseJpegHead(head, file.layout, wanted);
@@ -155,7 +157,7 @@ std::string loadJpeg(const std::string& path, JpegFile& file, std::string firstB
         } else if (wanted > kMaxHead) {
             error = "the JPEG's metadata is too large";
         } else if (!readUpTo(std::max(wanted, head.size() * 2))) {
-            error = systemErrorText(path);
+            error = fileErrorText(path);
         }
     }
     ::close(fd);
@@ -204,7 +206,7 @@ std::string writeSidecar(const PhotoInfo& info, const Position& position, double
     const std::string path = sidecarPath(info.path);
     const auto current = readFileBytes(path);
     if (!current && errno != ENOENT)
-        return systemErrorText(path);
+        return fileErrorText(path);
     if (current.has_value() != info.sidecarExists ||
         (current && hashOf(*current) != info.sidecarHash))
         return failure(path, "the sidecar changed while the photo was being geotagged");
@@ -226,7 +228,7 @@ std::string writeSidecar(const PhotoInfo& info, const Position& position, double
     entry.sidecarCreated = !current;
     entry.sidecarBefore = current.value_or(std::string());
     error = keep(entry);
-    return error.empty() ? writeWholeFile(path, packet) : error;
+    return error.empty() ? writeFileAtomically(path, packet) : error;
 }
 
 std::string undoSidecar(const std::string& folder, const JournalEntry& entry, bool& unchanged) {
@@ -236,7 +238,7 @@ std::string undoSidecar(const std::string& folder, const JournalEntry& entry, bo
     const std::string path = folder + "/" + entry.sidecar;
     const auto current = readFileBytes(path);
     if (!current && errno != ENOENT)
-        return systemErrorText(path);
+        return fileErrorText(path);
     if (entry.sidecarCreated) {
         if (!current)
             return {};
@@ -247,25 +249,25 @@ std::string undoSidecar(const std::string& folder, const JournalEntry& entry, bo
         unchanged = false;
         if (xmp.empty()) {
             if (::unlink(path.c_str()) != 0)
-                return systemErrorText(path);
+                return fileErrorText(path);
             return {};
         }
         std::string packet;
         const std::string error = encodeXmp(xmp, packet);
-        return error.empty() ? writeWholeFile(path, packet) : failure(path, error);
+        return error.empty() ? writeFileAtomically(path, packet) : failure(path, error);
     }
     if (current && *current == entry.sidecarBefore)
         return {};
     unchanged = false;
     if (!current)
-        return writeWholeFile(path, entry.sidecarBefore);
+        return writeFileAtomically(path, entry.sidecarBefore);
     Exiv2::XmpData now;
     Exiv2::XmpData old;
     if ((!current->empty() && Exiv2::XmpParser::decode(now, *current) != 0) ||
         (!entry.sidecarBefore.empty() && Exiv2::XmpParser::decode(old, entry.sidecarBefore) != 0))
         return failure(path, "the sidecar is no longer XMP that exiv2 can read; it was left");
     if (xmpLines(now, false) == xmpLines(old, false))
-        return writeWholeFile(path, entry.sidecarBefore); // only the position differs
+        return writeFileAtomically(path, entry.sidecarBefore); // only the position differs
     // Changed since by someone else: only the GPS properties go back.
     eraseXmpGps(now);
     for (const Exiv2::Xmpdatum& d : old)
@@ -274,7 +276,7 @@ std::string undoSidecar(const std::string& folder, const JournalEntry& entry, bo
             now.add(d);
     std::string packet;
     const std::string error = encodeXmp(now, packet);
-    return error.empty() ? writeWholeFile(path, packet) : failure(path, error);
+    return error.empty() ? writeFileAtomically(path, packet) : failure(path, error);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -288,7 +290,7 @@ struct WholeImage {
 std::string openWhole(const std::string& path, const FileStamp& stamp, WholeImage& whole) {
     auto bytes = readFileBytes(path);
     if (!bytes)
-        return systemErrorText(path);
+        return fileErrorText(path);
     if (static_cast<std::int64_t>(bytes->size()) != stamp.size)
         return failure(path, "the file changed while it was being geotagged");
     whole.bytes = std::move(*bytes);
@@ -431,7 +433,7 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
     info.path = path;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
-        info.error = systemErrorText(path);
+        info.error = fileErrorText(path);
         return info;
     }
     if (!S_ISREG(st.st_mode)) {
@@ -440,13 +442,13 @@ PhotoInfo ExivPhotoAccess::read(const std::string& path) {
     }
     const auto stamp = fileStamp(path);
     if (!stamp) {
-        info.error = systemErrorText(path);
+        info.error = fileErrorText(path);
         return info;
     }
     info.stamp = *stamp;
     const auto first = readFileRange(path, 0, kFirstRead);
     if (!first) {
-        info.error = systemErrorText(path);
+        info.error = fileErrorText(path);
         return info;
     }
     try {
@@ -621,7 +623,7 @@ static std::string undoGpsTags(const std::string& path, const JournalEntry& entr
     }
     const auto stamp = fileStamp(path);
     if (!stamp)
-        return systemErrorText(path);
+        return fileErrorText(path);
     WholeImage whole;
     const std::string error = openWhole(path, *stamp, whole);
     if (!error.empty())
@@ -653,7 +655,7 @@ std::string ExivPhotoAccess::undo(const std::string& folder, const JournalEntry&
         if (entry.method == JournalEntry::Method::exifSegment) {
             const auto stamp = fileStamp(path);
             if (!stamp)
-                return systemErrorText(path);
+                return fileErrorText(path);
             JpegFile file;
             const std::string error = loadJpeg(path, file);
             if (!error.empty())
