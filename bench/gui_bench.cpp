@@ -31,6 +31,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -43,6 +44,7 @@
 #include "app/CTrailkeepApp.h"
 #include "demo/DemoMemory.h"
 #include "link/ProgressDialog.h"
+#include "map/BrowserStartup.h"
 #include "map/CMapView.h"
 #include "panel/TrackList.h"
 #include "panel/TrackPanel.h"
@@ -532,7 +534,11 @@ int runSession(const QString& moduleDir, const QString& port, int clicks) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The bare view starts as Qt's examples do; the program as its own main starts it.
+    if (argc > 1 && std::strcmp(argv[1], "blank") == 0)
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    else
+        prepareEmbeddedBrowser(argc, argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trailkeep"));
     const QStringList args = QApplication::arguments().mid(1);

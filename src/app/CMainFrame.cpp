@@ -227,6 +227,12 @@ void CMainFrame::onConfig() {
 }
 
 void CMainFrame::onPrint() {
+    // The print page draws data.js: it must hold the selected track first.
+    const QString error = app_.mapPage().finishDataJs();
+    if (!error.isEmpty()) {
+        tellUser(this, true, error);
+        return;
+    }
     PrintPreview(app_.language(), app_.webProfile(), app_.bridge(), app_.pageDir(), this).exec();
 }
 

@@ -1,24 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 
-#include "map/TileSchemeHandler.h"
 #include <QCommandLineParser>
-
-#include <unistd.h>
 
 #include "app/CMainFrame.h"
 #include "app/CTrailkeepApp.h"
 #include "app/ProgramFolder.h"
 #include "app/UpdateCheck.h"
+#include "map/BrowserStartup.h"
 #include "ui/Version.h"
 
 int main(int argc, char** argv) {
-    // The embedded browser's sandbox cannot run for root; it refuses to start rather than run
-    // without it unless told.
-    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    TileSchemeHandler::registerScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    prepareEmbeddedBrowser(argc, argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(tk::kProgramName));
     QApplication::setApplicationVersion(QString::fromLatin1(tk::kVersionNumber));

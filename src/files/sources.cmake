@@ -3,4 +3,5 @@
 tk_sources(TK_CORE_SOURCES
     AtomicFile.cpp
     FileIO.cpp
+    LatestFileWriter.cpp
 )

@@ -10,7 +10,6 @@
 #include "map/TileSchemeHandler.h"
 #include "map/TrackOverview.h"
 #include "session/TrackSession.h"
-#include "files/AtomicFile.h"
 #include "tracks/LineColour.h"
 
 namespace {
@@ -24,7 +23,8 @@ tk::TrackStyle drawnStyle(tk::TrackStyle style) {
 } // namespace
 
 MapPage::MapPage(TrackSession& session, PageBridge& bridge, QString pageDir, QObject* parent)
-    : QObject(parent), session_(session), bridge_(bridge), pageDir_(std::move(pageDir)) {
+    : QObject(parent), session_(session), bridge_(bridge), pageDir_(std::move(pageDir)),
+      dataJs_((pageDir_ + QStringLiteral("data.js")).toStdString()) {
     connect(&session_, &TrackSession::tracksReplaced, this, [this] {
         shapes_.clear();
         sendView();
@@ -74,8 +74,8 @@ void MapPage::showPhoto(int row, const QString& name, const QString& thumbnail) 
     emit bridge_.photoShown(row, name, thumbnail);
 }
 
-// The page on show draws the track from the channel; data.js follows once the message is on its
-// way, so writing the file never holds the drawing up.
+// The page on show draws the track from the channel; data.js is made and written on a thread of
+// its own, so the file never holds the drawing up.
 void MapPage::showSelected() {
     const int index = session_.selected();
     const tk::Track* track = session_.track(index);
@@ -100,16 +100,17 @@ void MapPage::styleChanged(int index) {
     sendView();
 }
 
-bool MapPage::writeDataJs(int index) {
+void MapPage::writeDataJs(int index) {
     const tk::Track* track = session_.track(index);
-    const std::string script =
-        track ? tk::mapDataScript(*track, drawnStyle(session_.style(index))) : std::string();
-    if (script.empty())
-        return false;
-    const std::string error =
-        tk::writeFileAtomically((pageDir_ + QStringLiteral("data.js")).toStdString(), script);
-    writeError_ = QString::fromStdString(error);
-    return error.empty();
+    if (!track)
+        return;
+    dataJs_.write([track = *track, style = drawnStyle(session_.style(index))] {
+        return tk::mapDataScript(track, style);
+    });
+}
+
+QString MapPage::finishDataJs() {
+    return QString::fromStdString(dataJs_.finish());
 }
 
 // shapes_ holds a place for every slot of the table (sendView sees to it).

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "files/LatestFileWriter.h"
 #include "tracks/TripFigures.h"
 
 class PageBridge;
@@ -39,7 +40,9 @@ public:
     void showPhotos(const QString& json);
     void showPhoto(int row, const QString& name, const QString& thumbnail);
 
-    QString writeError() const { return writeError_; }
+    // Waits until data.js holds the selected track (it is written on a thread of its own); the
+    // error text of the last write, empty when it succeeded.
+    QString finishDataJs();
     QString trackPagePath() const { return pageDir_ + QStringLiteral("Custom.html"); }
 
 signals:
@@ -52,7 +55,7 @@ signals:
 private:
     void showSelected();
     void styleChanged(int index);
-    bool writeDataJs(int index);
+    void writeDataJs(int index);
     void sendView();
     const std::string& shapeOf(int index);
 
@@ -60,7 +63,7 @@ private:
     PageBridge& bridge_;
     QString pageDir_;
     tk::FigureSettings figureSettings_;
-    QString writeError_;
+    tk::LatestFileWriter dataJs_;
     // Each track's thinned line for the all-tracks view, made when first shown.
     std::vector<std::string> shapes_;
 };

@@ -16,6 +16,7 @@ tk_sources(TK_CORE_SOURCES
 )
 tk_sources(TK_GUI_SOURCES
     BrowserPolicy.cpp
+    BrowserStartup.cpp
     CMapView.cpp
     MapPage.cpp
     PageBridge.cpp

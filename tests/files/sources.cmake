@@ -3,4 +3,5 @@
 tk_sources(TK_UNIT_TEST_SOURCES
     AtomicFileTest.cpp
     FileIOTest.cpp
+    LatestFileWriterTest.cpp
 )

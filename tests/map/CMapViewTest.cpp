@@ -12,14 +12,14 @@
 #include <limits>
 
 #include "demo/DemoMemory.h"
-#include "map/PageBridge.h"
 #include "map/BrowserPolicy.h"
 #include "map/CMapView.h"
 #include "map/FigureTexts.h"
+#include "map/PageBridge.h"
 #include "map/StretchFigures.h"
-#include "panel/TrackPanel.h"
-#include "panel/TrackList.h"
 #include "panel/LineColourQt.h"
+#include "panel/TrackList.h"
+#include "panel/TrackPanel.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
@@ -277,9 +277,7 @@ TEST_F(AllTracksTest, ACheckBoxClickAddsItsTrackWithoutShowingIt) {
     EXPECT_EQ(list->checkedTracks(), std::vector<int>{2});
     EXPECT_EQ(evaluate("tkPage.overviewTracks[0]").toInt(), 2);
     EXPECT_TRUE(evaluate("tkPage.ready && tkPage.rows.length > 1").toBool());
-    QFile data(moduleDir_ + "data.js");
-    ASSERT_TRUE(data.open(QIODevice::ReadOnly));
-    EXPECT_EQ(data.readAll().toStdString(),
+    EXPECT_EQ(writtenDataJs().toStdString(),
               tk::mapDataScript(*app_->session().track(0),
                                 [&] {
                                     tk::TrackStyle style = app_->session().style(0);
@@ -396,8 +394,7 @@ TEST(BridgeFigures, OnlyNumbersReachTheStretchAndTrackCalls) {
               tk::stretchFiguresJson(shown, 0, 50)); // 50 rows and the closing one
 
     QList<int> picked;
-    QObject::connect(&bridge, &PageBridge::trackPicked,
-                     [&picked](int track) { picked << track; });
+    QObject::connect(&bridge, &PageBridge::trackPicked, [&picked](int track) { picked << track; });
     bridge.CB_SelectTrack(QString("2"));
     bridge.CB_SelectTrack(QVariantList{1});
     bridge.CB_SelectTrack(std::numeric_limits<double>::infinity());

@@ -12,8 +12,8 @@
 #include "map/MapDataScript.h"
 #include "panel/CColorButton.h"
 #include "panel/CLinePropertiesDlg.h"
-#include "panel/TrackPanel.h"
 #include "panel/TrackList.h"
+#include "panel/TrackPanel.h"
 #include "session/TrackSession.h"
 #include "support/qt/ModalAnswer.h"
 #include "support/qt/ProgramFixture.h"
@@ -56,6 +56,8 @@ protected:
     }
 
     QByteArray fileBytes(const QString& name) const {
+        if (name == QLatin1String("data.js"))
+            return writtenDataJs();
         QFile file(moduleDir_ + name);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }

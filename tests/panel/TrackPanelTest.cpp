@@ -20,9 +20,9 @@
 #include "map/FigureTexts.h"
 #include "map/MapDataScript.h"
 #include "panel/CFigureSettingsDlg.h"
-#include "panel/TrackPanel.h"
-#include "panel/TrackList.h"
 #include "panel/FigureSettingsStore.h"
+#include "panel/TrackList.h"
+#include "panel/TrackPanel.h"
 #include "session/TrackSession.h"
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
@@ -63,10 +63,7 @@ protected:
         const QRect cell = list()->visualItemRect(list()->item(row, 1));
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, cell.center());
     }
-    QByteArray dataJs() const {
-        QFile file(moduleDir_ + "data.js");
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray dataJs() const { return writtenDataJs(); }
 };
 
 TEST_F(TrackPanelTest, NewTracksAreListedWithFreshColoursAndWeightTwo) {

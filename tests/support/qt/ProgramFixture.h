@@ -18,8 +18,9 @@
 #include "app/CTrailkeepApp.h"
 #include "demo/DemoMemory.h"
 #include "map/CMapView.h"
-#include "panel/TrackPanel.h"
+#include "map/MapPage.h"
 #include "panel/TrackList.h"
+#include "panel/TrackPanel.h"
 #include "support/qt/Wait.h"
 #include "ui/Prompts.h"
 
@@ -122,6 +123,13 @@ protected:
     }
 
     QString path(const QString& name) const { return moduleDir_ + name; }
+
+    // data.js once the program has written the selected track into it (empty when there is none).
+    QByteArray writtenDataJs() const {
+        app_->mapPage().finishDataJs();
+        QFile file(path(QStringLiteral("data.js")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 
     // Lists the demo trips, clicks the first and answers whether its page finished drawing.
     bool showFirstDemoTrack() {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 
-#include "map/TileSchemeHandler.h"
+#include "map/BrowserStartup.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
     ::testing::InitGoogleTest(&argc, argv);
-    TileSchemeHandler::registerScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    prepareEmbeddedBrowser(argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }
