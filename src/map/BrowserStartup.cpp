@@ -5,6 +5,7 @@
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 
+#include <cstdio>
 #include <cstring>
 #include <unistd.h>
 
@@ -13,6 +14,33 @@
 namespace {
 
 constexpr char kNoGpu[] = "--disable-gpu";
+
+QtMessageHandler previousHandler = nullptr;
+
+// The browser's request for an OpenGL share context then fails, as intended: not worth a warning.
+void dropRefusedOpenGl(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.startsWith(QLatin1String("QXcbIntegration: Cannot create platform OpenGL context")))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
+// A browser without the GPU composes its pictures in software already, and the widgets are
+// painted in software too: handing the pictures to an OpenGL scene, or opening the OpenGL share
+// context the browser asks for, would load an OpenGL driver for nothing (under X without a GPU,
+// a software one of some 35 MB that takes a tenth of a second to start). Choices the user made
+// in the environment stay.
+void drawWithoutOpenGl() {
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") &&
+        qEnvironmentVariableIsEmpty("QSG_RHI_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION")) {
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+        previousHandler = qInstallMessageHandler(dropRefusedOpenGl);
+    }
+}
 
 } // namespace
 
@@ -32,10 +60,6 @@ void prepareEmbeddedBrowser(int argc, char** argv) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     TileSchemeHandler::registerScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    // A browser without the GPU composes its pictures in software already; handing them to an
-    // OpenGL scene would start a software OpenGL driver for nothing, at some 45 MB and a tenth
-    // of a second. A backend the user chose stays.
-    if (browserDrawsWithoutGpu(argc, argv) && qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") &&
-        qEnvironmentVariableIsEmpty("QSG_RHI_BACKEND"))
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    if (browserDrawsWithoutGpu(argc, argv))
+        drawWithoutOpenGl();
 }
