@@ -10,23 +10,28 @@
 #include <type_traits>
 
 class JobRunner;
+struct JobProgress;
 
 // What a running job sees of its runner: whether it was asked to stop, and ways to report.
 class JobControl {
 public:
     bool cancelled() const { return cancelled_->load(); }
     // Reports done of total steps; the runner emits progressed(done, total) on its own thread.
+    // Reports that come faster than that thread takes them are folded into the newest one, so a
+    // job never floods the window's event queue.
     void progress(int done, int total) const;
     // Runs f on the runner's thread, later.
     void post(std::function<void()> f) const;
 
 private:
     friend class JobRunner;
-    JobControl(JobRunner& runner, std::shared_ptr<std::atomic<bool>> cancelled)
-        : runner_(runner), cancelled_(std::move(cancelled)) {}
+    JobControl(JobRunner& runner, std::shared_ptr<std::atomic<bool>> cancelled,
+               std::shared_ptr<JobProgress> progress)
+        : runner_(runner), cancelled_(std::move(cancelled)), progress_(std::move(progress)) {}
 
     JobRunner& runner_;
     std::shared_ptr<std::atomic<bool>> cancelled_;
+    std::shared_ptr<JobProgress> progress_;
 };
 
 // Runs one job at a time on a thread of its own, so the window stays responsive while the job
