@@ -11,6 +11,11 @@ tk_sources(TK_BENCH_SOURCES
 )
 tk_sources(TK_GUI_BENCH_SOURCES
     gui_bench.cpp
+    gui_bench_clicks.cpp
+    gui_bench_memory.cpp
+    gui_bench_read.cpp
+    gui_bench_start.cpp
+    gui_bench_support.cpp
 )
 tk_sources(TK_GEOTAG_TABLE_BENCH_SOURCES
     geotag_table_bench.cpp

@@ -347,10 +347,9 @@ void CConfigDlg::upgrade() {
         });
 }
 
+// Reports may come folded (the newest only), so the first one seen need not be block 0.
 void CConfigDlg::showUpgradeProgress(int block, int blocks) {
-    if (block == 0) {
+    if (upgradeProgress_->maximum() != blocks)
         upgradeProgress_->setRange(0, blocks);
-        upgradeProgress_->setValue(0);
-    }
     upgradeProgress_->setValue(block);
 }

@@ -49,6 +49,10 @@ public:
         QString pageDir; // with a trailing slash
     };
 
+    // The size of a photo's thumbnail in the table.
+    static constexpr int kThumbnailWidth = 64;
+    static constexpr int kThumbnailHeight = 48;
+
     explicit CGeotagDlg(const Context& context, QWidget* parent = nullptr);
     ~CGeotagDlg() override;
 

@@ -22,6 +22,11 @@ extern const char* const kXmpGpsKeys[9];
 const Exiv2::byte* bytePointer(std::string_view bytes);
 std::uint64_t hashOf(std::string_view bytes);
 
+// An error about the photo or sidecar at path: "path: what".
+inline std::string failure(const std::string& path, const std::string& what) {
+    return path + ": " + what;
+}
+
 std::string exifText(const Exiv2::ExifData& exif, const Exiv2::ExifKey& key);
 std::string xmpText(const Exiv2::XmpData& xmp, const char* key);
 // The Exif GPS position; nothing when there is none (or the receiver marked it void).

@@ -23,13 +23,20 @@ tk_sources(TK_CORE_SOURCES
 tk_sources(TK_EXIV_SOURCES
     ExifWrite.cpp
     ExivCamera.cpp
+    ExivJpeg.cpp
     ExivPhotoAccess.cpp
+    ExivPhotoRead.cpp
+    ExivSidecar.cpp
     ExivTags.cpp
+    ExivWholeImage.cpp
     VideoMetadata.cpp
 )
 tk_sources(TK_GUI_SOURCES
     CClockSyncDlg.cpp
     CGeotagDlg.cpp
+    CGeotagDlgJobs.cpp
+    CGeotagDlgLayout.cpp
+    CGeotagDlgMap.cpp
     CameraTable.cpp
     PhotoTableModel.cpp
 )

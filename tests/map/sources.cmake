@@ -12,10 +12,12 @@ tk_sources(TK_UNIT_TEST_SOURCES
     TrackOverviewTest.cpp
 )
 tk_sources(TK_WIDGET_TEST_SOURCES
+    AllTracksPageTest.cpp
     CMapViewTest.cpp
     MapPageTest.cpp
     MapPagesTest.cpp
     OfflineMapTest.cpp
+    PrintAndStartPagesTest.cpp
     PrintPreviewTest.cpp
     TileRequestTest.cpp
 )

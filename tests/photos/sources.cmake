@@ -4,6 +4,8 @@ tk_sources(TK_UNIT_TEST_SOURCES
     ClockSuggestionTest.cpp
     ExifAppendTest.cpp
     ExivPhotoAccessTest.cpp
+    ExivSidecarTest.cpp
+    ExivTiffTest.cpp
     FileReplaceTest.cpp
     GeotagJournalTest.cpp
     GeotagMatchTest.cpp
