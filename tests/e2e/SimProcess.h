@@ -218,6 +218,10 @@ private:
     std::string port_;
 };
 
+// How many times longer a bound on a run's wall time may be in this build: a sanitized build's
+// programs run several times slower, most of all on a busy machine.
+inline constexpr double kTimeAllowance = TK_TIME_ALLOWANCE;
+
 struct CliResult {
     int status = -1; // exit status; 128 + signal when killed
     std::string out;
