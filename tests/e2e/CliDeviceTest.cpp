@@ -2,11 +2,14 @@
 // trailkeep-cli settings, config, clear and timezone against the logger simulator: what the
 // program prints and every byte it sends (the simulator logs what it receives).
 #include "e2e/SimProcess.h"
+#include "support/Contains.h"
 
 #include <gtest/gtest.h>
 
 namespace tk::e2e {
 namespace {
+
+using test::contains;
 
 // A simulator that logs every byte it receives, and the CLI pointed at it.
 class Logger {
@@ -41,15 +44,6 @@ private:
     SimProcess sim_;
     std::size_t taken_ = 0;
 };
-
-// Whether text holds every one of parts; the text itself in the message either way.
-::testing::AssertionResult contains(const std::string& text,
-                                    std::initializer_list<std::string> parts) {
-    for (const std::string& part : parts)
-        if (text.find(part) == std::string::npos)
-            return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
-    return ::testing::AssertionSuccess() << "found in:\n" << text;
-}
 
 TEST(CliSettings, ShowsVersionStepUnitZoneAndLogTime) {
     Logger logger({"--firmware", "i", "--step", "3", "--unit", "1", "--zone", "188"});
