@@ -90,6 +90,9 @@ signals:
     void photoShown(int row, const QString& name, const QString& thumbnail);
 
 private:
+    void keepAndSend(QString& kept, const QString& json,
+                     void (PageBridge::*changed)(const QString&));
+
     const tk::Language& language_;
     tk::ShownTrack shown_;
     QString track_;
