@@ -205,6 +205,14 @@ protected:
         return false;
     }
 
+    // Writes the track's data.js and opens the page with the offline tiles; whether it got ready.
+    bool openOffline(const Track& track, const QString& name = QStringLiteral("Custom.html")) {
+        writeData(track);
+        injectBeforePage(kOfflineTiles);
+        openPage(name);
+        return waitReady();
+    }
+
     // Ready on the page last opened, not on the one it replaces.
     bool waitReady() {
         return waitFor(QString("location.pathname.endsWith('/%1') && window.tkPage && "

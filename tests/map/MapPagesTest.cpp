@@ -12,10 +12,7 @@ namespace {
 
 TEST_F(MapPages, CustomDrawsWholeTrackMarkersSummaryAndProfileOffline) {
     const Track track = walkTrack(300);
-    writeData(track);
-    injectBeforePage(kOfflineTiles);
-    openPage("Custom.html");
-    ASSERT_TRUE(waitReady());
+    ASSERT_TRUE(openOffline(track));
 
     EXPECT_EQ(eval("locations.length").toInt(), 301);
     EXPECT_EQ(eval("tkPage.lineVertices").toInt(), 301);
@@ -53,10 +50,7 @@ TEST_F(MapPages, CustomDrawsWholeTrackMarkersSummaryAndProfileOffline) {
 }
 
 TEST_F(MapPages, PlaybackAdvancesPausesAndChangesSpeed) {
-    writeData(walkTrack(2000));
-    injectBeforePage(kOfflineTiles);
-    openPage("Custom.html");
-    ASSERT_TRUE(waitReady());
+    ASSERT_TRUE(openOffline(walkTrack(2000)));
     EXPECT_TRUE(eval("tkPage.playing").toBool());
     EXPECT_EQ(eval("tkPage.speed").toInt(), 2);
     ASSERT_TRUE(waitFor("tkPage.playIndex >= 10"));
@@ -103,11 +97,8 @@ constexpr const char* kMoveOverMap =
     "bubbles: true})); return true; })()";
 
 TEST_F(MapPages, BridgeGetsHoveredPointsAsSixDecimalTextsInOurBrowser) {
-    writeData(walkTrack(500));
-    injectBeforePage(kOfflineTiles);
     injectBeforePage(kOurBrowser);
-    openPage("Custom.html");
-    ASSERT_TRUE(waitReady());
+    ASSERT_TRUE(openOffline(walkTrack(500)));
     EXPECT_TRUE(eval("fnIsOurCustomBrowser()").toBool());
 
     const int index = eval(kHoverProfile).toInt();
@@ -128,10 +119,7 @@ TEST_F(MapPages, BridgeGetsHoveredPointsAsSixDecimalTextsInOurBrowser) {
 }
 
 TEST_F(MapPages, PlainBrowserHoversWithoutCallingOrFailing) {
-    writeData(walkTrack(50));
-    injectBeforePage(kOfflineTiles);
-    openPage("Custom.html");
-    ASSERT_TRUE(waitReady());
+    ASSERT_TRUE(openOffline(walkTrack(50)));
     EXPECT_FALSE(eval("fnIsOurCustomBrowser()").toBool());
     EXPECT_GE(eval(kHoverProfile).toInt(), 0);
     eval(kMoveOverMap);

@@ -9,10 +9,7 @@ namespace tk::pagetest {
 namespace {
 
 TEST_F(MapPages, PrintPageDrawsTrackAndPrintsOnOneSheet) {
-    writeData(walkTrack(1200));
-    injectBeforePage(kOfflineTiles);
-    openPage("print.html");
-    ASSERT_TRUE(waitReady());
+    ASSERT_TRUE(openOffline(walkTrack(1200), "print.html"));
     EXPECT_EQ(eval("tkPage.lineVertices").toInt(), 1201);
     EXPECT_EQ(eval("document.querySelectorAll('#summary tr').length").toInt(), 6);
     EXPECT_EQ(eval(kMarkers).toStringList().size(), 2);
