@@ -59,7 +59,7 @@ set(TK_WEB_LIBRARIES
     uplot/dist/uPlot.iife.min.js lib/uplot/uPlot.iife.min.js
     uplot/dist/uPlot.min.css lib/uplot/uPlot.min.css)
 set(TK_WEB_PAGES Custom.html print.html track-page.js track-page.css map-page.js print-page.js
-    geotag.html geotag-page.js)
+    geotag.html geotag-page.js profile-chart.js)
 
 set(web_outputs "")
 list(LENGTH TK_WEB_LIBRARIES n)
