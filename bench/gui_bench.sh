@@ -22,16 +22,9 @@ trap '[ -n "$sim" ] && kill "$sim" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"
 
 # A copy of the program's folder and a home of its own, so the run neither writes data.js into
 # the build nor fills the user's browser cache.
+. "$(dirname "$0")/../scripts/private-program.sh"
+private_program "$bin" "$work" 0
 prog=$work/program
-mkdir -p "$prog"
-cp -r "$bin/lib" "$prog/"
-for f in "$bin"/*.html "$bin"/*.js "$bin"/*.css "$bin"/language.ini; do
-    [ "$(basename "$f")" = data.js ] || cp "$f" "$prog/"
-done
-sed -i 's/^Language=.*/Language=0/' "$prog/language.ini"
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache
-export XDG_DATA_HOME=$work/home/.local/share XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export QTWEBENGINE_CHROMIUM_FLAGS=${QTWEBENGINE_CHROMIUM_FLAGS:-"--no-sandbox --disable-gpu"}
 export QT_LOGGING_RULES="qt.webenginecontext.debug=false"
 

@@ -6,21 +6,8 @@
 set(TK_DOC_OUT ${CMAKE_BINARY_DIR}/doc)
 set(TK_MAN_PROGRAMS trailkeep trailkeep-cli trailkeep-cli-device trailkeep-cli-photos trailkeep-sim)
 
-# The bundled npm libraries and the folders they are installed in, e.g. leaflet=lib/leaflet: the
-# first folder of each library file the pages load.
-set(bundled "")
-list(LENGTH TK_WEB_LIBRARIES n)
-math(EXPR last "${n} - 1")
-foreach(i RANGE 0 ${last} 2)
-    math(EXPR j "${i} + 1")
-    list(GET TK_WEB_LIBRARIES ${i} from)
-    list(GET TK_WEB_LIBRARIES ${j} to)
-    string(REGEX MATCH "^[^/]+" package ${from})
-    string(REGEX MATCH "^lib/[^/]+" installed ${to})
-    list(APPEND bundled ${package}=${installed})
-endforeach()
-list(REMOVE_DUPLICATES bundled)
-list(JOIN bundled "," bundled)
+# The bundled npm libraries and the folders they are installed in (WebPages.cmake).
+list(JOIN TK_WEB_BUNDLED "," bundled)
 
 add_custom_command(OUTPUT ${TK_DOC_OUT}/copyright
     COMMAND ${CMAKE_COMMAND} -DTK_TEMPLATE=${CMAKE_SOURCE_DIR}/res/package/copyright.in

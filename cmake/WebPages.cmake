@@ -58,10 +58,13 @@ set(TK_WEB_LIBRARIES
     leaflet/dist/images/marker-shadow.png lib/leaflet/images/marker-shadow.png
     uplot/dist/uPlot.iife.min.js lib/uplot/uPlot.iife.min.js
     uplot/dist/uPlot.min.css lib/uplot/uPlot.min.css)
-set(TK_WEB_PAGES Custom.html print.html track-page.js track-page.css map-page.js print-page.js
-    geotag.html geotag-page.js profile-chart.js)
+set(TK_WEB_PAGES Custom.html print.html track-page.js track-page.css map-page.js figure-strip.js
+    print-page.js geotag.html geotag-page.js profile-chart.js)
 
+# Each library file is copied from node_modules; TK_WEB_BUNDLED names every bundled npm library
+# with the folder it is installed in (leaflet=lib/leaflet), for the package's copyright file.
 set(web_outputs "")
+set(TK_WEB_BUNDLED "")
 list(LENGTH TK_WEB_LIBRARIES n)
 math(EXPR last "${n} - 1")
 foreach(i RANGE 0 ${last} 2)
@@ -74,7 +77,11 @@ foreach(i RANGE 0 ${last} 2)
         DEPENDS ${TK_NPM_STAMP}
         VERBATIM)
     list(APPEND web_outputs ${TK_WEB_OUT}/${to})
+    string(REGEX MATCH "^[^/]+" package ${from})
+    string(REGEX MATCH "^lib/[^/]+" installed ${to})
+    list(APPEND TK_WEB_BUNDLED ${package}=${installed})
 endforeach()
+list(REMOVE_DUPLICATES TK_WEB_BUNDLED)
 
 add_custom_command(OUTPUT ${TK_NPM_STAMP}
     COMMAND ${CMAKE_COMMAND} -DTK_WEB_DIR=${TK_WEB_DIR} -DTK_NPM=${TK_NPM}

@@ -36,18 +36,11 @@ cleanup() {
 trap cleanup EXIT
 
 # The program's folder is relocatable: the executable with its pages, libraries and language file.
+. "$root/scripts/private-program.sh"
+private_program "$bin" "$work" "$language"
 prog=$work/program
-mkdir -p "$prog"
 cp "$bin/trailkeep" "$prog/"
-cp -r "$bin/lib" "$prog/"
-for f in "$bin"/*.html "$bin"/*.js "$bin"/*.css "$bin"/language.ini; do
-    [ "$(basename "$f")" = data.js ] || cp "$f" "$prog/"
-done
-sed -i "s/^Language=.*/Language=$language/" "$prog/language.ini"
 
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache
-export XDG_DATA_HOME=$work/home/.local/share XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export QTWEBENGINE_CHROMIUM_FLAGS=${QTWEBENGINE_CHROMIUM_FLAGS:-"--disable-gpu"}
 [ "$(id -u)" -eq 0 ] && case $QTWEBENGINE_CHROMIUM_FLAGS in *--no-sandbox*) ;;
 *) QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox $QTWEBENGINE_CHROMIUM_FLAGS" ;; esac

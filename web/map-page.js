@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The map view's page: the whole track at once, a marker playing it back, the summary table and
-// the altitude and speed profile (the chart itself is profile-chart.js); the trip figures of the
-// track or of the stretch selected on the profile, as the program works them out; the other
-// checked tracks of the all-tracks view.
+// the altitude and speed profile (the chart itself, profile-chart.js); the trip figures of the
+// track or of the stretch selected on the profile, as the program works them out (the figure
+// strip, figure-strip.js); the other checked tracks of the all-tracks view.
 // In the program the page stays loaded: each track, view, caption and figure change reaches it
 // through window.tkDoor (the web channel) and is drawn in place. Opened on its own it draws the
 // track of data.js (window.line, locations, data) and the view of window.TK_VIEW.
@@ -42,6 +42,7 @@
         var texts = window.TK_TEXTS;
         return texts && typeof texts[key] === 'string' && texts[key] ? texts[key] : key;
     }
+    var figureStrip = window.tkFigureStrip(map, page, caption);
 
     function markReady() {
         page.ready = page.lineDrawnMs !== null && page.profileDrawnMs !== null;
@@ -163,105 +164,14 @@
         showState();
     });
 
-    // ---- trip figures: the program works them out, for the whole track or a stretch ----------
-
-    var FIGURE_ROWS = [
-        ['Length', 'length'], ['Moving time', 'movingTime'], ['Duration', 'duration'],
-        ['Average speed', 'averageSpeed'], ['Moving average', 'movingSpeed'],
-        ['Ascent / Descent', 'climb'], ['Lowest / Highest', 'altitudes']
-    ];
-    var EMPTY_FIGURES = { texts: {}, movingSpeed: '', climbThreshold: '', figures: { splits: [] } };
-    var figureAsked = 0;
-
-    function canAskFigures() {
-        return tk.fnIsOurCustomBrowser() && typeof window.external.CB_StretchFigures === 'function';
-    }
-
-    // The split table opens over the map's bottom left corner.
-    function addSplits() {
-        var control = L.control({ position: 'bottomleft' });
-        control.onAdd = function () {
-            var box = L.DomUtil.create('div', 'tk-panel');
-            box.id = 'splitsBox';
-            box.hidden = true;
-            var table = L.DomUtil.create('table', 'tk-summary', box);
-            table.id = 'splits';
-            L.DomEvent.disableClickPropagation(box);
-            L.DomEvent.disableScrollPropagation(box);
-            return box;
-        };
-        control.addTo(map);
-        document.getElementById('splitsButton').addEventListener('click', function () {
-            var box = document.getElementById('splitsBox');
-            box.hidden = !box.hidden;
-        });
-    }
-
-    function askFigures(first, last) {
-        if (!canAskFigures())
-            return;
-        var asked = ++figureAsked;
-        window.external.CB_StretchFigures(first, last, function (json) {
-            if (asked !== figureAsked)
-                return; // a later question is on its way
-            var figures = null;
-            try { figures = JSON.parse(json); } catch (e) { figures = null; }
-            if (figures && figures.texts)
-                showFigures(figures);
-        });
-    }
-
     // The figures of what is selected now: the stretch, else the whole track.
     function askShownFigures() {
         if (!rows)
             return;
         if (page.stretch)
-            askFigures(page.stretch.first, page.stretch.last);
+            figureStrip.ask(page.stretch.first, page.stretch.last);
         else
-            askFigures(0, rows.length - 1);
-    }
-
-    function fillRows(table, rowsOfCells, header) {
-        table.textContent = '';
-        [header].concat(rowsOfCells).forEach(function (cells, r) {
-            if (!cells)
-                return;
-            var tr = document.createElement('tr');
-            cells.forEach(function (text, i) {
-                tr.appendChild(tk.textElement(r === 0 || i === 0 ? 'th' : 'td', text));
-            });
-            table.appendChild(tr);
-        });
-    }
-
-    function showFigures(figures, placeholder) {
-        if (!placeholder)
-            page.figures = figures;
-        var strip = document.getElementById('figureStrip');
-        var opened = strip.hidden;
-        strip.hidden = false;
-        document.getElementById('figuresTitle').textContent =
-            caption(page.stretch ? 'Selection' : 'Whole track');
-        var list = document.getElementById('figures');
-        list.textContent = '';
-        FIGURE_ROWS.forEach(function (r) {
-            var item = tk.textElement('span', '', 'tk-figure');
-            item.appendChild(tk.textElement('span', caption(r[0]), 'tk-figure-name'));
-            item.appendChild(tk.textElement('span', figures.texts[r[1]] || '-', 'tk-figure-value'));
-            list.appendChild(item);
-        });
-        document.getElementById('figuresNote').textContent =
-            caption('moving above %1, climbs of %2 or more')
-                .replace('%1', figures.movingSpeed).replace('%2', figures.climbThreshold);
-        var unit = String(figures.splitUnit || 'km');
-        document.getElementById('splitsButton').textContent = caption('Splits') + ' (' + unit + ')';
-        var splits = document.getElementById('splits'); // made with the map's controls
-        if (splits)
-            fillRows(splits, tk.splitRows(figures.figures.splits),
-                [unit, caption('Time'), caption('Duration')]);
-        // The strip takes its height from the map.
-        if (opened || !placeholder)
-            map.invalidateSize({ pan: false });
+            figureStrip.ask(0, rows.length - 1);
     }
 
     // The stretch from row first to row last: drawn over the track and its figures shown.
@@ -280,7 +190,7 @@
                 opacity: 0.9, interactive: false
             }).addTo(map);
         page.stretchVertices = latlngs.length;
-        askFigures(first, last);
+        figureStrip.ask(first, last);
     }
 
     function removeStretch() {
@@ -293,7 +203,7 @@
 
     function clearStretch() {
         removeStretch();
-        askFigures(0, rows.length - 1);
+        figureStrip.ask(0, rows.length - 1);
     }
 
     // ---- all tracks at once: the checked tracks, thinned, beside the clicked one in full ------
@@ -429,12 +339,12 @@
         }
         // In the program the figures come a moment after the track: their strip takes its room
         // at once, so the map is fitted to the height it keeps.
-        if (canAskFigures())
-            showFigures(EMPTY_FIGURES, true);
+        if (figureStrip.canAsk())
+            figureStrip.showPlaceholder();
         drawLine(track.data);
         page.chart = profile.draw(rows);
         setUpPlayback();
-        askFigures(0, rows.length - 1);
+        figureStrip.ask(0, rows.length - 1);
     }
 
     function relabel() {
@@ -446,7 +356,7 @@
         });
         showState();
         if (page.figures)
-            showFigures(page.figures);
+            figureStrip.show(page.figures);
     }
     window.tkRelabel = relabel;
 
@@ -454,7 +364,7 @@
         try { return JSON.parse(json); } catch (e) { return null; }
     }
 
-    addSplits();
+    figureStrip.addSplits();
     relabel();
     if (window.tkDoor) {
         // In the program: what to show comes over the channel, now and at every change.

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The print page: the whole track on a still map with its summary, laid out for one A4 landscape
-// sheet. window.tkPage.ready turns true once the track is drawn and the visible tiles have either
-// loaded or failed (or after a few seconds at most), so a print shows what the preview shows.
+// sheet. Once the track is drawn and the visible tiles have either loaded or failed (or after a
+// few seconds at most) window.tkPage.ready turns true and the page tells the program through the
+// door, so a print shows what the preview shows.
 (function () {
     'use strict';
 
@@ -33,7 +34,11 @@
 
     function settle() {
         page.tilesSettled = true;
-        page.ready = page.lineDrawnMs !== null;
+        if (page.ready || page.lineDrawnMs === null)
+            return;
+        page.ready = true;
+        if (window.tkDoor)
+            window.tkDoor.onReady(function (door) { door.reportSheetDrawn(); });
     }
 
     document.getElementById('title').textContent = tk.summaryValue(window.data, 0);

@@ -74,13 +74,16 @@ CMainFrame::CMainFrame(CTrailkeepApp& app, QWidget* parent) : QMainWindow(parent
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(QString::fromLatin1(tk::kWindowTitle));
     setAcceptDrops(true);
+    // The remembered offline map is in use before the first page asks for tiles.
+    const QString mapProblem = openRememberedOfflineMap(app_);
+    // The start page loads in the browser's own process while the rest of the window is built.
+    mapView_ = new CMapView(app_.webProfile(), app_.bridge(), app_.pageDir(), this);
+    mapView_->showStartPage();
     createActions();
     createToolBar();
     createStatusBar();
     fillMainMenu(menuBar(), app_.language().setting(), actions_);
     useQtTranslations(app_.language().setting());
-    // The remembered offline map is in use before the first page asks for tiles.
-    const QString mapProblem = openRememberedOfflineMap(app_);
     showMapSource();
     connect(&app_.tiles(), &TileSchemeHandler::tilesChanged, this, &CMainFrame::showMapSource);
     createClient();
@@ -150,7 +153,6 @@ void CMainFrame::createClient() {
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName(QStringLiteral("splitter"));
     splitter_->setChildrenCollapsible(false);
-    mapView_ = new CMapView(app_.webProfile(), app_.bridge(), app_.pageDir(), splitter_);
     panel_ = new TrackPanel(PanelContext{app_.session(), app_.language()}, splitter_);
     splitter_->addWidget(mapView_);
     splitter_->addWidget(panel_);
@@ -164,7 +166,6 @@ void CMainFrame::createClient() {
     connect(panel_, &TrackPanel::playRequested, &page, &MapPage::play);
     connect(panel_, &TrackPanel::figureSettingsChanged, &page, &MapPage::setFigureSettings);
     connect(panel_, &TrackPanel::printRequested, this, &CMainFrame::onPrint);
-    mapView_->showStartPage();
 }
 
 // What a track file holds besides tracks is mentioned in the status bar, not in a box to close.

@@ -7,70 +7,58 @@
 
 namespace {
 
-struct MenuCaptions {
-    const char *file, *open, *save, *read, *exit, *map, *openOfflineMap, *onlineMap, *language,
-        *chinese, *english, *config, *help, *about, *geotag, *saveGpx, *recent;
+// A caption in English and in Chinese.
+struct Caption {
+    const char* english;
+    const char* chinese;
 };
 
-constexpr MenuCaptions kEnglish{"File(&F)",
-                                "Open",
-                                "Save Prj",
-                                "Read",
-                                "Exit(&X)",
-                                "Map(&M)",
-                                "Open Offline Map...",
-                                "Online Map",
-                                "Language",
-                                "Chinese",
-                                "English",
-                                "Config",
-                                "Help(&H)",
-                                "About Trailkeep(&A)...",
-                                "Geotag Photos...",
-                                "Save as GPX...",
-                                "Open Recent"};
-constexpr MenuCaptions kChinese{"文件(&F)",        "打开工程",
-                                "保存工程",        "读取轨迹",
-                                "退出(&X)",        "地图(&M)",
-                                "打开离线地图...", "在线地图",
-                                "Language",        "中文",
-                                "English",         "设置参数",
-                                "帮助(&H)",        "关于 Trailkeep(&A)...",
-                                "照片地理标记...", "另存为 GPX...",
-                                "最近打开的文件"};
+struct ActionCaption {
+    QAction* FrameActions::*action;
+    Caption caption;
+};
 
-QMenu* addMenu(QMenuBar* bar, const char* title, const char* name) {
-    QMenu* menu = bar->addMenu(QString::fromUtf8(title));
-    menu->setObjectName(QString::fromLatin1(name));
-    return menu;
-}
+constexpr Caption kConfig{"Config", "设置参数"};
+constexpr ActionCaption kActionCaptions[] = {
+    {&FrameActions::open, {"Open", "打开工程"}},
+    {&FrameActions::save, {"Save Prj", "保存工程"}},
+    {&FrameActions::read, {"Read", "读取轨迹"}},
+    {&FrameActions::exit, {"Exit(&X)", "退出(&X)"}},
+    {&FrameActions::openOfflineMap, {"Open Offline Map...", "打开离线地图..."}},
+    {&FrameActions::onlineMap, {"Online Map", "在线地图"}},
+    {&FrameActions::chinese, {"Chinese", "中文"}},
+    {&FrameActions::english, {"English", "English"}},
+    {&FrameActions::config, kConfig},
+    {&FrameActions::configTool, kConfig},
+    {&FrameActions::about, {"About Trailkeep(&A)...", "关于 Trailkeep(&A)..."}},
+    {&FrameActions::geotag, {"Geotag Photos...", "照片地理标记..."}},
+    {&FrameActions::saveGpx, {"Save as GPX...", "另存为 GPX..."}},
+};
 
-void name(QAction* action, const char* text) {
-    action->setText(QString::fromUtf8(text));
-}
+constexpr Caption kFileMenu{"File(&F)", "文件(&F)"};
+constexpr Caption kMapMenu{"Map(&M)", "地图(&M)"};
+constexpr Caption kLanguageMenu{"Language", "Language"};
+constexpr Caption kHelpMenu{"Help(&H)", "帮助(&H)"};
+constexpr Caption kRecentMenu{"Open Recent", "最近打开的文件"};
 
 } // namespace
 
 void fillMainMenu(QMenuBar* bar, int languageSetting, const FrameActions& actions) {
     const bool english = languageSetting == 0;
-    const MenuCaptions& c = english ? kEnglish : kChinese;
+    const auto text = [english](const Caption& caption) {
+        return QString::fromUtf8(english ? caption.english : caption.chinese);
+    };
+    const auto addMenu = [&](const Caption& title, const char* name) {
+        QMenu* menu = bar->addMenu(text(title));
+        menu->setObjectName(QString::fromLatin1(name));
+        return menu;
+    };
     bar->clear();
-    name(actions.open, c.open);
-    name(actions.save, c.save);
-    name(actions.read, c.read);
-    name(actions.exit, c.exit);
-    name(actions.openOfflineMap, c.openOfflineMap);
-    name(actions.onlineMap, c.onlineMap);
-    name(actions.chinese, c.chinese);
-    name(actions.english, c.english);
-    name(actions.config, c.config);
-    name(actions.configTool, c.config);
-    name(actions.about, c.about);
-    name(actions.geotag, c.geotag);
-    name(actions.saveGpx, c.saveGpx);
-    actions.recent->setTitle(QString::fromUtf8(c.recent));
+    for (const ActionCaption& entry : kActionCaptions)
+        (actions.*entry.action)->setText(text(entry.caption));
+    actions.recent->setTitle(text(kRecentMenu));
 
-    QMenu* file = addMenu(bar, c.file, "fileMenu");
+    QMenu* file = addMenu(kFileMenu, "fileMenu");
     file->addAction(actions.open);
     file->addMenu(actions.recent);
     file->addActions({actions.save, actions.saveGpx});
@@ -78,8 +66,8 @@ void fillMainMenu(QMenuBar* bar, int languageSetting, const FrameActions& action
         file->addActions({actions.exit, actions.read, actions.geotag});
     else
         file->addActions({actions.read, actions.geotag, actions.exit});
-    addMenu(bar, c.map, "mapMenu")->addActions({actions.openOfflineMap, actions.onlineMap});
-    addMenu(bar, c.language, "languageMenu")->addActions({actions.chinese, actions.english});
+    addMenu(kMapMenu, "mapMenu")->addActions({actions.openOfflineMap, actions.onlineMap});
+    addMenu(kLanguageMenu, "languageMenu")->addActions({actions.chinese, actions.english});
     bar->addAction(actions.config);
-    addMenu(bar, c.help, "helpMenu")->addAction(actions.about);
+    addMenu(kHelpMenu, "helpMenu")->addAction(actions.about);
 }

@@ -3,10 +3,10 @@
 
 #include "app/VersionReply.h"
 #include "ui/Language.h"
+#include "ui/Messages.h"
 
 #include <QDesktopServices>
 #include <QHostAddress>
-#include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -168,7 +168,7 @@ void UpdateCheck::judge() {
     }
     const QString question = QString::fromStdString(language_.text(kQuestion));
     QPointer<UpdateCheck> self(this);
-    const bool yes = asker_ ? asker_(question) : askYesNo(question);
+    const bool yes = asker_ ? asker_(question) : askUser(window_, question, DefaultAnswer::Yes);
     if (!self)
         return;
     if (yes) {
@@ -178,13 +178,4 @@ void UpdateCheck::judge() {
             QDesktopServices::openUrl(productPage_);
     }
     emit finished(true);
-}
-
-bool UpdateCheck::askYesNo(const QString& question) const {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Trailkeep"), question,
-                    QMessageBox::Yes | QMessageBox::No, window_);
-    box.setObjectName(QStringLiteral("updateQuestion"));
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
 }

@@ -47,8 +47,7 @@ public:
         int delayMs = 3000); // the first call arms a single-shot timer; later calls do nothing
     void run(); // sends the request now (asynchronous) when a host is set; once per object
 
-    using Asker = std::function<bool(const QString& question)>; // default: QMessageBox Yes/No,
-                                                                // title "Trailkeep"
+    using Asker = std::function<bool(const QString& question)>; // default: askUser, Yes the default
     using Opener = std::function<void(const QUrl& page)>; // default: QDesktopServices::openUrl
     void setAsker(Asker asker);
     void setOpener(Opener opener);
@@ -60,7 +59,6 @@ private:
     void collect();
     void replyFinished();
     void judge();
-    bool askYesNo(const QString& question) const;
 
     const tk::Language& language_;
     QPointer<QWidget> window_;

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "device/Firmware.h"
 
+#include "files/FileIO.h"
 #include "link/MessageKeys.h"
 #include "link/SilenceGuard.h"
 
-#include <fstream>
-#include <iterator>
 #include <span>
 
 namespace tk {
@@ -145,14 +144,10 @@ std::optional<std::vector<std::uint8_t>> readImage(const std::filesystem::path& 
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const std::optional<std::string> bytes = readFileBytes(path.string());
+    if (!bytes)
         return std::nullopt;
-    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                    std::istreambuf_iterator<char>()};
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
+    return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tk {
@@ -25,7 +26,55 @@ ssize_t readFull(int fd, std::span<char> buffer) {
     return static_cast<ssize_t>(got);
 }
 
+// Opens path and hands the descriptor to read, which fills bytes; closes it after, keeping a
+// failed read's errno for the caller.
+std::optional<std::string>
+readOpenFile(const std::string& path, const std::function<bool(int fd, std::string& bytes)>& read) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string bytes;
+    const bool ok = read(fd, bytes);
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    if (!ok)
+        return std::nullopt;
+    return bytes;
+}
+
 } // namespace
+
+std::optional<std::string> readFileBytes(const std::string& path) {
+    return readOpenFile(path, [](int fd, std::string& bytes) {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && st.st_size > 0)
+            bytes.reserve(static_cast<std::size_t>(st.st_size));
+        char buffer[1 << 16];
+        for (;;) {
+            const ssize_t got = readFull(fd, buffer);
+            if (got < 0)
+                return false;
+            bytes.append(buffer, static_cast<std::size_t>(got));
+            if (static_cast<std::size_t>(got) < sizeof buffer)
+                return true;
+        }
+    });
+}
+
+std::optional<std::string> readFileRange(const std::string& path, std::int64_t offset,
+                                         std::size_t length) {
+    return readOpenFile(path, [&](int fd, std::string& bytes) {
+        if (::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0)
+            return false;
+        bytes.resize(length);
+        const ssize_t got = readFull(fd, bytes);
+        if (got < 0)
+            return false;
+        bytes.resize(static_cast<std::size_t>(got));
+        return true;
+    });
+}
 
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {

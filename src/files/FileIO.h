@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,6 +16,13 @@ namespace tk {
 // the pieces before an error have been handed over.
 std::string readFileInPieces(const std::string& path, std::span<char> piece,
                              const std::function<void(std::string_view)>& use);
+
+// Reads the whole file; nothing when it cannot be read (errno set).
+std::optional<std::string> readFileBytes(const std::string& path);
+// Reads length bytes at offset; fewer at the end of the file, nothing when it cannot be read
+// (errno set).
+std::optional<std::string> readFileRange(const std::string& path, std::int64_t offset,
+                                         std::size_t length);
 
 // Writes all the bytes to fd, going on after short writes and interruptions; false with errno
 // set when the file takes no more.

@@ -17,9 +17,11 @@ constexpr char kNoGpu[] = "--disable-gpu";
 
 QtMessageHandler previousHandler = nullptr;
 
-// The browser's request for an OpenGL share context then fails, as intended: not worth a warning.
+// The browser's request for an OpenGL share context then fails, as intended, and it finds no
+// OpenGL scene to hand its pictures to: neither is worth a warning.
 void dropRefusedOpenGl(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (text.startsWith(QLatin1String("QXcbIntegration: Cannot create platform OpenGL context")))
+    if (text.startsWith(QLatin1String("QXcbIntegration: Cannot create platform OpenGL context")) ||
+        text.startsWith(QLatin1String("No suitable graphics backend found")))
         return;
     if (previousHandler)
         previousHandler(type, context, text);

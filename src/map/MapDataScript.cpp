@@ -55,15 +55,33 @@ void appendColour(std::string& out, std::uint32_t colour) {
     appendHexByte(out, colour >> 16);
 }
 
+// The texts around the line's fields: data.js and the pages' JSON write the same fields with
+// different punctuation.
+struct LineSpelling {
+    const char* speed;
+    const char* colour;
+    const char* weight;
+    const char* end;
+};
+constexpr LineSpelling kScriptLine{"var line = {speed:", ", color:\"",
+                                   "\", weight: ", ",refresh: 30};\r\n"};
+constexpr LineSpelling kJsonLine{"\"line\":{\"speed\":", ",\"color\":\"",
+                                 "\",\"weight\":", ",\"refresh\":30}"};
+
+void appendLine(std::string& out, const TrackStyle& style, const LineSpelling& spelling) {
+    out += spelling.speed;
+    text::appendInt(out, style.playSpeed);
+    out += spelling.colour;
+    appendColour(out, style.colour);
+    out += spelling.weight;
+    text::appendInt(out, style.lineWeight);
+    out += spelling.end;
+}
+
 void appendHead(std::string& out, const TrackStyle& style) {
     out += "var size = {width:800, Height:600, zoom:13};\r\n";
-    out += "var line = {speed:";
-    text::appendInt(out, style.playSpeed);
-    out += ", color:\"";
-    appendColour(out, style.colour);
-    out += "\", weight: ";
-    text::appendInt(out, style.lineWeight);
-    out += ",refresh: 30};\r\nvar locations = [";
+    appendLine(out, style, kScriptLine);
+    out += "var locations = [";
 }
 
 // One row of locations; the closing row ends the array with "]]", the others with "],".
@@ -220,13 +238,9 @@ std::string trackPageJson(const Track& track, const TrackStyle& style) {
         return {};
     std::string out;
     out.reserve(256 + track.name.size() + track.points.size() * 64);
-    out += "{\"line\":{\"speed\":";
-    text::appendInt(out, style.playSpeed);
-    out += ",\"color\":\"";
-    appendColour(out, style.colour);
-    out += "\",\"weight\":";
-    text::appendInt(out, style.lineWeight);
-    out += ",\"refresh\":30},\"locations\":[";
+    out += '{';
+    appendLine(out, style, kJsonLine);
+    out += ",\"locations\":[";
     const bool imperial = track.imperial();
     forEachRowPoint(track.points, [&](const TrackPoint& p) { appendRow(out, p, imperial, false); });
     appendRow(out, track.points.back(), imperial, true);

@@ -88,8 +88,7 @@ QString webChannelLibrary() {
 PageBridge::PageBridge(const tk::Language& language, QObject* parent)
     : QObject(parent), language_(language) {}
 
-void PageBridge::CB_CustomFunctionWithParams(const QVariant& latitude,
-                                                         const QVariant& longitude) {
+void PageBridge::CB_CustomFunctionWithParams(const QVariant& latitude, const QVariant& longitude) {
     if (latitude.typeId() != QMetaType::QString || longitude.typeId() != QMetaType::QString)
         return;
     const std::string text = tk::coordinatesText(
@@ -118,45 +117,50 @@ long wholeNumber(const QVariant& value) {
     return static_cast<long>(qBound(-1e9, std::floor(value.toDouble()), 1e9));
 }
 
+bool isFiniteNumber(const QVariant& value) {
+    return isNumber(value) && std::isfinite(value.toDouble());
+}
+
 } // namespace
 
-QString PageBridge::CB_StretchFigures(const QVariant& first,
-                                                  const QVariant& last) const {
-    if (!isNumber(first) || !isNumber(last) || !std::isfinite(first.toDouble()) ||
-        !std::isfinite(last.toDouble()))
+QString PageBridge::CB_StretchFigures(const QVariant& first, const QVariant& last) const {
+    if (!isFiniteNumber(first) || !isFiniteNumber(last))
         return QStringLiteral("{}");
     return QString::fromStdString(
         tk::stretchFiguresJson(shown_, wholeNumber(first), wholeNumber(last)));
 }
 
 void PageBridge::CB_SelectTrack(const QVariant& track) {
-    if (isNumber(track) && std::isfinite(track.toDouble()))
+    if (isFiniteNumber(track))
         emit trackPicked(static_cast<int>(wholeNumber(track)));
 }
 
 void PageBridge::pickPhoto(const QVariant& row) {
-    if (isNumber(row) && std::isfinite(row.toDouble()))
+    if (isFiniteNumber(row))
         emit photoPicked(static_cast<int>(wholeNumber(row)));
 }
 
+// Kept for the pages that start later, sent to those on show.
+void PageBridge::keepAndSend(QString& kept, const QString& json,
+                             void (PageBridge::*changed)(const QString&)) {
+    kept = json;
+    emit(this->*changed)(kept);
+}
+
 void PageBridge::setTrack(const QString& json) {
-    track_ = json;
-    emit trackChanged(track_);
+    keepAndSend(track_, json, &PageBridge::trackChanged);
 }
 
 void PageBridge::setView(const QString& json) {
-    view_ = json;
-    emit viewChanged(view_);
+    keepAndSend(view_, json, &PageBridge::viewChanged);
 }
 
 void PageBridge::setPhotoTracks(const QString& json) {
-    photoTracks_ = json;
-    emit photoTracksChanged(photoTracks_);
+    keepAndSend(photoTracks_, json, &PageBridge::photoTracksChanged);
 }
 
 void PageBridge::setPhotos(const QString& json) {
-    photos_ = json;
-    emit photosChanged(photos_);
+    keepAndSend(photos_, json, &PageBridge::photosChanged);
 }
 
 QString PageBridge::pageTextsJson() const {

@@ -52,6 +52,8 @@ public:
     Q_INVOKABLE QString currentPhotos() const { return photos_; }
     // A photo's marker was clicked; anything but a number is ignored.
     Q_INVOKABLE void pickPhoto(const QVariant& row);
+    // The print page has drawn its sheet (the track, and the tiles loaded or given up on).
+    Q_INVOKABLE void reportSheetDrawn() { emit sheetDrawn(); }
 
     void setShownTrack(const tk::ShownTrack& shown) { shown_ = shown; }
     void setTrack(const QString& json);
@@ -72,6 +74,7 @@ signals:
     void coordinatesShown(const QString& text);
     void trackPicked(int track);
     void photoPicked(int row);
+    void sheetDrawn();
 
     // To the pages, over the channel.
     void trackChanged(const QString& json);
@@ -87,6 +90,9 @@ signals:
     void photoShown(int row, const QString& name, const QString& thumbnail);
 
 private:
+    void keepAndSend(QString& kept, const QString& json,
+                     void (PageBridge::*changed)(const QString&));
+
     const tk::Language& language_;
     tk::ShownTrack shown_;
     QString track_;

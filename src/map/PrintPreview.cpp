@@ -20,6 +20,7 @@
 
 #include "files/AtomicFile.h"
 #include "map/BrowserPolicy.h"
+#include "map/PageBridge.h"
 #include "map/WebProfile.h"
 #include "tracks/FileNames.h"
 #include "ui/Captions.h"
@@ -29,11 +30,11 @@
 
 namespace {
 
-constexpr int kReadyPollMs = 100;
-// print.html gives up waiting for tiles after 3 s; a page that never reports ready (a broken
-// data.js) is printed as it stands after this many polls. Other pages (the browser's error page)
-// are printed as soon as they have loaded.
-constexpr int kReadyPollLimit = 100;
+// print.html reports its sheet drawn at most 3 s after it has loaded (it stops waiting for tiles
+// then); a page that never reports (a broken data.js, a page of the user's own) is printed as it
+// stands this long after loading. A page that failed to load (the browser's error page) is
+// printed as soon as it is shown.
+constexpr int kReportWaitMs = 10000;
 constexpr int kPrinterDpi = 300;
 
 QPageLayout sheetLayout() {
@@ -87,7 +88,7 @@ PrintPreview::PrintPreview(const tk::Language& language, QWebEngineProfile* prof
           captionedButton(buttonCaption(language, "Print"), QStringLiteral("printButton"), this)),
       pdfButton_(captionedButton(buttonCaption(language, "Save as PDF"),
                                  QStringLiteral("pdfButton"), this)),
-      readyPoll_(new QTimer(this)), printer_(std::make_unique<QPrinter>()) {
+      reportWait_(new QTimer(this)), printer_(std::make_unique<QPrinter>()) {
     setObjectName(QStringLiteral("logTraceDialog"));
     setWindowTitle(caption(language, "LogTrace"));
     setAccessibleName(windowTitle());
@@ -107,8 +108,11 @@ PrintPreview::PrintPreview(const tk::Language& language, QWebEngineProfile* prof
     layout->addLayout(buttons);
     resize(680, 440);
 
-    readyPoll_->setInterval(kReadyPollMs);
-    connect(readyPoll_, &QTimer::timeout, this, &PrintPreview::askPageReady);
+    reportWait_->setSingleShot(true);
+    reportWait_->setInterval(kReportWaitMs);
+    connect(reportWait_, &QTimer::timeout, this, &PrintPreview::markPageReady);
+    // The preview is modal, so the one print page that reports is this preview's own.
+    connect(&bridge, &PageBridge::sheetDrawn, this, &PrintPreview::markPageReady);
     connect(browser_, &QWebEngineView::loadFinished, this, &PrintPreview::pageLoaded);
     connect(printButton_, &QPushButton::clicked, this, &PrintPreview::askToPrint);
     connect(pdfButton_, &QPushButton::clicked, this, &PrintPreview::askForPdf);
@@ -227,35 +231,20 @@ void PrintPreview::finishJob() {
 }
 
 void PrintPreview::pageLoaded(bool ok) {
-    pageLoaded_ = true;
-    if (!ok) {
-        markPageReady();
+    if (pageReady_)
         return;
-    }
-    readyPolls_ = 0;
-    askPageReady();
-    readyPoll_->start();
-}
-
-void PrintPreview::askPageReady() {
-    if (pageReady_ || ++readyPolls_ > kReadyPollLimit) {
+    if (ok)
+        reportWait_->start();
+    else
         markPageReady();
-        return;
-    }
-    QPointer<PrintPreview> self(this);
-    browser_->page()->runJavaScript(
-        QStringLiteral("!window.tkPage || window.tkPage.ready === true"),
-        [self](const QVariant& ready) {
-            if (self && ready.toBool())
-                self->markPageReady();
-        });
 }
 
 void PrintPreview::markPageReady() {
-    readyPoll_->stop();
+    reportWait_->stop();
     if (pageReady_)
         return;
     pageReady_ = true;
+    emit pageReady();
     runNextJob();
 }
 

@@ -20,7 +20,8 @@ class QWebEngineView;
 
 // The print preview: print.html of the page folder in an embedded browser with the program's
 // host policy, printed through the system's print dialog or saved as a PDF file. Jobs asked for
-// before the page has drawn the track wait for it, so the sheet shows what the preview shows.
+// before the page has reported its sheet drawn (over the bridge) wait for it, so the sheet shows
+// what the preview shows.
 class PrintPreview : public QDialog {
     Q_OBJECT
 public:
@@ -39,6 +40,8 @@ public:
     static constexpr const char* kPdfFilter = "PDF files(*.pdf)";
 
 signals:
+    // The page has drawn its sheet (or will not say so): asked jobs run from now on.
+    void pageReady();
     void pdfWritten(const QString& path, bool ok);
     void printed(bool ok);
 
@@ -62,7 +65,6 @@ private:
     void printPdf(const QByteArray& pdf);
     void pdfReady(const QString& path, const QByteArray& pdf);
     void pageLoaded(bool ok);
-    void askPageReady();
     void markPageReady();
     void updateButtons();
     void tell(const QString& text);
@@ -70,13 +72,11 @@ private:
     QWebEngineView* browser_;
     QPushButton* printButton_;
     QPushButton* pdfButton_;
-    QTimer* readyPoll_;
+    QTimer* reportWait_;
     std::unique_ptr<QPrinter> printer_;
     PrintAsker asker_;
     std::deque<Job> jobs_;
     bool pageReady_ = false;
-    bool pageLoaded_ = false;
     bool jobRunning_ = false;
     bool closeAsked_ = false;
-    int readyPolls_ = 0;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photos/ExifWrite.h"
 
+#include "files/FileIO.h"
 #include "photos/ExivTags.h"
 #include "photos/MultiPicture.h"
 
@@ -110,7 +111,7 @@ appendToTiffFile(const std::string& path, const FileStamp& stamp,
     unchanged = false;
     const auto bytes = readFileBytes(path);
     if (!bytes)
-        return systemErrorText(path);
+        return fileErrorText(path);
     if (static_cast<std::int64_t>(bytes->size()) != stamp.size)
         return path + ": the file changed while it was being geotagged";
     const TiffAppend appended = appendGps(tiff::bytesOf(*bytes), {}, 0, fields, merge);
@@ -150,10 +151,10 @@ std::string cutBackTiffFile(const std::string& path, const JournalEntry::Appende
     restored = false;
     const auto stamp = fileStamp(path);
     if (!stamp)
-        return systemErrorText(path);
+        return fileErrorText(path);
     const auto bytes = readFileBytes(path);
     if (!bytes)
-        return systemErrorText(path);
+        return fileErrorText(path);
     if (static_cast<std::int64_t>(bytes->size()) != stamp->size)
         return path + ": the file changed while it was being put back";
     if (bytes->size() < appended.lengthBefore || exiv::hashOf(*bytes) != appended.hashAfter)

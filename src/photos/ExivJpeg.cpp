@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photos/ExivJpeg.h"
 
+#include "files/FileIO.h"
 #include "photos/ExivTags.h"
 
 #include <algorithm>
@@ -50,7 +51,7 @@ private:
 std::string readSegments(const std::string& path, HeadReader& reader, JpegFile& file) {
     std::string& head = file.head;
     if (!reader.readUpTo(std::max(head.size(), kFirstRead)))
-        return systemErrorText(path);
+        return fileErrorText(path);
     for (;;) {
         std::size_t wanted = 0;
         const JpegHeadState state = parseJpegHead(head, file.layout, wanted);
@@ -65,7 +66,7 @@ std::string readSegments(const std::string& path, HeadReader& reader, JpegFile& 
         if (wanted > kMaxHead)
             return "the JPEG's metadata is too large";
         if (!reader.readUpTo(std::max(wanted, head.size() * 2)))
-            return systemErrorText(path);
+            return fileErrorText(path);
     }
 }
 
@@ -121,7 +122,7 @@ std::optional<std::string_view> JpegFile::segmentWith(unsigned marker, std::stri
 std::string loadJpeg(const std::string& path, JpegFile& file, std::string firstBytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return systemErrorText(path);
+        return fileErrorText(path);
     file.head = std::move(firstBytes);
     HeadReader reader(fd, file.head);
     std::string error = readSegments(path, reader, file);

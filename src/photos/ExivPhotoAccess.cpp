@@ -2,6 +2,7 @@
 // Writing a photo's position, and undoing it from the journal entry the write left.
 #include "photos/ExivPhotoAccess.h"
 
+#include "files/FileIO.h"
 #include "photos/ExifWrite.h"
 #include "photos/ExivJpeg.h"
 #include "photos/ExivSidecar.h"
@@ -119,7 +120,7 @@ std::string restoredSegment(const std::string& path, const FileStamp& stamp, con
 std::string undoExifSegment(const std::string& path, const JournalEntry& entry, bool& unchanged) {
     const auto stamp = fileStamp(path);
     if (!stamp)
-        return systemErrorText(path);
+        return fileErrorText(path);
     JpegFile file;
     std::string error = loadJpeg(path, file);
     if (!error.empty())
@@ -150,7 +151,7 @@ std::string undoGpsTags(const std::string& path, const JournalEntry& entry, bool
     }
     const auto stamp = fileStamp(path);
     if (!stamp)
-        return systemErrorText(path);
+        return fileErrorText(path);
     WholeImage whole;
     const std::string error = openWhole(path, *stamp, whole);
     if (!error.empty())

@@ -3,6 +3,7 @@
 // position, camera and thumbnail, and its sidecar.
 #include "photos/ExivPhotoAccess.h"
 
+#include "files/FileIO.h"
 #include "photos/ExivCamera.h"
 #include "photos/ExivJpeg.h"
 #include "photos/ExivTags.h"
@@ -62,7 +63,7 @@ bool readStamp(PhotoInfo& info, std::string& first) {
     const std::string& path = info.path;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
-        info.error = systemErrorText(path);
+        info.error = fileErrorText(path);
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
@@ -71,13 +72,13 @@ bool readStamp(PhotoInfo& info, std::string& first) {
     }
     const auto stamp = fileStamp(path);
     if (!stamp) {
-        info.error = systemErrorText(path);
+        info.error = fileErrorText(path);
         return false;
     }
     info.stamp = *stamp;
     auto bytes = readFileRange(path, 0, kFirstRead);
     if (!bytes) {
-        info.error = systemErrorText(path);
+        info.error = fileErrorText(path);
         return false;
     }
     first = std::move(*bytes);

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photos/ExivSidecar.h"
 
+#include "files/AtomicFile.h"
+#include "files/FileIO.h"
 #include "photos/ExivTags.h"
-#include "photos/FileReplace.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -24,7 +25,7 @@ std::string encodeXmp(const Exiv2::XmpData& xmp, std::string& packet) {
 std::string writeXmp(const std::string& path, const Exiv2::XmpData& xmp) {
     std::string packet;
     const std::string error = encodeXmp(xmp, packet);
-    return error.empty() ? writeWholeFile(path, packet) : failure(path, error);
+    return error.empty() ? writeFileAtomically(path, packet) : failure(path, error);
 }
 
 bool decodeXmp(const std::string& bytes, Exiv2::XmpData& xmp) {
@@ -49,7 +50,7 @@ std::string undoCreatedSidecar(const std::string& path, const std::optional<std:
     if (!xmp.empty())
         return writeXmp(path, xmp);
     if (::unlink(path.c_str()) != 0)
-        return systemErrorText(path);
+        return fileErrorText(path);
     return {};
 }
 
@@ -62,7 +63,7 @@ std::string undoChangedSidecar(const std::string& path, const std::string& curre
     if (!decodeXmp(current, now) || !decodeXmp(before, old))
         return failure(path, kUnreadable);
     if (xmpLines(now, false) == xmpLines(old, false))
-        return writeWholeFile(path, before);
+        return writeFileAtomically(path, before);
     eraseXmpGps(now);
     for (const Exiv2::Xmpdatum& d : old)
         if (isGpsKey(d))
@@ -77,7 +78,7 @@ std::string writeSidecar(const PhotoInfo& info, const Position& position, double
     const std::string path = sidecarPath(info.path);
     const auto current = readFileBytes(path);
     if (!current && errno != ENOENT)
-        return systemErrorText(path);
+        return fileErrorText(path);
     if (current.has_value() != info.sidecarExists ||
         (current && hashOf(*current) != info.sidecarHash))
         return failure(path, "the sidecar changed while the photo was being geotagged");
@@ -99,7 +100,7 @@ std::string writeSidecar(const PhotoInfo& info, const Position& position, double
     entry.sidecarCreated = !current;
     entry.sidecarBefore = current.value_or(std::string());
     error = keep(entry);
-    return error.empty() ? writeWholeFile(path, packet) : error;
+    return error.empty() ? writeFileAtomically(path, packet) : error;
 }
 
 std::string undoSidecar(const std::string& folder, const JournalEntry& entry, bool& unchanged) {
@@ -109,14 +110,14 @@ std::string undoSidecar(const std::string& folder, const JournalEntry& entry, bo
     const std::string path = folder + "/" + entry.sidecar;
     const auto current = readFileBytes(path);
     if (!current && errno != ENOENT)
-        return systemErrorText(path);
+        return fileErrorText(path);
     if (entry.sidecarCreated)
         return undoCreatedSidecar(path, current, unchanged);
     if (current && *current == entry.sidecarBefore)
         return {};
     unchanged = false;
     if (!current)
-        return writeWholeFile(path, entry.sidecarBefore);
+        return writeFileAtomically(path, entry.sidecarBefore);
     return undoChangedSidecar(path, *current, entry.sidecarBefore);
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photos/ExivWholeImage.h"
 
+#include "files/FileIO.h"
 #include "photos/ExivTags.h"
 
 #include <exiv2/webpimage.hpp>
@@ -25,7 +26,7 @@ bool writtenBytes(Exiv2::Image& image, std::string& out) {
 std::string openWhole(const std::string& path, const FileStamp& stamp, WholeImage& whole) {
     auto bytes = readFileBytes(path);
     if (!bytes)
-        return systemErrorText(path);
+        return fileErrorText(path);
     if (static_cast<std::int64_t>(bytes->size()) != stamp.size)
         return failure(path, "the file changed while it was being geotagged");
     whole.bytes = std::move(*bytes);

@@ -2,9 +2,8 @@
 #include "photos/FileReplace.h"
 
 #include "files/AtomicFile.h"
+#include "files/FileIO.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,14 +15,6 @@ FileStamp stampOf(const struct stat& st) {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
             static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
             static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
-}
-
-// Closes a file a read failed on, keeping the read's errno for the caller.
-std::nullopt_t closedAfterFailure(int fd) {
-    const int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return std::nullopt;
 }
 
 } // namespace
@@ -58,53 +49,6 @@ std::string replaceFile(const std::string& linkOrPath, const FileStamp& expected
     }
     ::close(in);
     return error.empty() ? file.commit() : error;
-}
-
-std::optional<std::string> readFileBytes(const std::string& path, std::size_t limit) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    std::string bytes;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0)
-        bytes.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), limit));
-    char buffer[1 << 16];
-    while (bytes.size() < limit) {
-        const ssize_t n =
-            ::read(fd, buffer, std::min<std::size_t>(sizeof buffer, limit - bytes.size()));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return closedAfterFailure(fd);
-        if (n == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return bytes;
-}
-
-std::optional<std::string> readFileRange(const std::string& path, std::int64_t offset,
-                                         std::size_t length) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    std::string bytes(length, '\0');
-    std::size_t got = 0;
-    while (got < length) {
-        const ssize_t n =
-            ::pread(fd, bytes.data() + got, length - got, static_cast<off_t>(offset + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return closedAfterFailure(fd);
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    bytes.resize(got);
-    return bytes;
 }
 
 } // namespace tk::photos

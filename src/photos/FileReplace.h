@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "files/AtomicFile.h"
-#include "files/FileIO.h"
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -44,23 +41,5 @@ struct ContentPiece {
 // failure leaves the original as it was. Returns the error text, empty on success.
 std::string replaceFile(const std::string& path, const FileStamp& expected,
                         const std::vector<ContentPiece>& pieces);
-
-// Sidecars and journals are written like every other file (AtomicFile): an existing file keeps
-// its permissions, a new one gets the usual ones. Returns the error text.
-inline std::string writeWholeFile(const std::string& path, std::string_view bytes) {
-    return writeFileAtomically(path, bytes);
-}
-
-// Reads the whole file, or up to limit bytes; nothing when it cannot be read (errno set).
-std::optional<std::string> readFileBytes(const std::string& path,
-                                         std::size_t limit = static_cast<std::size_t>(-1));
-// Reads length bytes at offset; fewer at the end of the file.
-std::optional<std::string> readFileRange(const std::string& path, std::int64_t offset,
-                                         std::size_t length);
-
-// The text for errno about path: "path: Permission denied".
-inline std::string systemErrorText(const std::string& path) {
-    return fileErrorText(path);
-}
 
 } // namespace tk::photos

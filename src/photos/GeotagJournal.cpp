@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photos/GeotagJournal.h"
 
+#include "files/AtomicFile.h"
+#include "files/FileIO.h"
 #include "photos/FileReplace.h"
 #include "photos/PhotoTime.h"
 
@@ -161,7 +163,7 @@ std::vector<JournalEntry> readJournal(const std::string& folder, std::string& er
     const auto bytes = readFileBytes(path);
     if (!bytes) {
         if (errno != ENOENT)
-            error = systemErrorText(path);
+            error = fileErrorText(path);
         return {};
     }
     std::vector<JournalEntry> entries;
@@ -194,7 +196,7 @@ bool forEachLine(const std::string& path, std::string& error,
                  const std::function<bool(std::int64_t, std::string_view)>& line) {
     std::FILE* file = std::fopen(path.c_str(), "rbe");
     if (!file) {
-        error = systemErrorText(path);
+        error = fileErrorText(path);
         return false;
     }
     bool ok = true;
@@ -205,7 +207,7 @@ bool forEachLine(const std::string& path, std::string& error,
         ok = line(offset, std::string_view(buffer, static_cast<std::size_t>(length)));
     std::free(buffer);
     if (ok && std::ferror(file)) {
-        error = systemErrorText(path);
+        error = fileErrorText(path);
         ok = false;
     }
     std::fclose(file);
@@ -242,7 +244,7 @@ std::optional<JournalEntry> readJournalEntry(const std::string& folder, const Jo
     const std::string path = journalPath(folder);
     auto text = readFileRange(path, place.offset, static_cast<std::size_t>(place.length));
     if (!text) {
-        error = systemErrorText(path);
+        error = fileErrorText(path);
         return std::nullopt;
     }
     if (!text->empty() && text->back() == '\n')
@@ -259,7 +261,7 @@ std::string removeJournalLines(const std::string& folder, const std::set<std::in
     const std::string path = journalPath(folder);
     const auto stamp = fileStamp(path);
     if (!stamp)
-        return errno == ENOENT ? std::string() : systemErrorText(path);
+        return errno == ENOENT ? std::string() : fileErrorText(path);
     std::vector<ContentPiece> kept;
     bool anyEntryKept = false;
     std::string error;
@@ -277,8 +279,7 @@ std::string removeJournalLines(const std::string& folder, const std::set<std::in
     if (!ok)
         return error;
     if (!anyEntryKept)
-        return ::unlink(path.c_str()) == 0 || errno == ENOENT ? std::string()
-                                                              : systemErrorText(path);
+        return ::unlink(path.c_str()) == 0 || errno == ENOENT ? std::string() : fileErrorText(path);
     return replaceFile(path, *stamp, kept);
 }
 
@@ -306,13 +307,13 @@ std::string writeJournal(const std::string& folder, const std::vector<JournalEnt
     const std::string path = journalPath(folder);
     if (entries.empty()) {
         if (::unlink(path.c_str()) != 0 && errno != ENOENT)
-            return systemErrorText(path);
+            return fileErrorText(path);
         return {};
     }
     std::string text = kHeader;
     for (const JournalEntry& e : entries)
         text += entryLine(e);
-    return writeWholeFile(path, text);
+    return writeFileAtomically(path, text);
 }
 
 std::string appendJournal(const std::string& folder, const std::vector<JournalEntry>& entries) {

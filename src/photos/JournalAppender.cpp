@@ -2,7 +2,6 @@
 #include "photos/JournalAppender.h"
 
 #include "files/FileIO.h"
-#include "photos/FileReplace.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -58,9 +57,9 @@ std::string JournalAppender::openJournal() {
     const std::string path = journalPath(folder_);
     fd_ = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd_ < 0)
-        return systemErrorText(path);
+        return fileErrorText(path);
     if (!prepare(fd_)) {
-        const std::string error = systemErrorText(path);
+        const std::string error = fileErrorText(path);
         ::close(fd_);
         fd_ = -1;
         return error;
@@ -79,7 +78,7 @@ std::string JournalAppender::append(const JournalEntry& entry) {
     const off_t end = ::lseek(fd_, 0, SEEK_END);
     if (end < 0 || !writeAll(fd_, line)) {
         // No half line stays behind for the next entry to be glued to.
-        const std::string error = systemErrorText(journalPath(folder_));
+        const std::string error = fileErrorText(journalPath(folder_));
         if (end >= 0 && ::ftruncate(fd_, end) != 0) {
             ::close(fd_);
             fd_ = -1;
@@ -101,7 +100,7 @@ std::string JournalAppender::syncUpTo(std::uint64_t entry, std::unique_lock<std:
         const std::uint64_t covered = written_;
         lock.unlock();
         const bool ok = ::fdatasync(fd_) == 0;
-        const std::string error = ok ? std::string() : systemErrorText(journalPath(folder_));
+        const std::string error = ok ? std::string() : fileErrorText(journalPath(folder_));
         lock.lock();
         syncing_ = false;
         if (ok && covered > durable_)

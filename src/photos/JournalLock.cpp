@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photos/JournalLock.h"
 
-#include "photos/FileReplace.h"
+#include "files/FileIO.h"
 #include "photos/GeotagJournal.h"
 
 #include <cerrno>
@@ -46,7 +46,7 @@ JournalLock::acquire(const std::string& folder, std::string& error,
     for (;;) {
         const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (fd < 0) {
-            error = systemErrorText(path);
+            error = fileErrorText(path);
             return nullptr;
         }
         if (lockFile(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -56,7 +56,7 @@ JournalLock::acquire(const std::string& folder, std::string& error,
                 told = true;
             }
             if (!busy || lockFile(fd, LOCK_EX) != 0) {
-                error = systemErrorText(path);
+                error = fileErrorText(path);
                 ::close(fd);
                 return nullptr;
             }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photos/VideoMetadata.h"
 
-#include "photos/FileReplace.h"
+#include "files/FileIO.h"
 
 #include <MediaInfo/MediaInfo.h>
 
@@ -146,7 +146,7 @@ VideoMetadata readVideoMetadata(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0) {
-        video.error = systemErrorText(path);
+        video.error = fileErrorText(path);
         if (fd >= 0)
             ::close(fd);
         return video;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "demo/DemoMemory.h"
 #include "files/AtomicFile.h"
+#include "files/FileIO.h"
 #include "sim/LoggerModel.h"
 #include "sim/PtyLink.h"
 #include "sim/SimOptions.h"
@@ -11,7 +12,6 @@
 #include <exception>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 
 namespace {
@@ -59,10 +59,10 @@ std::optional<std::vector<std::uint8_t>> loadMemory(const tk::sim::SimOptions& o
     case MemorySource::File:
         break;
     }
-    std::ifstream in(options.memoryFile, std::ios::binary);
-    if (!in)
+    const std::optional<std::string> bytes = tk::readFileBytes(options.memoryFile);
+    if (!bytes)
         return std::nullopt;
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
 }
 
 // Written whole or not at all, so a reader never sees half an image.

@@ -16,10 +16,10 @@ void tellUser(QWidget* window, bool warning, const QString& text) {
     box.exec();
 }
 
-bool askUser(QWidget* window, const QString& question) {
+bool askUser(QWidget* window, const QString& question, DefaultAnswer byDefault) {
     QMessageBox box(QMessageBox::Question, QString::fromLatin1(kTitle), question,
                     QMessageBox::Yes | QMessageBox::No, window);
     box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::No);
+    box.setDefaultButton(byDefault == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }

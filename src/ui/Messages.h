@@ -12,5 +12,8 @@ class QWidget;
 // A message with an OK button: a warning, or else an information.
 void tellUser(QWidget* window, bool warning, const QString& text);
 
-// A question with Yes and No buttons, No the default; answers whether the user chose Yes.
-bool askUser(QWidget* window, const QString& question);
+// The button of a question that Enter presses.
+enum class DefaultAnswer { No, Yes };
+
+// A question with Yes and No buttons; answers whether the user chose Yes.
+bool askUser(QWidget* window, const QString& question, DefaultAnswer byDefault = DefaultAnswer::No);

@@ -2,11 +2,10 @@
 #include "ui/ProfileFile.h"
 
 #include "files/AtomicFile.h"
+#include "files/FileIO.h"
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace tk {
@@ -103,13 +102,10 @@ std::optional<ProfileFile> ProfileFile::load(const std::string& path) {
         return ProfileFile{};
     if (error || status.type() != std::filesystem::file_type::regular)
         return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::optional<std::string> bytes = readFileBytes(path);
+    if (!bytes)
         return std::nullopt;
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
-        return std::nullopt;
-    return ProfileFile(std::move(bytes));
+    return ProfileFile(std::move(*bytes));
 }
 
 std::string ProfileFile::save(const std::string& path) const {

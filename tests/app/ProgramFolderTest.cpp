@@ -22,15 +22,24 @@ QByteArray read(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-TEST(ProgramFolder, WritableFolderIsUsedAsItIs) {
+// The per-user data folder points into a scratch home for each test, and back afterwards even
+// when a test fails half way.
+class ProgramFolder : public ::testing::Test {
+protected:
+    void SetUp() override { qputenv("XDG_DATA_HOME", home.path().toUtf8()); }
+    void TearDown() override { qunsetenv("XDG_DATA_HOME"); }
+
+    QTemporaryDir home;
+};
+
+TEST_F(ProgramFolder, WritableFolderIsUsedAsItIs) {
     QTemporaryDir folder;
     const QString dir = folder.path() + "/";
     EXPECT_EQ(pageDirectoryFor(dir), dir);
 }
 
-TEST(ProgramFolder, UserCopyHoldsThePagesAndKeepsTheUsersLanguage) {
-    QTemporaryDir program, home;
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+TEST_F(ProgramFolder, UserCopyHoldsThePagesAndKeepsTheUsersLanguage) {
+    QTemporaryDir program;
     const QString from = program.path() + "/";
     write(from + "Custom.html", "<html>1</html>");
     write(from + "lib/leaflet/leaflet.js", "L");
@@ -54,10 +63,9 @@ TEST(ProgramFolder, UserCopyHoldsThePagesAndKeepsTheUsersLanguage) {
     userPageDirectory(from);
     EXPECT_EQ(read(to + "language.ini"), "[App]\nLanguage=1\n");
     EXPECT_EQ(read(to + "Custom.html"), "<html>2</html>");
-    qunsetenv("XDG_DATA_HOME");
 }
 
-TEST(ProgramFolder, PackageLayoutKeepsThePagesInShareBesideBin) {
+TEST_F(ProgramFolder, PackageLayoutKeepsThePagesInShareBesideBin) {
     QTemporaryDir root;
     const QString bin = root.path() + "/usr/bin/";
     QDir().mkpath(bin);
@@ -68,9 +76,8 @@ TEST(ProgramFolder, PackageLayoutKeepsThePagesInShareBesideBin) {
     EXPECT_FALSE(isPackageDataFolder(bin));
 }
 
-TEST(ProgramFolder, PackageFolderIsNeverWrittenEvenWhenItCouldBe) {
-    QTemporaryDir root, home;
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+TEST_F(ProgramFolder, PackageFolderIsNeverWrittenEvenWhenItCouldBe) {
+    QTemporaryDir root;
     const QString shared = root.path() + "/usr/share/trailkeep/";
     write(shared + "Custom.html", "<html></html>");
     write(shared + "language.ini", "[App]\nLanguage=0\n");
@@ -83,12 +90,10 @@ TEST(ProgramFolder, PackageFolderIsNeverWrittenEvenWhenItCouldBe) {
     const QString build = root.path() + "/build/bin/";
     QDir().mkpath(build);
     EXPECT_EQ(firmwareDirectoryFor(build), build);
-    qunsetenv("XDG_DATA_HOME");
 }
 
-TEST(ProgramFolder, NewerLanguageFileBringsItsTextsAndKeepsTheUsersSetting) {
-    QTemporaryDir program, home;
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+TEST_F(ProgramFolder, NewerLanguageFileBringsItsTextsAndKeepsTheUsersSetting) {
+    QTemporaryDir program;
     const QString from = program.path() + "/";
     write(from + "language.ini", "[App]\nLanguage=0\n[LangCh]\nOld=1\n");
     const QString to = userPageDirectory(from);
@@ -101,7 +106,6 @@ TEST(ProgramFolder, NewerLanguageFileBringsItsTextsAndKeepsTheUsersSetting) {
     write(from + "language.ini", "[App]\nLanguage=0\n[LangCh]\nOld=1\nNew=2\n");
     userPageDirectory(from);
     EXPECT_EQ(read(to + "language.ini"), "[App]\nLanguage=1\n[LangCh]\nOld=1\nNew=2\n");
-    qunsetenv("XDG_DATA_HOME");
 }
 
 } // namespace

@@ -24,7 +24,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <random>
 
 // Failures print texts, not their UTF-16 units.
 static void PrintTo(const QString& text, std::ostream* out) {
@@ -34,6 +33,7 @@ static void PrintTo(const QString& text, std::ostream* out) {
 namespace {
 
 using tk::e2e::Bytes;
+using tk::e2e::randomImage;
 using tk::e2e::TempDir;
 
 const std::string kLanguageFile = std::string(TK_SOURCE_DIR) + "/res/language.ini";
@@ -140,14 +140,6 @@ std::vector<std::string> names(const QList<QRadioButton*>& radios) {
 
 std::vector<std::string> checkedRadios(QWidget& dialog) {
     return names(dialog.findChildren<QRadioButton*>());
-}
-
-Bytes randomImage(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    Bytes image(size);
-    for (std::uint8_t& byte : image)
-        byte = static_cast<std::uint8_t>(random());
-    return image;
 }
 
 class ConfigDialog : public ::testing::Test {

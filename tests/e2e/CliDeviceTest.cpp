@@ -2,11 +2,14 @@
 // trailkeep-cli settings, config, clear and timezone against the logger simulator: what the
 // program prints and every byte it sends (the simulator logs what it receives).
 #include "e2e/SimProcess.h"
+#include "support/Contains.h"
 
 #include <gtest/gtest.h>
 
 namespace tk::e2e {
 namespace {
+
+using test::contains;
 
 // A simulator that logs every byte it receives, and the CLI pointed at it.
 class Logger {
@@ -42,19 +45,12 @@ private:
     std::size_t taken_ = 0;
 };
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 TEST(CliSettings, ShowsVersionStepUnitZoneAndLogTime) {
     Logger logger({"--firmware", "i", "--step", "3", "--unit", "1", "--zone", "188"});
     const CliResult r = logger.run("settings");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(contains(r.out, "Firmware version 1.3")) << r.out;
-    EXPECT_TRUE(contains(r.out, "Step: 3 s")) << r.out;
-    EXPECT_TRUE(contains(r.out, "Unit: MPH")) << r.out;
-    EXPECT_TRUE(contains(r.out, "Time zone: (UTC+08:00)")) << r.out;
-    EXPECT_TRUE(contains(r.out, "18Hour46Min24Sec")) << r.out;
+    EXPECT_TRUE(contains(r.out, {"Firmware version 1.3", "Step: 3 s", "Unit: MPH",
+                                 "Time zone: (UTC+08:00)", "18Hour46Min24Sec"}));
     EXPECT_EQ(logger.takeReceived(), (Bytes{'A', 'V'}));
 }
 
@@ -72,8 +68,7 @@ TEST(CliSettings, ZoneLabelsFollowTheZoneByte) {
         Logger logger({"--firmware", c.firmware, "--zone", c.zone});
         const CliResult r = logger.run("settings");
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_TRUE(contains(r.out, c.version)) << r.out;
-        EXPECT_TRUE(contains(r.out, std::string("Time zone: ") + c.label)) << r.out;
+        EXPECT_TRUE(contains(r.out, {c.version, std::string("Time zone: ") + c.label}));
     }
 }
 
@@ -83,29 +78,26 @@ TEST(CliSettings, OlderFirmwareSendsNoZoneByte) {
     const CliResult r = logger.run("settings");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_LT(r.seconds, 1.5);
-    EXPECT_TRUE(contains(r.out, "Press and hold MODE to start and enter upgrading mode")) << r.out;
-    EXPECT_TRUE(contains(r.out, "Time zone: (Not set time zone)")) << r.out;
+    EXPECT_TRUE(contains(r.out, {"Press and hold MODE to start and enter upgrading mode",
+                                 "Time zone: (Not set time zone)"}));
 }
 
 TEST(CliSettings, StepAndUnitBytesOutsideTheChoicesAreShownAsTheyCame) {
     Logger logger({"--step", "7", "--unit", "2"});
     const CliResult r = logger.run("settings");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(contains(r.out, "Step: 7 s")) << r.out;
-    EXPECT_TRUE(contains(r.out, "Unit: unknown (2)")) << r.out;
-    EXPECT_TRUE(contains(r.out, "6Hour15Min28Sec")) << "a step no radio shows counts as 1 s";
+    EXPECT_TRUE(contains(r.out, {"Step: 7 s", "Unit: unknown (2)"}));
+    EXPECT_TRUE(contains(r.out, {"6Hour15Min28Sec"})) << "a step no radio shows counts as 1 s";
 }
 
 TEST(CliConfig, SavesStepAndUnitThatSettingsThenShow) {
     Logger logger({"--step", "5", "--unit", "0"});
     const CliResult r = logger.run("config", {"--step", "10", "--unit", "mph"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(contains(r.out, "Config Successful")) << r.out;
+    EXPECT_TRUE(contains(r.out, {"Config Successful"}));
     EXPECT_EQ(logger.takeReceived(), (Bytes{'A', 4, 12}));
     const CliResult shown = logger.run("settings");
-    EXPECT_TRUE(contains(shown.out, "Step: 10 s")) << shown.out;
-    EXPECT_TRUE(contains(shown.out, "Unit: MPH")) << shown.out;
-    EXPECT_TRUE(contains(shown.out, "62Hour34Min40Sec")) << shown.out;
+    EXPECT_TRUE(contains(shown.out, {"Step: 10 s", "Unit: MPH", "62Hour34Min40Sec"}));
 }
 
 // Each exchange is a fresh probe: the settings read, then the save.
@@ -125,13 +117,13 @@ TEST(CliConfig, ReadValuesOutsideTheChoicesGoOutAsNoneSelected) {
     Logger oddStep({"--step", "7", "--unit", "1"});
     const CliResult step = oddStep.run("config");
     EXPECT_NE(step.status, 0);
-    EXPECT_TRUE(contains(step.err, "Config Step Failed")) << step.err;
+    EXPECT_TRUE(contains(step.err, {"Config Step Failed"}));
     EXPECT_EQ(oddStep.takeReceived(), (Bytes{'A', 'V', 'A', 0, 12}));
 
     Logger oddUnit({"--step", "2", "--unit", "2"});
     const CliResult unit = oddUnit.run("config");
     EXPECT_NE(unit.status, 0);
-    EXPECT_TRUE(contains(unit.err, "Config Unit Failed")) << unit.err;
+    EXPECT_TRUE(contains(unit.err, {"Config Unit Failed"}));
     EXPECT_EQ(oddUnit.takeReceived(), (Bytes{'A', 'V', 'A', 3, 10})) << "byte 2 is the 5 s radio";
 }
 
@@ -139,18 +131,16 @@ TEST(CliConfig, WrongEchoFailsThatSettingAndTheOtherIsStillSent) {
     Logger stepFails({"--wrong-echo=step", "--step", "5", "--unit", "0"});
     const CliResult r = stepFails.run("config", {"--step", "10", "--unit", "mph"});
     EXPECT_NE(r.status, 0);
-    EXPECT_TRUE(contains(r.err, "Config Step Failed")) << r.err;
-    EXPECT_FALSE(contains(r.out + r.err, "Config Successful"));
+    EXPECT_TRUE(contains(r.err, {"Config Step Failed"}));
+    EXPECT_FALSE(contains(r.out + r.err, {"Config Successful"}));
     EXPECT_EQ(stepFails.takeReceived(), (Bytes{'A', 4, 12}));
     const CliResult shown = stepFails.run("settings");
-    EXPECT_TRUE(contains(shown.out, "Step: 5 s")) << shown.out;
-    EXPECT_TRUE(contains(shown.out, "Unit: MPH")) << shown.out;
+    EXPECT_TRUE(contains(shown.out, {"Step: 5 s", "Unit: MPH"}));
 
     Logger bothFail({"--wrong-echo=step,unit"});
     const CliResult both = bothFail.run("config", {"--step", "1", "--unit", "kph"});
     EXPECT_NE(both.status, 0);
-    EXPECT_TRUE(contains(both.err, "Config Step Failed")) << both.err;
-    EXPECT_TRUE(contains(both.err, "Config Unit Failed")) << both.err;
+    EXPECT_TRUE(contains(both.err, {"Config Step Failed", "Config Unit Failed"}));
 }
 
 TEST(CliConfig, RejectsValuesTheLoggerCannotTakeBeforeSendingAnything) {
@@ -167,23 +157,23 @@ TEST(CliClear, RefusesWithoutYesAndLeavesTheMemory) {
     Logger logger({"--demo"});
     const CliResult r = logger.run("clear");
     EXPECT_NE(r.status, 0);
-    EXPECT_TRUE(contains(r.err, "--yes")) << r.err;
+    EXPECT_TRUE(contains(r.err, {"--yes"}));
     EXPECT_TRUE(logger.takeReceived().empty()) << "the logger was contacted";
     const CliResult read = logger.run("read", {"-o", (logger.dir() / "out.gpl").string()});
     EXPECT_EQ(read.status, 0) << read.err;
-    EXPECT_FALSE(contains(read.out, "(no tracks)"));
+    EXPECT_FALSE(contains(read.out, {"(no tracks)"}));
 }
 
 TEST(CliClear, ClearsWithYesAndTheNextReadIsEmpty) {
     Logger logger({"--demo"});
     const CliResult r = logger.run("clear", {"--yes"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(contains(r.out, "Clear Data...")) << r.out;
+    EXPECT_TRUE(contains(r.out, {"Clear Data..."}));
     EXPECT_EQ(logger.takeReceived(), (Bytes{'A', 'C'}));
     const fs::path out = logger.dir() / "out.gpl";
     const CliResult read = logger.run("read", {"-o", out.string()});
     EXPECT_EQ(read.status, 0) << read.err;
-    EXPECT_TRUE(contains(read.out, "(no tracks)\nReceive Completed\n")) << read.out;
+    EXPECT_TRUE(contains(read.out, {"(no tracks)\nReceive Completed\n"}));
     ASSERT_TRUE(fs::exists(out));
     EXPECT_EQ(fs::file_size(out), 0u);
 }
@@ -192,9 +182,9 @@ TEST(CliClear, WrongEchoIsClearFailedAndTheMemoryStays) {
     Logger logger({"--demo", "--wrong-echo=clear"});
     const CliResult r = logger.run("clear", {"--yes"});
     EXPECT_NE(r.status, 0);
-    EXPECT_TRUE(contains(r.err, "ClearFailed")) << r.err;
+    EXPECT_TRUE(contains(r.err, {"ClearFailed"}));
     const CliResult read = logger.run("read", {"-o", (logger.dir() / "out.gpl").string()});
-    EXPECT_FALSE(contains(read.out, "(no tracks)"));
+    EXPECT_FALSE(contains(read.out, {"(no tracks)"}));
 }
 
 // After the echo the settings are read again, so the label shown is the logger's.
@@ -211,11 +201,10 @@ TEST(CliTimeZone, SendsTheCodeOfTheOffsetAndTheLoggerKeepsIt) {
                           Case{"14", 194, "(UTC+14:00)"}, Case{"-12", 168, "(UTC-12:00)"}}) {
         const CliResult r = logger.run("timezone", {"--offset", c.offset});
         EXPECT_EQ(r.status, 0) << c.offset << ": " << r.err;
-        EXPECT_TRUE(contains(r.out, std::string("Time zone: ") + c.label)) << r.out;
-        EXPECT_TRUE(contains(r.out, "Config Successful")) << r.out;
+        EXPECT_TRUE(contains(r.out, {std::string("Time zone: ") + c.label, "Config Successful"}));
         EXPECT_EQ(logger.takeReceived(), (Bytes{'A', c.code, 'A', 'V'})) << c.offset;
         const CliResult shown = logger.run("settings");
-        EXPECT_TRUE(contains(shown.out, std::string("Time zone: ") + c.label)) << shown.out;
+        EXPECT_TRUE(contains(shown.out, {std::string("Time zone: ") + c.label}));
         logger.takeReceived();
     }
 }
@@ -244,8 +233,8 @@ TEST(CliTimeZone, WrongEchoIsConfigTimeZoneFailed) {
     Logger logger({"--wrong-echo=zone"});
     const CliResult r = logger.run("timezone", {"--offset", "8"});
     EXPECT_NE(r.status, 0);
-    EXPECT_TRUE(contains(r.err, "Config time zone failed")) << r.err;
-    EXPECT_FALSE(contains(r.out, "Time zone:")) << r.out;
+    EXPECT_TRUE(contains(r.err, {"Config time zone failed"}));
+    EXPECT_FALSE(contains(r.out, {"Time zone:"}));
     EXPECT_EQ(logger.takeReceived(), (Bytes{'A', 188})) << "no settings read after a failure";
 }
 

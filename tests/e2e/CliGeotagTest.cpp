@@ -4,6 +4,7 @@
 // program (trailkeep-cli starts without exiv2).
 #include "e2e/SimProcess.h"
 #include "photos/PhotoSamples.h"
+#include "support/Contains.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 namespace tk::e2e {
 namespace {
 
+using test::contains;
 using test::exiftoolJson;
 using test::exiftoolSet;
 using test::readAll;
@@ -63,20 +65,17 @@ TEST_F(CliGeotag, TagsPhotosAndPrintsOneJsonObjectPerPhoto) {
     const auto tags = exiftoolJson(inside);
     EXPECT_NEAR(std::stod(tags.at("GPSLatitude")), std::stod(m[1]), 1e-8);
     EXPECT_NEAR(std::stod(tags.at("GPSLongitude")), std::stod(m[2]), 1e-8);
-    EXPECT_NE(
-        r.out.find(
-            R"("status": "outside", "time": "2026-06-11T21:00:00Z", "track": null, "latitude": null)"),
-        std::string::npos)
-        << r.out;
+    EXPECT_TRUE(contains(
+        r.out,
+        {R"("status": "outside", "time": "2026-06-11T21:00:00Z", "track": null, "latitude": null)"}));
     EXPECT_EQ(r.out.front(), '[');
 
     const CliResult again = runCli({"geotag", project(), folder(), "--zone", "+02:00"});
     EXPECT_EQ(again.status, 0);
-    EXPECT_NE(again.out.find("has-position"), std::string::npos) << again.out;
-    EXPECT_NE(again.out.find("2 photos: 0 tagged, 1 outside the tracks, 0 in gaps, 0 errors, "
-                             "1 with a position already"),
-              std::string::npos)
-        << again.out;
+    EXPECT_TRUE(
+        contains(again.out,
+                 {"has-position", "2 photos: 0 tagged, 1 outside the tracks, 0 in gaps, 0 errors, "
+                                  "1 with a position already"}));
 }
 
 TEST_F(CliGeotag, MalformedOptionsAreRefusedBeforeAnythingIsWritten) {
@@ -98,7 +97,7 @@ TEST_F(CliGeotag, MalformedOptionsAreRefusedBeforeAnythingIsWritten) {
         args.insert(args.end(), options.begin(), options.end());
         const CliResult r = runCli(args);
         EXPECT_EQ(r.status, 2) << options[0] << " " << options[1];
-        EXPECT_NE(r.err.find("trailkeep-cli: "), std::string::npos) << r.err;
+        EXPECT_TRUE(contains(r.err, {"trailkeep-cli: "}));
         EXPECT_EQ(r.out, "");
     }
     EXPECT_EQ(snapshot(), before);
@@ -111,12 +110,8 @@ TEST_F(CliGeotag, ASyncPhotoSetsTheClock) {
     const CliResult r = runCli({"geotag", project(), folder(), "--zone", "+00:00", "--dry-run",
                                 "--json", "--sync", clock.string() + "=2026-06-11T11:30:05+02:00"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find(R"("status": "would-tag", "time": "2026-06-11T09:30:05Z")"),
-              std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find(R"("status": "would-tag", "time": "2026-06-11T09:40:05Z")"),
-              std::string::npos)
-        << r.out;
+    EXPECT_TRUE(contains(r.out, {R"("status": "would-tag", "time": "2026-06-11T09:30:05Z")",
+                                 R"("status": "would-tag", "time": "2026-06-11T09:40:05Z")"}));
 }
 
 TEST_F(CliGeotag, DryRunWritesNothingAndUndoPutsEveryByteBack) {
@@ -125,8 +120,7 @@ TEST_F(CliGeotag, DryRunWritesNothingAndUndoPutsEveryByteBack) {
     const auto before = snapshot();
     const CliResult dry = runCli({"geotag", project(), folder(), "--zone", "+00:00", "--dry-run"});
     EXPECT_EQ(dry.status, 0);
-    EXPECT_NE(dry.out.find("would-tag"), std::string::npos) << dry.out;
-    EXPECT_NE(dry.out.find("2 photos: 2 would be tagged"), std::string::npos) << dry.out;
+    EXPECT_TRUE(contains(dry.out, {"would-tag", "2 photos: 2 would be tagged"}));
     EXPECT_EQ(snapshot(), before);
 
     ASSERT_EQ(runCli({"geotag", project(), folder(), "--zone", "+00:00"}).status, 0);
@@ -134,7 +128,7 @@ TEST_F(CliGeotag, DryRunWritesNothingAndUndoPutsEveryByteBack) {
     EXPECT_TRUE(fs::exists(dir / "photos" / ".trailkeep-geotag"));
     const CliResult undo = runCli({"geotag", "--undo", folder(), "--json"});
     EXPECT_EQ(undo.status, 0) << undo.err;
-    EXPECT_NE(undo.out.find(R"("status": "restored")"), std::string::npos) << undo.out;
+    EXPECT_TRUE(contains(undo.out, {R"("status": "restored")"}));
     EXPECT_EQ(snapshot(), before);
 }
 
@@ -143,7 +137,7 @@ TEST_F(CliGeotag, ABadPhotoGivesExitOneAndTheOthersAreStillDone) {
     writeAll(dir / "photos" / "notes.jpg", "not a picture");
     const CliResult r = runCli({"geotag", project(), folder(), "--zone", "+00:00"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("error"), std::string::npos) << r.out;
+    EXPECT_TRUE(contains(r.out, {"error"}));
     EXPECT_EQ(readAll(dir / "photos" / "notes.jpg"), "not a picture");
     EXPECT_EQ(exiftoolJson(good).count("GPSLatitude"), 1u);
 }
@@ -153,7 +147,7 @@ TEST_F(CliGeotag, AProjectWithoutTracksIsAFailure) {
     writeAll(dir / "empty.gpl", "");
     const CliResult r = runCli({"geotag", (dir / "empty.gpl").string(), folder()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("no track with points"), std::string::npos) << r.err;
+    EXPECT_TRUE(contains(r.err, {"no track with points"}));
     const CliResult missing = runCli({"geotag", project()});
     EXPECT_EQ(missing.status, 2);
 }
@@ -170,9 +164,8 @@ TEST_F(CliGeotag, AGpxOfTheTracksTagsPhotosAsTheProjectDoes) {
                                 (dir / "demo.gpx").string(), "--zone", "+00:00", "--json"});
     ASSERT_EQ(p.status, 0) << p.err;
     ASSERT_EQ(g.status, 0) << g.err;
-    EXPECT_NE(g.out.find(R"("status": "tagged", "time": "2026-06-11T09:30:00Z", "track": 2)"),
-              std::string::npos)
-        << g.out;
+    EXPECT_TRUE(
+        contains(g.out, {R"("status": "tagged", "time": "2026-06-11T09:30:00Z", "track": 2)"}));
     const auto a = exiftoolJson(fromProject);
     const auto b = exiftoolJson(fromGpx);
     // The export keeps 7 decimals of a degree (about a centimetre) and whole decimetres.
@@ -198,18 +191,17 @@ TEST_F(CliGeotag, TracksOfSeveralFilesTagOneFolderTogether) {
     std::smatch m;
     ASSERT_TRUE(std::regex_search(r.out, m, phone)) << r.out;
     EXPECT_GT(std::stoi(m[1]), 2);
-    EXPECT_NE(r.out.find(R"(logger.jpg", "status": "tagged", "time": "2026-06-11T09:30:00Z", )"
-                         R"("track": 2)"),
-              std::string::npos)
-        << r.out;
+    EXPECT_TRUE(
+        contains(r.out, {R"(logger.jpg", "status": "tagged", "time": "2026-06-11T09:30:00Z", )"
+                         R"("track": 2)"}));
 }
 
 TEST(CliGeotagProgram, TrailkeepCliStartsWithoutExiv2) {
     const CliResult libraries = runCli({"--help"}, {{"LD_TRACE_LOADED_OBJECTS", "1"}});
-    EXPECT_EQ(libraries.out.find("exiv2"), std::string::npos) << libraries.out;
+    EXPECT_FALSE(contains(libraries.out, {"exiv2"}));
     EXPECT_TRUE(fs::exists(programPath("trailkeep-cli-photos")));
     const CliResult help = runCli({"--help"});
-    EXPECT_NE(help.out.find("geotag [FILE] PHOTO|FOLDER..."), std::string::npos);
+    EXPECT_TRUE(contains(help.out, {"geotag [FILE] PHOTO|FOLDER..."}));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // the same tracks decoded in process, a hand-made trip across midnight below sea level, and the
 // answers to bad options.
 #include "e2e/SimProcess.h"
+#include "support/Contains.h"
 #include "support/RecordBuilder.h"
 #include "tracks/ProjectFile.h"
 #include "tracks/TripFigures.h"
@@ -17,6 +18,8 @@
 
 namespace tk::e2e {
 namespace {
+
+using test::contains;
 
 QJsonArray statsTracks(const std::vector<std::string>& args) {
     const CliResult run = runCli(args);
@@ -106,10 +109,8 @@ TEST(CliStats, TableNamesTheThresholdsAndBadOptionsAreUsageErrors) {
     const CliResult table =
         runCli({"stats", file, "--moving-speed", "3", "--climb-threshold", "10"});
     EXPECT_EQ(table.status, 0);
-    EXPECT_NE(table.out.find("Moving at 3 km/h or faster; climbs and drops of 10 m or more."),
-              std::string::npos)
-        << table.out;
-    EXPECT_NE(table.out.find("   4  "), std::string::npos) << table.out;
+    EXPECT_TRUE(contains(
+        table.out, {"Moving at 3 km/h or faster; climbs and drops of 10 m or more.", "   4  "}));
 
     for (const std::vector<std::string>& bad :
          {std::vector<std::string>{"stats", file, "--moving-speed", "fast"},
@@ -123,7 +124,7 @@ TEST(CliStats, TableNamesTheThresholdsAndBadOptionsAreUsageErrors) {
         const CliResult run = runCli(bad);
         EXPECT_EQ(run.status, 2) << bad.back();
         EXPECT_EQ(run.out, "");
-        EXPECT_NE(run.err.find("(see trailkeep-cli --help)"), std::string::npos) << run.err;
+        EXPECT_TRUE(contains(run.err, {"(see trailkeep-cli --help)"}));
     }
     const CliResult missing = runCli({"stats", file, "--track", "99", "--json"});
     EXPECT_EQ(missing.status, 1);

@@ -3,6 +3,7 @@
 // cameras whose clock errors it is not told.
 #include "e2e/SimProcess.h"
 #include "photos/WalkPhotos.h"
+#include "support/Contains.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 namespace tk::e2e {
 namespace {
 
+using test::contains;
 using test::WalkPhotos;
 
 class CliSuggest : public ::testing::Test {
@@ -63,7 +65,7 @@ TEST_F(CliSuggest, EachCameraGetsItsCorrectionAndItsConfidence) {
     const CliResult table = runCli({"geotag", "--suggest-offset", photos.project.string(),
                                     photos.folder.string(), "--zone", "+00:00"});
     ASSERT_EQ(table.status, 0) << table.err;
-    EXPECT_NE(table.out.find("CAMERA"), std::string::npos) << table.out;
+    EXPECT_TRUE(contains(table.out, {"CAMERA"}));
     EXPECT_TRUE(std::regex_search(table.out, std::regex("Apple iPhone 12 +3 +-3 +high +from")))
         << table.out;
 }
@@ -80,16 +82,14 @@ TEST_F(CliSuggest, OffsetAutoTagsWhereThePhotosWereTakenAndLeavesTheUnsureAlone)
         EXPECT_NEAR(std::stod(tags.at("GPSLatitude")), truth.latitude, 5e-5);
         EXPECT_NEAR(std::stod(tags.at("GPSLongitude")), truth.longitude, 5e-5);
     }
-    EXPECT_NE(r.out.find("\"status\": \"no-offset\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("no clock correction for its camera: none confidence: "),
-              std::string::npos)
-        << r.out;
+    EXPECT_TRUE(contains(r.out, {"\"status\": \"no-offset\"",
+                                 "no clock correction for its camera: none confidence: "}));
     EXPECT_EQ(test::exiftoolJson(photos.folder / "nikon-3.jpg").count("GPSLatitude"), 0u);
     EXPECT_EQ(test::exiftoolJson(photos.folder / "plain-2.jpg").count("GPSLatitude"), 0u);
 
     const CliResult table = runCli({"geotag", photos.project.string(), photos.folder.string(),
                                     "--zone", "+00:00", "--offset", "auto"});
-    EXPECT_NE(table.out.find("without a clock correction"), std::string::npos) << table.out;
+    EXPECT_TRUE(contains(table.out, {"without a clock correction"}));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "e2e/SimProcess.h"
 #include "formats/GpxReader.h"
 #include "photos/PhotoSamples.h"
+#include "support/Contains.h"
 #include "tracks/TripFigures.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 namespace tk::e2e {
 namespace {
 
+using test::contains;
 using test::readAll;
 using test::writeAll;
 
@@ -44,37 +46,33 @@ protected:
 TEST_F(CliTrackFile, AGpxIsListedFiguredAndExportedWithItsSegments) {
     const CliResult list = runCli({"tracks", path("walk.gpx")});
     ASSERT_EQ(list.status, 0) << list.err;
-    EXPECT_NE(list.out.find("Lake walk"), std::string::npos) << list.out;
-    EXPECT_NE(list.out.find("09:00:00  09:10:20"), std::string::npos) << list.out;
-    EXPECT_NE(list.err.find("also holds 1 waypoint, which is not a track"), std::string::npos);
+    EXPECT_TRUE(contains(list.out, {"Lake walk", "09:00:00  09:10:20"}));
+    EXPECT_TRUE(contains(list.err, {"also holds 1 waypoint, which is not a track"}));
 
     const CliResult stats = runCli({"stats", path("walk.gpx"), "--json"});
     ASSERT_EQ(stats.status, 0) << stats.err;
     std::string error;
     const formats::GpxContent walk = formats::readGpx(kWalk, error);
     const TripFigures f = tripFigures(walk.tracks.at(0).points, FigureSettings{});
-    EXPECT_NE(stats.out.find("\"name\": \"Lake walk\", \"start\": \"2026-06-11T09:00:00Z\", "
-                             "\"end\": \"2026-06-11T09:10:20Z\", \"duration\": 620"),
-              std::string::npos)
-        << stats.out;
-    EXPECT_NE(stats.out.find("\"length\": " + std::to_string(f.length).substr(0, 6)),
-              std::string::npos)
-        << stats.out;
+    EXPECT_TRUE(
+        contains(stats.out, {"\"name\": \"Lake walk\", \"start\": \"2026-06-11T09:00:00Z\", "
+                             "\"end\": \"2026-06-11T09:10:20Z\", \"duration\": 620",
+                             "\"length\": " + std::to_string(f.length).substr(0, 6)}));
 
     ASSERT_EQ(runCli({"gpx", path("walk.gpx"), "-o", path("out.gpx")}).status, 0);
     const std::string exported = readAll(dir / "out.gpx");
-    EXPECT_NE(exported.find("</trkseg>\n    <trkseg>\n"), std::string::npos) << exported;
-    EXPECT_NE(exported.find("<time>2026-06-11T09:10:10.500Z</time>"), std::string::npos);
+    EXPECT_TRUE(
+        contains(exported, {"</trkseg>\n    <trkseg>\n", "<time>2026-06-11T09:10:10.500Z</time>"}));
     const formats::GpxContent back = formats::readGpx(exported, error);
     ASSERT_EQ(error, "");
     ASSERT_EQ(back.tracks.size(), 1u);
     EXPECT_EQ(tripFigures(back.tracks[0].points, FigureSettings{}).length, f.length);
 
     EXPECT_EQ(runCli({"kml", path("walk.gpx"), "--track", "1", "-o", path("walk.kml")}).status, 0);
-    EXPECT_NE(readAll(dir / "walk.kml").find("Lake walk"), std::string::npos);
+    EXPECT_TRUE(contains(readAll(dir / "walk.kml"), {"Lake walk"}));
     EXPECT_EQ(runCli({"datajs", path("walk.gpx"), "--track", "1", "-o", path("data.js")}).status,
               0);
-    EXPECT_NE(readAll(dir / "data.js").find("[47.110600, 8.110000"), std::string::npos);
+    EXPECT_TRUE(contains(readAll(dir / "data.js"), {"[47.110600, 8.110000"}));
 }
 
 TEST_F(CliTrackFile, FilesWithoutTracksAndBrokenFilesExitWithTheirOwnError) {
@@ -91,13 +89,13 @@ TEST_F(CliTrackFile, FilesWithoutTracksAndBrokenFilesExitWithTheirOwnError) {
     for (const auto& [args, message] : cases) {
         const CliResult r = runCli(args);
         EXPECT_EQ(r.status, 1) << args[1];
-        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_TRUE(contains(r.err, {message}));
         EXPECT_EQ(r.out, "");
     }
     const CliResult noBabel =
         runCli({"stats", path("ride.fit")}, {{"TRAILKEEP_GPSBABEL", path("no-gpsbabel")}});
     EXPECT_EQ(noBabel.status, 1);
-    EXPECT_NE(noBabel.err.find("install the package gpsbabel"), std::string::npos) << noBabel.err;
+    EXPECT_TRUE(contains(noBabel.err, {"install the package gpsbabel"}));
     EXPECT_FALSE(fs::exists(dir / "x.gpx"));
 }
 

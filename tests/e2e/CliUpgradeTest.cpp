@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 namespace tk::e2e {
 namespace {
 
@@ -16,14 +14,6 @@ constexpr std::size_t kBlock = 128;
 constexpr std::size_t kChecksumChunkOnWire = 19; // hi, lo, 16 data, checksum
 constexpr std::size_t kEchoChunkOnWire = 19;     // hi, lo, 16 data, 'O' or 'R'
 const Bytes kStart = {'A', 'T', 'V', 'W'};
-
-Bytes randomImage(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    Bytes image(size);
-    for (std::uint8_t& byte : image)
-        byte = static_cast<std::uint8_t>(random());
-    return image;
-}
 
 Bytes prefix(const Bytes& bytes, std::size_t count) {
     return Bytes(bytes.begin(), bytes.begin() + std::ptrdiff_t(std::min(count, bytes.size())));

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,6 +46,15 @@ inline void writeBytes(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
+}
+
+// A firmware image of random bytes, the same for the same seed.
+inline Bytes randomImage(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    Bytes image(size);
+    for (std::uint8_t& byte : image)
+        byte = static_cast<std::uint8_t>(random());
+    return image;
 }
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
@@ -217,6 +227,10 @@ private:
     pid_t pid_ = -1;
     std::string port_;
 };
+
+// How many times longer a bound on a run's wall time may be in this build: a sanitized build's
+// programs run several times slower, most of all on a busy machine.
+inline constexpr double kTimeAllowance = TK_TIME_ALLOWANCE;
 
 struct CliResult {
     int status = -1; // exit status; 128 + signal when killed

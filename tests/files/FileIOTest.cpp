@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Files read back in pieces of a fixed size.
+// Files read back whole, in ranges and in pieces of a fixed size.
 #include "files/FileIO.h"
 #include "files/AtomicFile.h"
 #include "files/FileFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -85,6 +86,27 @@ TEST_F(FileIO, ReadingAMissingFileOrAFolderGivesTheErrorText) {
     EXPECT_EQ(error, path("none.gpl") + ": No such file or directory");
     EXPECT_TRUE(piecesOf(dir_.string(), 24, error).empty());
     EXPECT_EQ(error, dir_.string() + ": Is a directory");
+}
+
+TEST_F(FileIO, ReadsWholeFilesAndRangesShortAtTheEnd) {
+    std::string bytes(200000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 13 + i / 256);
+    ASSERT_EQ(writeFileAtomically(path("photo"), bytes), "");
+    EXPECT_EQ(readFileBytes(path("photo")), bytes);
+    EXPECT_EQ(readFileRange(path("photo"), 70000, 10), bytes.substr(70000, 10));
+    EXPECT_EQ(readFileRange(path("photo"), 199995, 10), bytes.substr(199995));
+    EXPECT_EQ(readFileRange(path("photo"), 300000, 10), "");
+    ASSERT_EQ(writeFileAtomically(path("empty"), ""), "");
+    EXPECT_EQ(readFileBytes(path("empty")), "");
+
+    errno = 0;
+    EXPECT_EQ(readFileBytes(path("none")), std::nullopt);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(readFileBytes(dir_.string()), std::nullopt);
+    EXPECT_EQ(errno, EISDIR);
+    EXPECT_EQ(readFileRange(path("photo"), -1, 10), std::nullopt);
+    EXPECT_EQ(errno, EINVAL);
 }
 
 } // namespace

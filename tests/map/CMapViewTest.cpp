@@ -56,6 +56,13 @@ protected:
         EXPECT_TRUE(waitUntil([&] { return answer->done; }));
         return answer->value;
     }
+
+    // Waits for the status bar to show text; what it shows then, for the failure message.
+    ::testing::AssertionResult statusShows(const QString& text) {
+        if (waitUntil([&] { return frame_->statusPane()->text() == text; }, 5000))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << frame_->statusPane()->text().toStdString();
+    }
 };
 
 TEST_F(CMapViewTest, BridgeAnswersInThePagesFirstScriptAndShowsCoordinates) {
@@ -65,13 +72,7 @@ TEST_F(CMapViewTest, BridgeAnswersInThePagesFirstScriptAndShowsCoordinates) {
     EXPECT_EQ(view().title(), "true");
 
     evaluate("window.external.CB_CustomFunctionWithParams('22.543210', '114.057865')");
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            return frame_->statusPane()->text() ==
-                   QStringLiteral("Latitude:22.32.19 Longitude:114.03.46");
-        },
-        5000))
-        << frame_->statusPane()->text().toStdString();
+    EXPECT_TRUE(statusShows(QStringLiteral("Latitude:22.32.19 Longitude:114.03.46")));
     EXPECT_EQ(evaluate("window.external.CB_Close()").toBool(), true);
     EXPECT_EQ(evaluate("window.external.CB_CustomFunction()").toBool(), true);
 }
@@ -84,13 +85,7 @@ TEST_F(CMapViewTest, OddBridgeArgumentsChangeNothing) {
              "e.CB_CustomFunctionWithParams({a: 1}, [2]);"
              "e.CB_CustomFunctionWithParams('x'.repeat(1 << 20), null);");
     evaluate("window.external.CB_CustomFunctionWithParams('x'.repeat(1 << 20), '-33.865')");
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            return frame_->statusPane()->text() ==
-                   QStringLiteral("Latitude:00.00.00 Longitude:-33.-51.-30");
-        },
-        5000))
-        << frame_->statusPane()->text().toStdString();
+    EXPECT_TRUE(statusShows(QStringLiteral("Latitude:00.00.00 Longitude:-33.-51.-30")));
 }
 
 TEST_F(CMapViewTest, ChineseInterfaceLabelsTheCoordinates) {
@@ -98,12 +93,7 @@ TEST_F(CMapViewTest, ChineseInterfaceLabelsTheCoordinates) {
     start();
     loadPage("<html><body></body></html>");
     evaluate("window.external.CB_CustomFunctionWithParams('22.5', '114.25')");
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            return frame_->statusPane()->text() == QStringLiteral("纬度:22.30.00 经度:114.15.00");
-        },
-        5000))
-        << frame_->statusPane()->text().toStdString();
+    EXPECT_TRUE(statusShows(QStringLiteral("纬度:22.30.00 经度:114.15.00")));
 }
 
 TEST_F(CMapViewTest, AppAddressesAreRefused) {

@@ -25,6 +25,11 @@ std::string run(const std::string& command) {
     return out;
 }
 
+// What node prints running the script (given between single quotes), with its errors.
+std::string node(const std::string& script) {
+    return run(std::string(kNode) + " -e '" + script + "' 2>&1");
+}
+
 TEST(MapDataScriptJs, NodeReadsTheGlobalsThePagesUse) {
     if (!std::filesystem::exists(kNode))
         GTEST_SKIP() << "node is not installed";
@@ -38,11 +43,12 @@ TEST(MapDataScriptJs, NodeReadsTheGlobalsThePagesUse) {
     test::ScratchDir dir;
     const auto file = dir.write("data.js", mapDataScript(t, {0x00336699, 2, 2}));
     const std::string printed =
-        run(std::string(kNode) + " -e '" + "const vm = require(\"vm\"); const c = {};" +
-            "vm.runInNewContext(require(\"fs\").readFileSync(\"" + file.string() +
-            "\", \"latin1\"), c);" +
-            "console.log(JSON.stringify([c.size.Height, c.line.color, c.line.weight, " +
-            "c.locations.length, c.locations[1], c.data[4]]));' 2>&1");
+        node("const vm = require(\"vm\"); const c = {};"
+             "vm.runInNewContext(require(\"fs\").readFileSync(\"" +
+             file.string() +
+             "\", \"latin1\"), c);"
+             "console.log(JSON.stringify([c.size.Height, c.line.color, c.line.weight, "
+             "c.locations.length, c.locations[1], c.data[4]]));");
     EXPECT_EQ(printed, "[600,\"#996633\",2,6,[-33.864,-151.201,\"-4 F\",\"10 MPH\",\"09:12:01\"],"
                        "[\"Peak Speed:\",\"10 MPH\"]]\n");
 }
@@ -66,11 +72,13 @@ TEST(MapDataScriptJs, TrackPageJsonHoldsWhatDataJsDeclares) {
     const auto script = dir.write("data.js", mapDataScript(t, style));
     const auto json = dir.write("track.json", trackPageJson(t, style));
     const std::string printed =
-        run(std::string(kNode) + " -e '" + "const fs = require(\"fs\"); const c = {};" +
-            "require(\"vm\").runInNewContext(fs.readFileSync(\"" + script.string() +
-            "\", \"utf8\"), c);" + "const j = JSON.parse(fs.readFileSync(\"" + json.string() +
-            "\", \"utf8\"));" + "console.log(JSON.stringify([c.line, c.locations, c.data]) === " +
-            "JSON.stringify([j.line, j.locations, j.data]) && j.data[0][1].length === 10);' 2>&1");
+        node("const fs = require(\"fs\"); const c = {};"
+             "require(\"vm\").runInNewContext(fs.readFileSync(\"" +
+             script.string() + "\", \"utf8\"), c); const j = JSON.parse(fs.readFileSync(\"" +
+             json.string() +
+             "\", \"utf8\"));"
+             "console.log(JSON.stringify([c.line, c.locations, c.data]) === "
+             "JSON.stringify([j.line, j.locations, j.data]) && j.data[0][1].length === 10);");
     EXPECT_EQ(printed, "true\n");
     EXPECT_EQ(trackPageJson(Track{}, style), "") << "no points, nothing to draw";
 }

@@ -93,6 +93,7 @@ protected:
             for (const QString& pdf : pdfFiles())
                 QFile::copy(pageDir_ + pdf, shots + "-" + pdf);
         }
+        ready_.reset();
         dialog_.reset();
     }
 
@@ -114,6 +115,7 @@ protected:
             printer.setOutputFileName(pageDir_ + QString("printed-%1.pdf").arg(askerCalls_));
             return true;
         });
+        ready_ = std::make_unique<QSignalSpy>(dialog_.get(), &PrintPreview::pageReady);
         dialog_->show();
         return *dialog_;
     }
@@ -128,13 +130,10 @@ protected:
     }
 
     bool waitReady() {
-        return waitUntil(
-            [&] {
-                return evaluate("!!(window.tkPage && tkPage.ready &&"
-                                " location.pathname.endsWith('/print.html'))")
-                    .toBool();
-            },
-            20000);
+        return waitUntil([&] { return ready_->count() > 0; }, 20000) &&
+               evaluate("!!(window.tkPage && tkPage.ready && "
+                        "location.pathname.endsWith('/print.html'))")
+                   .toBool();
     }
 
     QPushButton* button(const char* name) { return dialog_->findChild<QPushButton*>(name); }
@@ -156,6 +155,7 @@ protected:
     std::unique_ptr<PageBridge> bridge_;
     ScriptedPrompts prompts_;
     std::unique_ptr<PrintPreview> dialog_;
+    std::unique_ptr<QSignalSpy> ready_;
     int askerCalls_ = 0;
     bool printAnswer_ = true;
     QPageLayout askedLayout_;
@@ -240,6 +240,40 @@ TEST_F(PrintPreviewTest, ShowsTheTrackOfDataJsAsItStandsAtEachOpening) {
     ASSERT_TRUE(waitReady());
     EXPECT_EQ(evaluate("locations.length").toInt(), evaluate("tkPage.lineVertices").toInt());
     EXPECT_LT(evaluate("tkPage.lineVertices").toInt(), rows);
+}
+
+// A job asked for at once waits for the page's own word, over the bridge, that its sheet is drawn.
+TEST_F(PrintPreviewTest, JobsWaitForThePageToReportItsSheetDrawn) {
+    writeData(loopTrack(200, 0.01));
+    QSignalSpy drawn(bridge_.get(), &PageBridge::sheetDrawn);
+    PrintPreview& dialog = open();
+    QSignalSpy written(&dialog, &PrintPreview::pdfWritten);
+    int reportsWhenReady = -1;
+    QObject::connect(&dialog, &PrintPreview::pageReady, [&] { reportsWhenReady = drawn.count(); });
+    prompts_.saveAnswer = pageDir_ + "early.pdf";
+    button("pdfButton")->click();
+    ASSERT_TRUE(waitUntil([&] { return written.count() > 0; }, 20000));
+    EXPECT_TRUE(written.at(0).at(1).toBool());
+    EXPECT_EQ(reportsWhenReady, 1);
+    EXPECT_EQ(drawn.count(), 1);
+    EXPECT_TRUE(evaluate("tkPage.ready && tkPage.tilesSettled").toBool());
+}
+
+// A page that cannot report (its script missing, or the page itself) is saved as it stands.
+TEST_F(PrintPreviewTest, APageThatNeverReportsIsStillSaved) {
+    writeData(loopTrack(50, 0.01));
+    QSignalSpy drawn(bridge_.get(), &PageBridge::sheetDrawn);
+    for (const char* missing : {"print-page.js", "print.html"}) {
+        ASSERT_TRUE(QFile::remove(pageDir_ + missing));
+        PrintPreview& dialog = open();
+        QSignalSpy written(&dialog, &PrintPreview::pdfWritten);
+        prompts_.saveAnswer = pageDir_ + "without-" + missing + ".pdf";
+        button("pdfButton")->click();
+        ASSERT_TRUE(waitUntil([&] { return written.count() > 0; }, 30000)) << missing;
+        EXPECT_TRUE(written.at(0).at(1).toBool()) << missing;
+        EXPECT_EQ(ready_->count(), 1) << missing;
+    }
+    EXPECT_EQ(drawn.count(), 0);
 }
 
 // The window's title and its Print caption stay as they are in both languages; the PDF button

@@ -86,6 +86,11 @@ for _ in $(seq 90); do
 done
 awk "BEGIN { exit !($share > 0.2) }" || { cp "$work/shot.png" /tmp/trailkeep-unpacked.png; fail "no offline map on screen (share $share, see /tmp/trailkeep-unpacked.png)"; }
 echo "offline map on $(awk "BEGIN { printf \"%d\", $share * 100 }")% of the screen"
+# The browser draws without the GPU here, so the program loads no OpenGL driver at all, and says
+# nothing about the OpenGL it did not open.
+gl=$(grep -E -o '[^/]*(swrast_dri|libLLVM|libGLX_mesa)[^ ]*' "/proc/$pid/maps" | sort -u | head -n 3 || true)
+[ -z "$gl" ] || fail "the program loaded an OpenGL driver without the GPU: $gl"
+! grep -E "OpenGL context|graphics backend" "$work/gui.log" || fail "warnings about OpenGL in the program's output"
 [ -f "$XDG_DATA_HOME/Trailkeep/Custom.html" ] && [ -f "$XDG_DATA_HOME/Trailkeep/lib/leaflet/leaflet.js" ] ||
     fail "the pages were not copied to the per-user folder"
 kill "$pid" && wait "$pid" 2>/dev/null || true

@@ -29,7 +29,6 @@
 #include "support/qt/ProgramFixture.h"
 #include "support/qt/Wait.h"
 #include "tracks/CivilTime.h"
-#include "tracks/TrackDecoder.h"
 
 #include <regex>
 
@@ -244,12 +243,7 @@ TEST_F(GeotagDialogTest, CamerasGetTheSuggestionsOfTheCommandLine) {
     ASSERT_EQ(cli.status, 0) << cli.err;
 
     CMainFrame& frame = start();
-    tk::TrackTable walkTable;
-    tk::TrackDecoder decoder(walkTable);
-    decoder.beginPass();
-    for (const tk::LogRecord& r : walk.walk.records)
-        decoder.feed(r.bytes);
-    app_->session().takeDownload(tk::PageBuffer(), std::move(walkTable));
+    app_->session().takeDownload(tk::PageBuffer(), tk::test::decodeRecords(walk.walk.records));
     frame.actions().geotag->trigger();
     CGeotagDlg& dialog = *frame.geotag()->dialog();
     auto* zone = dialog.findChild<QComboBox*>("zoneCombo");

@@ -5,7 +5,6 @@
 #include "photos/ClockSuggestion.h"
 #include "photos/CameraClocks.h"
 #include "support/StopWalk.h"
-#include "tracks/TrackDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +18,7 @@ constexpr double kMaxGap = 300;
 
 class Suggestion : public ::testing::Test {
 protected:
-    void SetUp() override {
-        TrackTable table;
-        TrackDecoder decoder(table);
-        decoder.beginPass();
-        for (const LogRecord& r : walk.records)
-            decoder.feed(r.bytes);
-        tracks = fixTracks(table);
-    }
+    void SetUp() override { tracks = fixTracks(test::decodeRecords(walk.records)); }
 
     // A photo taken at the true UTC time by a camera whose clock is `offset` behind.
     static PhotoClue shot(double utc, double offset) { return {utc - offset, {}, {}}; }
@@ -139,12 +131,7 @@ TEST(SuggestionOverManyWalks, SureAnswersAreRightAndMovingCamerasNeverSure) {
     int sure = 0;
     for (unsigned seed = 1; seed <= 60; ++seed) {
         const test::StopWalk walk = test::stopWalk(kStart, 33, seed);
-        TrackTable table;
-        TrackDecoder decoder(table);
-        decoder.beginPass();
-        for (const LogRecord& r : walk.records)
-            decoder.feed(r.bytes);
-        const std::vector<FixTrack> tracks = fixTracks(table);
+        const std::vector<FixTrack> tracks = fixTracks(test::decodeRecords(walk.records));
         std::mt19937 random(seed * 31);
         std::uniform_real_distribution<double> fraction(0, 1);
         auto pick = [&](std::size_t count) {
@@ -154,7 +141,8 @@ TEST(SuggestionOverManyWalks, SureAnswersAreRightAndMovingCamerasNeverSure) {
         auto onTheMove = [&] {
             const std::size_t i = pick(walk.stops.size() - 1);
             const auto from = static_cast<double>(walk.stops[i].to);
-            return PhotoClue{from + fraction(random) * (walk.stops[i + 1].from - from) - truth, {}, {}};
+            return PhotoClue{
+                from + fraction(random) * (walk.stops[i + 1].from - from) - truth, {}, {}};
         };
         std::vector<PhotoClue> atStops;
         for (int k = 0; k < 16; ++k) {

@@ -98,6 +98,18 @@ protected:
         return results;
     }
 
+    // Undoes the geotagging of path (a photo or a folder): every one of count photos restored.
+    ::testing::AssertionResult undoRestores(const fs::path& path, std::size_t count) {
+        const std::vector<UndoResult> undone = undoGeotagging(access, {path.string()});
+        if (undone.size() != count)
+            return ::testing::AssertionFailure() << undone.size() << " photos undone";
+        for (const UndoResult& r : undone)
+            if (r.status != "restored")
+                return ::testing::AssertionFailure()
+                       << r.file << ": " << r.status << ", " << r.reason;
+        return ::testing::AssertionSuccess();
+    }
+
     TempDir dir;
     ExivPhotoAccess access;
     std::vector<FixTrack> tracks;

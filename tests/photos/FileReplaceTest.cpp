@@ -4,6 +4,8 @@
 // leaving the original as it was with no temporary file behind.
 #include "photos/FileReplace.h"
 #include "e2e/SimProcess.h"
+#include "files/AtomicFile.h"
+#include "files/FileIO.h"
 #include "photos/PhotoSamples.h"
 
 #include <gtest/gtest.h>
@@ -93,14 +95,14 @@ TEST(FileReplace, FailuresLeaveTheOriginalAndNoTemporaryFile) {
 TEST(FileReplace, WholeFilesKeepAnExistingFilesModeAndMakeNewOnesHidden) {
     const TempDir dir;
     const fs::path sidecar = dir / "a.jpg.xmp";
-    ASSERT_EQ(writeWholeFile(sidecar.string(), "<x/>"), "");
+    ASSERT_EQ(writeFileAtomically(sidecar.string(), "<x/>"), "");
     EXPECT_EQ(test::readAll(sidecar), "<x/>");
     fs::permissions(sidecar, fs::perms(0600));
-    ASSERT_EQ(writeWholeFile(sidecar.string(), "<y/>"), "");
+    ASSERT_EQ(writeFileAtomically(sidecar.string(), "<y/>"), "");
     EXPECT_EQ(test::readAll(sidecar), "<y/>");
     EXPECT_EQ(test::modeOf(sidecar), 0600u);
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"a.jpg.xmp"});
-    EXPECT_NE(writeWholeFile((dir / "missing" / "b.xmp").string(), "x"), "");
+    EXPECT_NE(writeFileAtomically((dir / "missing" / "b.xmp").string(), "x"), "");
 }
 
 // The umask as the kernel reports it, read without changing it.
@@ -139,7 +141,7 @@ TEST(FileReplace, ParallelWritersNeverChangeTheUmask) {
     for (std::size_t t = 0; t < errors.size(); ++t)
         writers.emplace_back([&, t] {
             for (int i = 0; i < 4000 && errors[t].empty(); ++i)
-                errors[t] = writeWholeFile(
+                errors[t] = writeFileAtomically(
                     (dir / ("w" + std::to_string(t) + "-" + std::to_string(i))).string(), "x");
         });
     // Meanwhile another thread of the program makes files of its own and looks at the umask.

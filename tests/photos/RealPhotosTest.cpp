@@ -171,20 +171,29 @@ protected:
 
     std::string nameOf(std::size_t i) const { return fs::path(infos[i].path).filename().string(); }
 
+    // The photos as exiftool reads them: tags, warnings, and the embedded images in a folder.
+    struct Reading {
+        PerFile tags;
+        PerFile warnings;
+        fs::path images;
+    };
+
+    Reading readFolder() {
+        Reading reading{tagsOf(folder), warningsOf(folder),
+                        dir / ("images-" + std::to_string(extraction++))};
+        extractImages(folder, reading.images);
+        return reading;
+    }
+
     // What every tagged JPEG must keep: all but its position, as exiftool reads it.
-    void expectNothingElseChanged(const std::vector<PhotoResult>& results,
-                                  const PerFile& tagsBefore, const PerFile& warningsBefore,
-                                  const fs::path& imagesBefore) {
-        const PerFile tagsAfter = tagsOf(folder);
-        const PerFile warningsAfter = warningsOf(folder);
-        const fs::path imagesAfter = dir / ("images-" + std::to_string(++extraction));
-        extractImages(folder, imagesAfter);
+    void expectNothingElseChanged(const std::vector<PhotoResult>& results, const Reading& before) {
+        const Reading now = readFolder();
         for (std::size_t i = 0; i < results.size(); ++i) {
             const std::string name = nameOf(i);
             if (!isJpeg(name) || results[i].status != PhotoStatus::tagged)
                 continue;
             SCOPED_TRACE(name);
-            const auto& after = tagsAfter.at(name);
+            const auto& after = now.tags.at(name);
             const Position expected = line.at(*results[i].utc);
             EXPECT_NEAR(tagNumber(after, "[Composite]     GPSLatitude"), expected.latitude, 1e-6);
             EXPECT_NEAR(tagNumber(after, "[Composite]     GPSLongitude"), expected.longitude, 1e-6);
@@ -192,18 +201,18 @@ protected:
             std::vector<std::string> kept = withoutPosition(after);
             if (!hadExif(original.at(name)))
                 std::erase_if(kept, isNewExifTag);
-            EXPECT_EQ(kept, withoutPosition(tagsBefore.at(name)));
+            EXPECT_EQ(kept, withoutPosition(before.tags.at(name)));
             std::vector<std::string> added;
-            const auto& was = warningsBefore.count(name) ? warningsBefore.at(name) : kNone;
-            const auto& is = warningsAfter.count(name) ? warningsAfter.at(name) : kNone;
+            const auto& was = before.warnings.count(name) ? before.warnings.at(name) : kNone;
+            const auto& is = now.warnings.count(name) ? now.warnings.at(name) : kNone;
             std::set_difference(is.begin(), is.end(), was.begin(), was.end(),
                                 std::back_inserter(added));
             EXPECT_EQ(added, kNone);
             for (const char* kind : {".ThumbnailImage", ".PreviewImage"}) {
                 const std::string image = name + kind;
-                EXPECT_EQ(fs::exists(imagesAfter / image), fs::exists(imagesBefore / image));
-                if (fs::exists(imagesBefore / image)) {
-                    EXPECT_TRUE(readAll(imagesAfter / image) == readAll(imagesBefore / image))
+                EXPECT_EQ(fs::exists(now.images / image), fs::exists(before.images / image));
+                if (fs::exists(before.images / image)) {
+                    EXPECT_TRUE(readAll(now.images / image) == readAll(before.images / image))
                         << kind << " differs";
                 }
             }
@@ -224,10 +233,7 @@ protected:
 };
 
 TEST_F(RealPhotos, EveryCameraPhotoIsTaggedWithNothingElseChanged) {
-    const PerFile tagsBefore = tagsOf(folder);
-    const PerFile warningsBefore = warningsOf(folder);
-    const fs::path imagesBefore = dir / "images-0";
-    extractImages(folder, imagesBefore);
+    const Reading before = readFolder();
 
     const auto results = geotag();
     std::map<std::string, int> refusals;
@@ -258,7 +264,7 @@ TEST_F(RealPhotos, EveryCameraPhotoIsTaggedWithNothingElseChanged) {
     for (const auto& [reason, count] : refusals)
         std::cout << "[ corpus   ] " << count << " not tagged: " << reason << "\n";
     EXPECT_GE(jpegs, 1);
-    expectNothingElseChanged(results, tagsBefore, warningsBefore, imagesBefore);
+    expectNothingElseChanged(results, before);
 
     // A second run finds every position and changes no byte.
     std::map<std::string, std::string> tagged1;
@@ -276,10 +282,7 @@ TEST_F(RealPhotos, EveryCameraPhotoIsTaggedWithNothingElseChanged) {
 }
 
 TEST_F(RealPhotos, OverwriteReplacesThePositionCleanlyAndUndoGivesBackTheBytes) {
-    const PerFile tagsBefore = tagsOf(folder);
-    const PerFile warningsBefore = warningsOf(folder);
-    const fs::path imagesBefore = dir / "images-0";
-    extractImages(folder, imagesBefore);
+    const Reading before = readFolder();
     const auto first = geotag();
     settings.overwrite = true;
     const auto moved = geotag(2);
@@ -287,7 +290,7 @@ TEST_F(RealPhotos, OverwriteReplacesThePositionCleanlyAndUndoGivesBackTheBytes) 
         if (first[i].status == PhotoStatus::tagged && isJpeg(nameOf(i))) {
             EXPECT_EQ(moved[i].status, PhotoStatus::tagged) << nameOf(i) << ": " << moved[i].reason;
         }
-    expectNothingElseChanged(moved, tagsBefore, warningsBefore, imagesBefore);
+    expectNothingElseChanged(moved, before);
 
     const auto undone = undoGeotagging(access, {folder.string()});
     for (const UndoResult& r : undone)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tracks/LogRecord.h"
+#include "tracks/TrackDecoder.h"
 
 #include <cmath>
 #include <cstdint>
@@ -74,6 +75,16 @@ inline std::vector<std::uint8_t> concat(const std::vector<LogRecord>& records) {
     for (const auto& r : records)
         out.insert(out.end(), r.bytes.begin(), r.bytes.end());
     return out;
+}
+
+// The tracks the decoder makes of the records in one pass, as a download makes them.
+inline TrackTable decodeRecords(const std::vector<LogRecord>& records) {
+    TrackTable table;
+    TrackDecoder decoder(table);
+    decoder.beginPass();
+    for (const LogRecord& r : records)
+        decoder.feed(r.bytes);
+    return table;
 }
 
 } // namespace tk::test

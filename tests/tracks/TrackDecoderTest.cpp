@@ -127,41 +127,36 @@ TEST_F(Decoding, StandStillPinsACoordinateAndRepeatsTheSpeed) {
     EXPECT_EQ(p.speed, 5000u);
 }
 
-TEST_F(Decoding, StoredZoneShiftsNameAndTimeOfDay) {
-    Fix f = at(0, 22.5, 114.0);
-    f.hour = 3;
-    f.minute = 10;
-    decode({startRecord(5, 0, 175), fixRecord(f)});
-    EXPECT_EQ(track(0).name, "2013-5-6 22:10:00");
-    EXPECT_EQ(track(0).points[0].timeOfDay, 221000);
-    EXPECT_EQ(track(0).points[0].utcSeconds, 1367896200);
-}
-
-TEST_F(Decoding, MissingZoneIsEstimatedFromLongitude) {
-    Fix f = at(0, 40.7, -74.0);
-    f.hour = 3;
-    f.minute = 10;
-    decode({startRecord(5, 0, 0), fixRecord(f)});
-    EXPECT_EQ(track(0).points[0].timeOfDay, 221000);
-    f = at(0, 22.5, 116.39);
-    f.hour = 3;
-    decode({startRecord(5, 0, 0), fixRecord(f)});
-    EXPECT_EQ(track(0).points[0].timeOfDay, 110000);
-    EXPECT_EQ(track(0).name, "2013-5-7 11:00:00");
-    f = at(0, 51.5, -0.001);
-    f.hour = 3;
-    decode({startRecord(5, 0, 0), fixRecord(f)});
-    EXPECT_EQ(track(0).points[0].timeOfDay, 20000);
-}
-
-TEST_F(Decoding, HourTwentyFourRollsIntoTheNextDay) {
-    Fix f = at(0, 22.5, 114.0);
-    f.hour = 24;
-    f.day = 31;
-    f.month = 12;
-    decode({startRecord(5, 0, 188), fixRecord(f)});
-    EXPECT_EQ(track(0).name, "2014-1-1 08:00:00");
-    EXPECT_EQ(track(0).points[0].timeOfDay, 80000);
+// The track start's zone code (188 is UTC+8, 175 is UTC-5) shifts the name and the time of day
+// but never the UTC time; without one (0) the zone is estimated from the first fix's longitude.
+// Hour 24 rolls into the next day, the next year too.
+TEST_F(Decoding, ZoneShiftsNameAndTimeOfDayButNotUtc) {
+    struct Case {
+        std::uint8_t zone;
+        double latitude, longitude;
+        int hour, minute, day, month;
+        std::int32_t timeOfDay;
+        const char* name;
+        std::int64_t utc;
+    };
+    const Case cases[] = {
+        {175, 22.5, 114.0, 3, 10, 7, 5, 221000, "2013-5-6 22:10:00", 1367896200},
+        {0, 40.7, -74.0, 3, 10, 7, 5, 221000, "2013-5-6 22:10:00", 1367896200},
+        {0, 22.5, 116.39, 3, 0, 7, 5, 110000, "2013-5-7 11:00:00", 1367895600},
+        {0, 51.5, -0.001, 3, 0, 7, 5, 20000, "2013-5-7 02:00:00", 1367895600},
+        {188, 22.5, 114.0, 24, 0, 31, 12, 80000, "2014-1-1 08:00:00", 1388534400},
+    };
+    for (const Case& c : cases) {
+        Fix f = at(0, c.latitude, c.longitude);
+        f.hour = c.hour;
+        f.minute = c.minute;
+        f.day = c.day;
+        f.month = c.month;
+        decode({startRecord(5, 0, c.zone), fixRecord(f)});
+        EXPECT_EQ(track(0).points[0].timeOfDay, c.timeOfDay) << c.name;
+        EXPECT_EQ(track(0).name, c.name);
+        EXPECT_EQ(track(0).points[0].utcSeconds, c.utc) << c.name;
+    }
 }
 
 TEST_F(Decoding, StatisticsFollowTheAcceptedPoints) {

@@ -2,7 +2,6 @@
 // The trip figures against answers worked out by hand on small made-up tracks.
 #include "tracks/TripFigures.h"
 #include "support/StopWalk.h"
-#include "tracks/TrackDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -112,46 +111,36 @@ TEST(TripFigures, MovingSpeedCountsTheFixAtExactlyTheThreshold) {
     EXPECT_EQ(tripFigures(points, {0.0, 5.0}).movingTime, 20);
 }
 
-std::vector<TrackPoint> altitudes(std::initializer_list<std::int32_t> decimetres) {
-    std::vector<TrackPoint> points;
-    int t = 0;
-    for (std::int32_t a : decimetres)
-        points.push_back(fix(t++, 0.0, 0, a));
-    return points;
-}
-
+// Climbs and descents smaller than the threshold are altitude noise: a saw-tooth under it climbs
+// nothing, over it everything; a tooth of exactly the threshold counts, and a slow creep counts
+// from the last counted level.
 TEST(TripFigures, SawToothUnderTheThresholdClimbsNothingOverItEverything) {
-    const TripFigures under = tripFigures(altitudes({1000, 1040, 1000, 1040, 1000, 1040}), {});
-    EXPECT_EQ(under.ascent, 0.0);
-    EXPECT_EQ(under.descent, 0.0);
-    EXPECT_DOUBLE_EQ(under.ascentRaw, 12.0);
-    EXPECT_DOUBLE_EQ(under.descentRaw, 8.0);
-    EXPECT_DOUBLE_EQ(under.minAltitude, 100.0);
-    EXPECT_DOUBLE_EQ(under.maxAltitude, 104.0);
-
-    const TripFigures over = tripFigures(altitudes({1000, 1060, 1000, 1060, 1000}), {});
-    EXPECT_DOUBLE_EQ(over.ascent, 12.0);
-    EXPECT_DOUBLE_EQ(over.descent, 12.0);
-    EXPECT_DOUBLE_EQ(over.ascentRaw, 12.0);
-
-    // A tooth of exactly the threshold counts; a slow creep counts from the last counted level.
-    const TripFigures exact = tripFigures(altitudes({1000, 1050, 1000}), {});
-    EXPECT_DOUBLE_EQ(exact.ascent, 5.0);
-    EXPECT_DOUBLE_EQ(exact.descent, 5.0);
-    const TripFigures creep = tripFigures(altitudes({1000, 1030, 1060, 1090, 1080}), {});
-    EXPECT_DOUBLE_EQ(creep.ascent, 6.0);
-    EXPECT_EQ(creep.descent, 0.0);
-    EXPECT_DOUBLE_EQ(creep.ascentRaw, 9.0);
-    EXPECT_DOUBLE_EQ(creep.descentRaw, 1.0);
-    const TripFigures fine = tripFigures(altitudes({1000, 1030, 1060, 1090, 1080}), {1.8, 2.5});
-    EXPECT_DOUBLE_EQ(fine.ascent, 9.0);
-
-    // Below sea level.
-    const TripFigures low = tripFigures(altitudes({-300, -420, -350}), {});
-    EXPECT_DOUBLE_EQ(low.minAltitude, -42.0);
-    EXPECT_DOUBLE_EQ(low.maxAltitude, -30.0);
-    EXPECT_DOUBLE_EQ(low.descent, 12.0);
-    EXPECT_DOUBLE_EQ(low.ascent, 7.0);
+    struct Case {
+        const char* what;
+        std::vector<std::int32_t> decimetres;
+        double threshold;
+        double ascent, descent, ascentRaw, descentRaw, minAltitude, maxAltitude;
+    };
+    const Case cases[] = {
+        {"under", {1000, 1040, 1000, 1040, 1000, 1040}, 5.0, 0, 0, 12, 8, 100, 104},
+        {"over", {1000, 1060, 1000, 1060, 1000}, 5.0, 12, 12, 12, 12, 100, 106},
+        {"exact", {1000, 1050, 1000}, 5.0, 5, 5, 5, 5, 100, 105},
+        {"creep", {1000, 1030, 1060, 1090, 1080}, 5.0, 6, 0, 9, 1, 100, 109},
+        {"fine", {1000, 1030, 1060, 1090, 1080}, 2.5, 9, 0, 9, 1, 100, 109},
+        {"below sea level", {-300, -420, -350}, 5.0, 7, 12, 7, 12, -42, -30},
+    };
+    for (const Case& c : cases) {
+        std::vector<TrackPoint> points;
+        for (std::int32_t a : c.decimetres)
+            points.push_back(fix(static_cast<std::int64_t>(points.size()), 0.0, 0, a));
+        const TripFigures f = tripFigures(points, {kMovingSpeedKmh, c.threshold});
+        EXPECT_DOUBLE_EQ(f.ascent, c.ascent) << c.what;
+        EXPECT_DOUBLE_EQ(f.descent, c.descent) << c.what;
+        EXPECT_DOUBLE_EQ(f.ascentRaw, c.ascentRaw) << c.what;
+        EXPECT_DOUBLE_EQ(f.descentRaw, c.descentRaw) << c.what;
+        EXPECT_DOUBLE_EQ(f.minAltitude, c.minAltitude) << c.what;
+        EXPECT_DOUBLE_EQ(f.maxAltitude, c.maxAltitude) << c.what;
+    }
 }
 
 TEST(TripFigures, DegenerateTracksGiveFiniteFiguresWithoutDividingByZero) {
@@ -203,11 +192,7 @@ TEST(TripFigures, AStretchIsTheFiguresOfItsOwnFixes) {
 // the speed before it: the figures must read the stops from the recorded speeds.
 TEST(TripFigures, PinnedStopsOfADecodedWalkAreNotMovingTime) {
     const test::StopWalk walk = test::stopWalk(1'780'000'000, 33);
-    TrackTable table;
-    TrackDecoder decoder(table);
-    decoder.beginPass();
-    for (const LogRecord& r : walk.records)
-        decoder.feed(r.bytes);
+    const TrackTable table = test::decodeRecords(walk.records);
     const std::vector<TrackPoint>& points = table.tracks.at(0).points;
     ASSERT_EQ(points.size(), walk.fixes.size());
 

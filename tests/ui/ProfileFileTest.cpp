@@ -52,35 +52,32 @@ TEST(ProfileFileTest, ReadsIntegersLikeTheProfileFunctions) {
     EXPECT_EQ(file.readInt("S", "missing", 5), 5);
 }
 
+// Writing a key changes its value and nothing else of the file; a new key goes after the last
+// key of its section (before blank lines and comments), a new section at the end.
 TEST(ProfileFileTest, WritingAKeyKeepsEveryOtherByte) {
+    struct Case {
+        std::string before;
+        const char *section, *key, *value;
+        std::string after;
+    };
     const std::string head = "\xEF\xBB\xBF; texts\r\n[App]\r\nA=1\r\n";
     const std::string tail = "\r\nB = 2\r\n\r\n[Other]\r\nC=3\r\n";
-    ProfileFile file(head + "language = 0" + tail);
-    ASSERT_TRUE(file.writeString("app", "LANGUAGE", "1"));
-    EXPECT_EQ(file.bytes(), head + "language = 1" + tail);
-    EXPECT_EQ(file.readString("App", "Language", ""), "1");
-
-    ProfileFile empty("[App]\nKey=\nNext=x\n");
-    ASSERT_TRUE(empty.writeString("App", "Key", "v"));
-    EXPECT_EQ(empty.bytes(), "[App]\nKey=v\nNext=x\n");
-}
-
-TEST(ProfileFileTest, NewKeyGoesAfterTheLastKeyOfItsSection) {
-    ProfileFile file("[App]\r\nA=1\r\n\r\n; other\r\n[Other]\r\nC=3");
-    ASSERT_TRUE(file.writeString("App", "New", "v"));
-    EXPECT_EQ(file.bytes(), "[App]\r\nA=1\r\nNew=v\r\n\r\n; other\r\n[Other]\r\nC=3");
-    ASSERT_TRUE(file.writeString("Other", "D", "4"));
-    EXPECT_EQ(file.bytes(), "[App]\r\nA=1\r\nNew=v\r\n\r\n; other\r\n[Other]\r\nC=3\r\nD=4\r\n");
-}
-
-TEST(ProfileFileTest, NewSectionGoesAtTheEnd) {
-    ProfileFile file("[A]\nx=1");
-    ASSERT_TRUE(file.writeString("App", "Language", "1"));
-    EXPECT_EQ(file.bytes(), "[A]\nx=1\n[App]\nLanguage=1\n");
-
-    ProfileFile bomOnly("\xEF\xBB\xBF");
-    ASSERT_TRUE(bomOnly.writeString("App", "Language", "1"));
-    EXPECT_EQ(bomOnly.bytes(), "\xEF\xBB\xBF[App]\nLanguage=1\n");
+    const std::string twoSections = "[App]\r\nA=1\r\n\r\n; other\r\n[Other]\r\nC=3";
+    const std::string withNew = "[App]\r\nA=1\r\nNew=v\r\n\r\n; other\r\n[Other]\r\nC=3";
+    const Case cases[] = {
+        {head + "language = 0" + tail, "app", "LANGUAGE", "1", head + "language = 1" + tail},
+        {"[App]\nKey=\nNext=x\n", "App", "Key", "v", "[App]\nKey=v\nNext=x\n"},
+        {twoSections, "App", "New", "v", withNew},
+        {withNew, "Other", "D", "4", withNew + "\r\nD=4\r\n"},
+        {"[A]\nx=1", "App", "Language", "1", "[A]\nx=1\n[App]\nLanguage=1\n"},
+        {"\xEF\xBB\xBF", "App", "Language", "1", "\xEF\xBB\xBF[App]\nLanguage=1\n"},
+    };
+    for (const Case& c : cases) {
+        ProfileFile file(c.before);
+        ASSERT_TRUE(file.writeString(c.section, c.key, c.value)) << c.before;
+        EXPECT_EQ(file.bytes(), c.after);
+        EXPECT_EQ(file.readString(c.section, c.key, "missing"), c.value) << c.before;
+    }
 }
 
 TEST(ProfileFileTest, RefusesNamesThatCannotBeStoredAsOneLine) {

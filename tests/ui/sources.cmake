@@ -6,4 +6,5 @@ tk_sources(TK_UNIT_TEST_SOURCES
 )
 tk_sources(TK_WIDGET_TEST_SOURCES
     JobRunnerTest.cpp
+    MessagesTest.cpp
 )
