@@ -122,6 +122,12 @@ struct PhotoClock {
     std::string noOffset; // set: the photo gets no-offset with this reason
 };
 
+// A reason without the path it begins with: the file is named beside it.
+std::string withoutPath(const std::string& reason, const std::string& path);
+
+// Whether the run puts the photo's position in its XMP sidecar rather than in the photo.
+bool writesSidecar(const PhotoInfo& info, const GeotagSettings& settings);
+
 // What would be done: tagged photos show as wouldTag. Pure: no file is touched. clocks holds
 // each photo's own; the other form applies one correction to every photo.
 std::vector<PhotoResult> matchPhotos(const std::vector<PhotoInfo>& photos,

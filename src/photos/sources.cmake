@@ -10,6 +10,7 @@ tk_sources(TK_CORE_SOURCES
     GeotagJournal.cpp
     GeotagMatch.cpp
     GeotagRun.cpp
+    GeotagWrite.cpp
     GpsTags.cpp
     JournalAppender.cpp
     JournalLock.cpp
