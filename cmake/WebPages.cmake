@@ -59,7 +59,7 @@ set(TK_WEB_LIBRARIES
     uplot/dist/uPlot.iife.min.js lib/uplot/uPlot.iife.min.js
     uplot/dist/uPlot.min.css lib/uplot/uPlot.min.css)
 set(TK_WEB_PAGES Custom.html print.html track-page.js track-page.css map-page.js figure-strip.js
-    print-page.js geotag.html geotag-page.js)
+    print-page.js geotag.html geotag-page.js profile-chart.js)
 
 # Each library file is copied from node_modules; TK_WEB_BUNDLED names every bundled npm library
 # with the folder it is installed in (leaflet=lib/leaflet), for the package's copyright file.

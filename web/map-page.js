@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The map view's page: the whole track at once, a marker playing it back, the summary table and
-// the altitude and speed profile; the trip figures of the track or of the stretch selected on the
-// profile, as the program works them out (the figure strip, figure-strip.js); the other checked
-// tracks of the all-tracks view.
+// the altitude and speed profile (the chart itself, profile-chart.js); the trip figures of the
+// track or of the stretch selected on the profile, as the program works them out (the figure
+// strip, figure-strip.js); the other checked tracks of the all-tracks view.
 // In the program the page stays loaded: each track, view, caption and figure change reaches it
 // through window.tkDoor (the web channel) and is drawn in place. Opened on its own it draws the
 // track of data.js (window.line, locations, data) and the view of window.TK_VIEW.
@@ -12,8 +12,6 @@
 
     var tk = window.tkTrack;
     var MAX_SPEED = 1024;
-    var ALTITUDE_COLOUR = '#8a5a14';
-    var SPEED_COLOUR = '#1f6fd1';
     var STRETCH_COLOUR = '#f08c00';
     var FIT_PADDING = { paddingTopLeft: [56, 24], paddingBottomRight: [24, 24] };
     var hoverIndex = null;
@@ -27,7 +25,6 @@
     var rows = null;
     var view = null;
     var drawn = []; // the layers and controls of the track on show
-    var chart = null;
     var playMarker = null;
     var hover = null;
     var timer = null;
@@ -265,113 +262,45 @@
     }
     page.setView = setView;
 
-    // ---- the profile ---------------------------------------------------------------------------
+    // ---- the profile: a hovered row is marked on the map and reported to the program; a drag ----
+    // ---- selects a stretch ----------------------------------------------------------------------
 
-    function profileOptions(series, element) {
-        return {
-            width: element.clientWidth, height: element.clientHeight,
-            legend: { show: false },
-            // Dragging selects a stretch instead of zooming; a click clears it.
-            cursor: { y: false, drag: { x: true, y: false, setScale: false } },
-            scales: { x: { time: true }, alt: {}, spd: {} },
-            tzDate: function (ts) { return uPlot.tzDate(new Date(ts * 1e3), 'UTC'); },
-            series: [
-                {},
-                { label: 'Altitude', scale: 'alt', stroke: ALTITUDE_COLOUR, width: 1.5,
-                  fill: 'rgba(138, 90, 20, 0.12)' },
-                { label: 'Speed', scale: 'spd', stroke: SPEED_COLOUR, width: 1 }
-            ],
-            axes: [
-                { values: function (u, splits, axis, space, incr) {
-                    return splits.map(function (v) { return tk.clockText(v, incr < 60); });
-                } },
-                // Short unit labels in the colour of their series: the profile may be low.
-                { scale: 'alt', label: series.altitudeUnit, labelSize: 16, size: 44,
-                  stroke: ALTITUDE_COLOUR },
-                { scale: 'spd', side: 1, label: series.speedUnit, labelSize: 16, size: 44,
-                  stroke: SPEED_COLOUR, grid: { show: false } }
-            ],
-            hooks: {
-                ready: [profileDrawn],
-                draw: [profileDrawn],
-                setSelect: [function (u) {
-                    if (u.select.width < 1)
-                        return;
-                    selectStretch(u.posToIdx(u.select.left),
-                        u.posToIdx(u.select.left + u.select.width));
-                }],
-                // Hovering the profile marks that point on the map and reports it to the program.
-                setCursor: [function (u) {
-                    var i = hoverIndex = u.cursor.idx == null ? null : u.cursor.idx;
-                    if (i === null || !rows || !rows[i]) {
-                        if (hover) hover.remove();
-                        hover = null;
-                        return;
-                    }
-                    var latlng = [rows[i][0], rows[i][1]];
-                    if (!hover)
-                        hover = pointMarker(latlng, '#f08c00').addTo(map);
-                    hover.setLatLng(latlng);
-                    showPoint(i);
-                    tk.reportPosition(rows[i][0], rows[i][1]);
-                }]
-            }
-        };
-    }
-
-    // The first drawing of a new track's profile stamps it.
-    var profilePending = false;
-    function profileDrawn(u) {
-        if (!profilePending)
-            return;
-        profilePending = false;
-        page.profilePoints = u.data[0].length;
-        page.profileDrawnMs = performance.now();
-        markReady();
-    }
-
-    // A profile in the same units takes the new track's data; other units need new axes.
-    var chartUnits = null;
-    function drawProfile() {
-        var element = document.getElementById('profile');
-        var series = tk.profileSeries(rows);
-        var units = series.altitudeUnit + ' ' + series.speedUnit;
-        var data = [series.x, series.altitude, series.speed];
-        profilePending = true;
-        if (chart && chartUnits === units) {
-            chart.setSelect({ left: 0, top: 0, width: 0, height: 0 }, false);
-            chart.setData(data);
+    function hoverRow(i) {
+        hoverIndex = i;
+        if (i === null || !rows || !rows[i]) {
+            if (hover) hover.remove();
+            hover = null;
             return;
         }
-        removeProfile();
-        chartUnits = units;
-        chart = new uPlot(profileOptions(series, element), data, element);
-        // A click (a press and release in the same place) clears the selection.
-        var down = null;
-        chart.over.addEventListener('mousedown', function (e) { down = [e.clientX, e.clientY]; });
-        chart.over.addEventListener('mouseup', function (e) {
-            if (down && Math.abs(e.clientX - down[0]) < 3 && Math.abs(e.clientY - down[1]) < 3 &&
-                page.stretch) {
-                chart.setSelect({ left: 0, top: 0, width: 0, height: 0 }, false);
-                clearStretch();
-            }
-            down = null;
-        });
-        page.chart = chart;
+        var latlng = [rows[i][0], rows[i][1]];
+        if (!hover)
+            hover = pointMarker(latlng, '#f08c00').addTo(map);
+        hover.setLatLng(latlng);
+        showPoint(i);
+        tk.reportPosition(rows[i][0], rows[i][1]);
     }
 
-    window.addEventListener('resize', function () {
-        var element = document.getElementById('profile');
-        if (chart)
-            chart.setSize({ width: element.clientWidth, height: element.clientHeight });
+    var profile = window.tkProfile.create(document.getElementById('profile'), {
+        // The first drawing of a new track's profile stamps it.
+        drawn: function (points) {
+            page.profilePoints = points;
+            page.profileDrawnMs = performance.now();
+            markReady();
+        },
+        select: selectStretch,
+        hover: hoverRow,
+        click: function () {
+            if (!page.stretch)
+                return;
+            profile.clearSelection();
+            clearStretch();
+        }
     });
 
     // ---- one track after another -----------------------------------------------------------------
 
     function removeProfile() {
-        if (chart)
-            chart.destroy();
-        chart = null;
+        profile.remove();
         page.chart = null;
     }
 
@@ -413,7 +342,7 @@
         if (figureStrip.canAsk())
             figureStrip.showPlaceholder();
         drawLine(track.data);
-        drawProfile();
+        page.chart = profile.draw(rows);
         setUpPlayback();
         figureStrip.ask(0, rows.length - 1);
     }

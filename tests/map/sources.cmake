@@ -19,5 +19,6 @@ tk_sources(TK_WIDGET_TEST_SOURCES
     OfflineMapTest.cpp
     PrintAndStartPagesTest.cpp
     PrintPreviewTest.cpp
+    ProfileChartTest.cpp
     TileRequestTest.cpp
 )

@@ -33,6 +33,7 @@ for f in /usr/bin/trailkeep /usr/bin/trailkeep-cli /usr/bin/trailkeep-cli-device
     /usr/share/trailkeep/language.ini /usr/share/trailkeep/Custom.html /usr/share/trailkeep/print.html \
     /usr/share/trailkeep/track-page.js /usr/share/trailkeep/map-page.js /usr/share/trailkeep/print-page.js \
     /usr/share/trailkeep/figure-strip.js \
+    /usr/share/trailkeep/profile-chart.js \
     /usr/share/trailkeep/track-page.css /usr/share/trailkeep/lib/leaflet/leaflet.js \
     /usr/share/trailkeep/lib/leaflet/leaflet.css /usr/share/trailkeep/lib/uplot/uPlot.iife.min.js \
     "/usr/share/applications/$id.desktop" "/usr/share/metainfo/$id.metainfo.xml" \
