@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The geotag dialog: made, following the session's tracks, its settings read into the dry run
+// and its summary, the clock sync photos, and Remove All.
 #include "photos/CGeotagDlg.h"
 
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 
 #include <exiv2/exiv2.hpp>
 
-#include "photos/ExifWrite.h"
+#include "photos/ExifAppend.h"
 #include "photos/FileReplace.h"
 #include "photos/JpegSegments.h"
 
