@@ -82,6 +82,14 @@ protected:
         return *dialog;
     }
 
+    // Add Folder..., its question answered with folder; whether the photos were read.
+    bool addFolder(CGeotagDlg& dialog, const fs::path& folder) {
+        prompts_.folderAnswer = QString::fromStdString(folder.string());
+        QSignalSpy read(&dialog, &CGeotagDlg::photosRead);
+        dialog.findChild<QPushButton*>("addFolderButton")->click();
+        return read.wait(20000);
+    }
+
     QString cell(CGeotagDlg& dialog, int row, int column) {
         return dialog.model()->data(dialog.model()->index(row, column), Qt::DisplayRole).toString();
     }
@@ -111,10 +119,7 @@ TEST_F(GeotagDialogTest, DryRunFollowsTheSettingsAndWriteAndUndoChangeThePhotos)
     photo("c.jpg", {"-Make=NoClock"});
     const std::string before = tk::test::readAll(inside);
     CGeotagDlg& dialog = openDialog();
-    prompts_.folderAnswer = QString::fromStdString(photos_.string());
-    QSignalSpy read(&dialog, &CGeotagDlg::photosRead);
-    dialog.findChild<QPushButton*>("addFolderButton")->click();
-    ASSERT_TRUE(read.wait(20000));
+    ASSERT_TRUE(addFolder(dialog, photos_));
     ASSERT_EQ(dialog.model()->rowCount(), 3);
     EXPECT_EQ(cell(dialog, 0, PhotoTableModel::nameColumn), "a.jpg");
     EXPECT_EQ(cell(dialog, 0, PhotoTableModel::cameraColumn), "2024-07-01 12:00:05 +02:00");
@@ -196,10 +201,7 @@ TEST_F(GeotagDialogTest, DryRunFollowsTheSettingsAndWriteAndUndoChangeThePhotos)
 TEST_F(GeotagDialogTest, TracksReplacedInTheSessionReachTheOpenDialog) {
     photo("a.jpg", {"-DateTimeOriginal=2024:07:01 12:00:05", "-OffsetTimeOriginal=+02:00"});
     CGeotagDlg& dialog = openDialog();
-    prompts_.folderAnswer = QString::fromStdString(photos_.string());
-    QSignalSpy read(&dialog, &CGeotagDlg::photosRead);
-    dialog.findChild<QPushButton*>("addFolderButton")->click();
-    ASSERT_TRUE(read.wait(20000));
+    ASSERT_TRUE(addFolder(dialog, photos_));
     EXPECT_EQ(summary(dialog), "1 to tag, 0 outside the tracks, 0 in gaps, 0 errors");
     ASSERT_TRUE(
         waitUntil([&] { return script(dialog, "tkGeotag.markerCount").toInt() == 1; }, 20000));
@@ -248,10 +250,7 @@ TEST_F(GeotagDialogTest, CamerasGetTheSuggestionsOfTheCommandLine) {
     CGeotagDlg& dialog = *frame.geotag()->dialog();
     auto* zone = dialog.findChild<QComboBox*>("zoneCombo");
     zone->setCurrentIndex(zone->findText("UTC+00:00"));
-    prompts_.folderAnswer = QString::fromStdString(walk.folder.string());
-    QSignalSpy read(&dialog, &CGeotagDlg::photosRead);
-    dialog.findChild<QPushButton*>("addFolderButton")->click();
-    ASSERT_TRUE(read.wait(20000));
+    ASSERT_TRUE(addFolder(dialog, walk.folder));
     auto* cameras = dialog.findChild<CameraTable*>("cameraTable");
     ASSERT_EQ(cameras->rowCount(), 4);
 
