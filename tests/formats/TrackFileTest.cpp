@@ -33,6 +33,16 @@ protected:
         return path.string();
     }
 
+    // The error of reading a FIT file through a gpsbabel that is this shell script.
+    std::string errorThroughBabel(const std::string& script,
+                                  std::chrono::milliseconds limit = TrackFileOptions{}.babelLimit) {
+        TrackFileOptions options;
+        options.babelProgram = write("gpsbabel", "#!/bin/sh\n" + script + "\n");
+        fs::permissions(options.babelProgram, fs::perms::owner_all);
+        options.babelLimit = limit;
+        return readTrackFile(write("ride.fit", kFitHead), options).error;
+    }
+
     fs::path dir_;
 };
 
@@ -90,25 +100,10 @@ TEST_F(TrackFileTest, AMissingGpsbabelIsNamedAsThePackageToInstall) {
               "gpsbabel (sudo apt install gpsbabel)");
 }
 
-TEST_F(TrackFileTest, AGpsbabelThatHangsIsStoppedAtTheTimeLimit) {
-    const std::string fit = write("ride.fit", kFitHead);
-    const std::string program = write("slow-gpsbabel", "#!/bin/sh\nexec sleep 600\n");
-    fs::permissions(program, fs::perms::owner_all);
-    TrackFileOptions options;
-    options.babelProgram = program;
-    options.babelLimit = 300ms;
-    EXPECT_NE(readTrackFile(fit, options).error.find("was stopped"), std::string::npos);
-}
-
-TEST_F(TrackFileTest, GpsbabelOutputThatIsNotGpxIsAnError) {
-    const std::string fit = write("ride.fit", kFitHead);
-    const std::string program =
-        write("odd-gpsbabel", "#!/bin/sh\necho '<html>no</html>'; echo warning >&2\n");
-    fs::permissions(program, fs::perms::owner_all);
-    TrackFileOptions options;
-    options.babelProgram = program;
-    EXPECT_NE(readTrackFile(fit, options).error.find("its root element is <html>"),
-              std::string::npos);
+TEST_F(TrackFileTest, AGpsbabelThatHangsOrGivesNoGpxIsAnError) {
+    EXPECT_NE(errorThroughBabel("exec sleep 600", 300ms).find("was stopped"), std::string::npos);
+    const std::string notGpx = errorThroughBabel("echo '<html>no</html>'; echo warning >&2");
+    EXPECT_NE(notGpx.find("its root element is <html>"), std::string::npos) << notGpx;
 }
 
 TEST(ChildProcess, HandsOverOutputAndReportsTheEnd) {
