@@ -5,7 +5,6 @@
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 
-#include <cstdio>
 #include <cstring>
 #include <unistd.h>
 
@@ -23,10 +22,7 @@ void dropRefusedOpenGl(QtMsgType type, const QMessageLogContext& context, const 
     if (text.startsWith(QLatin1String("QXcbIntegration: Cannot create platform OpenGL context")) ||
         text.startsWith(QLatin1String("No suitable graphics backend found")))
         return;
-    if (previousHandler)
-        previousHandler(type, context, text);
-    else
-        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+    previousHandler(type, context, text); // Qt's own handler when none was installed
 }
 
 // A browser without the GPU composes its pictures in software already, and the widgets are
@@ -44,8 +40,8 @@ void drawWithoutOpenGl() {
     }
 }
 
-} // namespace
-
+// Whether the browser was told to draw without the GPU (--disable-gpu in
+// QTWEBENGINE_CHROMIUM_FLAGS or among the program's arguments).
 bool browserDrawsWithoutGpu(int argc, char** argv) {
     if (qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS")
             .split(QLatin1Char(' '), Qt::SkipEmptyParts)
@@ -56,6 +52,8 @@ bool browserDrawsWithoutGpu(int argc, char** argv) {
             return true;
     return false;
 }
+
+} // namespace
 
 void prepareEmbeddedBrowser(int argc, char** argv) {
     if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))

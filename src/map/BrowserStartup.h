@@ -5,7 +5,3 @@
 // (it cannot run for root), the tile scheme, shared OpenGL contexts, and how the browser's
 // pictures reach the window. Called first thing by every program that shows the pages.
 void prepareEmbeddedBrowser(int argc, char** argv);
-
-// Whether the browser was told to draw without the GPU (--disable-gpu in
-// QTWEBENGINE_CHROMIUM_FLAGS or among the program's arguments).
-bool browserDrawsWithoutGpu(int argc, char** argv);
